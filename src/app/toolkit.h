@@ -1,0 +1,89 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "output/image.h"
+
+namespace geoframe {
+
+// The two report-style list views of the window.
+enum class ListId {
+  Photos,  // ListView
+  Track,   // ListGps
+};
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { Information, Question };
+enum class Answer { Yes, No };  // an OK button answers Yes
+
+// What the open-file dialog shows.
+struct OpenFileRequest {
+  std::string title;
+  std::string filterDescription;     // e.g. "照片文件(*.JPG)"
+  std::vector<std::string> patterns;  // e.g. {"*.jpg"}; matched in any letter case
+  bool multiSelect = false;
+};
+
+// What the user chose: the folder with a trailing separator, and the names in
+// dialog order.
+struct ChosenFiles {
+  std::string folder;
+  std::vector<std::string> names;
+};
+
+// The operations the window's logic performs on its controls. Rows are numbered
+// from 1; controls are named by their object names ("wct", "tzt(0)", "Ck_frame").
+// The Qt window implements it, and MemoryToolkit keeps everything in memory for
+// tests and the command-line front end.
+class Toolkit {
+ public:
+  virtual ~Toolkit() = default;
+
+  // Report-style list views.
+  virtual int RowCount(ListId list) const = 0;
+  // Appends a row; icon is 1 or 2 (ImageList1) for the photo list, 0 for none.
+  virtual void AppendRow(ListId list, const std::string& text, int icon) = 0;
+  virtual std::string RowText(ListId list, int row) const = 0;
+  virtual void SetRowText(ListId list, int row, const std::string& text) = 0;
+  // Sub-items 1 and 2; an unset sub-item reads as the empty text.
+  virtual std::string SubItem(ListId list, int row, int subItem) const = 0;
+  virtual void SetSubItem(ListId list, int row, int subItem, const std::string& text) = 0;
+  // The selected row, 0 when none is selected.
+  virtual int SelectedRow(ListId list) const = 0;
+  virtual void RemoveRow(ListId list, int row) = 0;
+  virtual void ClearRows(ListId list) = 0;
+  virtual void SetRowToolTip(ListId list, int row, const std::string& text) = 0;
+
+  // A message box titled "系统"; line breaks inside the text are CR LF.
+  virtual Answer ShowMessage(const std::string& text, MessageButtons buttons, MessageIcon icon) = 0;
+  // The open-file dialog; nothing on Cancel.
+  virtual std::optional<ChosenFiles> ShowOpenFile(const OpenFileRequest& request) = 0;
+
+  // Captions of frames, labels, buttons and check boxes, and texts of text boxes.
+  virtual std::string Text(std::string_view control) const = 0;
+  virtual void SetText(std::string_view control, const std::string& text) = 0;
+  // Check box value (checked) or option button selection (selected).
+  virtual bool Checked(std::string_view control) const = 0;
+  virtual void SetChecked(std::string_view control, bool checked) = 0;
+  virtual bool Enabled(std::string_view control) const = 0;
+  virtual void SetEnabled(std::string_view control, bool enabled) = 0;
+  virtual bool Visible(std::string_view control) const = 0;
+  virtual void SetVisible(std::string_view control, bool visible) = 0;
+  // Width in twips (the progress bar sp_info).
+  virtual int WidthTwips(std::string_view control) const = 0;
+  virtual void SetWidthTwips(std::string_view control, int twips) = 0;
+  // Paints the control now, so that it shows its state during a long loop that
+  // does not return to the event loop.
+  virtual void RepaintNow(std::string_view control) = 0;
+
+  // The preview surface Pictemp (280 x 210 pixels).
+  virtual void ClearPreview() = 0;
+  // Draws the picture stretched smoothly into the rectangle (pixels, relative to
+  // the surface; it may reach outside and is clipped there).
+  virtual void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) = 0;
+};
+
+}  // namespace geoframe

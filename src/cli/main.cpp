@@ -1,0 +1,33 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: geoframe-cli COMMAND ...\n"
+    "  exif [--dump] FILE...      shooting times (or every EXIF record) of photos\n"
+    "  track FILE                 the points of an NMEA track log\n"
+    "  match --track FILE [--offset +HH:MM:SS|-HH:MM:SS] [--tolerance N] PHOTO...\n"
+    "                             coordinates of photos by their corrected times\n"
+    "  run [options] PHOTO...     back up, rename and frame photos (run --help)\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  std::string command = argv[1];
+  std::vector<std::string> args(argv + 2, argv + argc);
+  using namespace geoframe::cli;
+  if (command == "exif") return RunExif(args);
+  if (command == "track") return RunTrack(args);
+  if (command == "match") return RunMatch(args);
+  if (command == "run") return RunRun(args);
+  std::cerr << kUsage;
+  return 2;
+}

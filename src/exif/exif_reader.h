@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace geoframe {
+
+// What went wrong while reading a file's EXIF data.
+enum class ExifErrorKind {
+  Io,          // the file cannot be opened or read
+  OutOfRange,  // a read past the end of the file, or of an absent record table
+  Overflow,    // a 32-bit field or sum beyond the signed 32-bit range
+  Conversion,  // a value that should be a number is not
+};
+
+// The one exception type of the EXIF reader.
+class ExifError : public std::runtime_error {
+ public:
+  ExifError(ExifErrorKind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+  ExifErrorKind kind() const { return kind_; }
+
+ private:
+  ExifErrorKind kind_;
+};
+
+// A converted entry value: empty, a 32-bit signed integer, or a text (one
+// character per byte).
+using ExifValue = std::variant<std::monostate, std::int32_t, std::string>;
+
+// One IFD entry as read.
+struct TagRecord {
+  std::int32_t TagNumber = 0;
+  bool IsMakerNote = false;
+  std::int32_t DataType = 0;
+  std::int32_t Count = 0;
+  std::int32_t ValueOffset = 0;  // relative to the TIFF header; 0 when inline or not converted
+  ExifValue Value;
+};
+
+// Reads the EXIF data of one JPEG file and answers tag queries by number.
+class ExifReader {
+ public:
+  ExifReader();
+  ~ExifReader();
+  ExifReader(const ExifReader&) = delete;
+  ExifReader& operator=(const ExifReader&) = delete;
+
+  // Stores the path; reads nothing.
+  void picFile(const std::string& path);
+  // Reads the file named by the stored path (the argument becomes the path only
+  // when none is stored yet). Throws ExifError.
+  void Load(const std::string& picFile);
+  // The value of the first record with this tag number; Tag(0) is the record
+  // count. Loads on demand. Throws ExifError.
+  ExifValue Tag(std::int32_t ExifTag);
+  // The value of the first maker-note record with this tag number; never loads.
+  ExifValue MakerNoteTag(std::int32_t MakerTag) const;
+
+  // The record table in reading order (empty when it was never allocated).
+  const std::vector<TagRecord>& Records() const;
+  bool HasExif() const;
+
+  static std::string PadLeft(const std::string& text, std::size_t width, const std::string& fill);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// The shooting time of a photo as a photo record holds it ("YYYY-MM-DD HH:MM:SS"):
+// the first 10 characters of the EXIF text with every ":" replaced by "-", a
+// blank, and its last 8 characters (texts shorter than 10 are taken whole in
+// both places). Empty for an empty text.
+std::string ExifTimeToDateTimeText(const std::string& exifText);
+
+// Reads tag 36867 (DateTimeOriginal) of the file with a fresh reader and returns
+// it as ExifTimeToDateTimeText gives it; empty when the file has none.
+// Throws ExifError when the reader fails.
+std::string ReadShootingTime(const std::string& path);
+
+// The EXIF orientation (tag 274) of the file, 1 to 8; 1 when the file has none,
+// an unknown value, or the reader fails.
+int ReadOrientation(const std::string& path) noexcept;
+
+}  // namespace geoframe

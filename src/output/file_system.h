@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace geoframe {
+
+// The one exception type of photo output: a message a user can act on, naming
+// the file and the reason, in the program's language.
+class OutputError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The file operations photo output needs. RealFileSystem works on the disk; tests
+// put a fault-injecting one in its place. Paths are UTF-8 texts. Every operation
+// that changes something throws OutputError when it fails.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // An ordinary file (not a folder) whose name does not start with ".".
+  virtual bool FileExists(const std::string& path) const = 0;
+  // Anything at all under that name: a file of any kind, hidden or not, or a folder.
+  virtual bool NameTaken(const std::string& path) const = 0;
+  virtual bool FolderExists(const std::string& path) const = 0;
+  virtual void CreateFolder(const std::string& path) = 0;
+  virtual std::vector<std::uint8_t> ReadFile(const std::string& path) const = 0;
+  // Copies byte for byte; never replaces an existing target.
+  virtual void CopyFile(const std::string& from, const std::string& to) = 0;
+  // Renames inside one folder; never replaces an existing target.
+  virtual void RenameFile(const std::string& from, const std::string& to) = 0;
+  virtual void RemoveFile(const std::string& path) = 0;
+  // Writes a complete file or none: the bytes go to a temporary name in the
+  // target's folder, which is then renamed into place (replacing a file there).
+  virtual void WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
+};
+
+// The disk.
+FileSystem& RealFileSystem();
+
+}  // namespace geoframe

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace geoframe {
+
+// A decoded picture: 8-bit RGB, rows top to bottom, tightly packed.
+struct RgbImage {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> pixels;  // width * height * 3 bytes
+
+  bool empty() const { return width <= 0 || height <= 0; }
+  std::uint8_t* row(int y) { return pixels.data() + static_cast<std::size_t>(y) * width * 3; }
+  const std::uint8_t* row(int y) const { return pixels.data() + static_cast<std::size_t>(y) * width * 3; }
+};
+
+struct PixelSize {
+  int width = 0;
+  int height = 0;
+  bool operator==(const PixelSize&) const = default;
+};
+
+// EXIF orientations 5 to 8 store the picture on its side.
+bool OrientationSwapsSides(int orientation);
+
+// The size of a w x h stored picture once it stands upright.
+PixelSize UprightSize(PixelSize stored, int orientation);
+
+// The stored picture turned and mirrored so that it stands upright, following
+// the EXIF orientation (1 as stored, 3 turned half round, 6 turned a quarter
+// clockwise, 8 a quarter counter-clockwise, 2/4/5/7 the mirrored forms).
+// Values outside 1..8 leave the picture as it is.
+RgbImage ApplyOrientation(RgbImage image, int orientation);
+
+}  // namespace geoframe

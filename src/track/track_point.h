@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace geoframe {
+
+// One point of a GPS track. An empty Coordinate marks a line that gave no point.
+struct TrackPoint {
+  std::string PointTime;   // local date-time text: UTC plus 8 hours
+  std::string Coordinate;  // e.g. N30°15.1234',E120°30.5678'
+  std::int32_t ElapsedSeconds = 0;  // seconds since the track's first point
+};
+
+// The window holds at most this many track points.
+inline constexpr int kMaxTrackPoints = 1999;
+
+}  // namespace geoframe

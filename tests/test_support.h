@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace geoframe::testing {
+
+// The shared folder of real camera files and GPS logs, or an empty path when it
+// is not beside the project (tests that need it then skip).
+std::filesystem::path TestDataDir();
+
+// A fresh, empty folder under the system's temporary folder, removed again when
+// the object goes out of scope.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // The folder as the program holds folders: with a trailing separator.
+  std::string folder() const { return path_.string() + "/"; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+
+}  // namespace geoframe::testing
+
+// Skips the current test with a clear message when the shared test data is absent.
+#define GEOFRAME_REQUIRE_TESTDATA()                                                   \
+  do {                                                                                \
+    if (::geoframe::testing::TestDataDir().empty())                                   \
+      GTEST_SKIP() << "../shared/testdata is not beside the project; skipping test"; \
+  } while (0)
