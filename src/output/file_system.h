@@ -37,6 +37,9 @@ class FileSystem {
   // Writes a complete file or none: the bytes go to a temporary name in the
   // target's folder, which is then renamed into place (replacing a file there).
   virtual void WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
+  // Like WriteFile, but never replaces anything already at path: the temporary
+  // file is renamed into place only while the name is free.
+  virtual void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
 };
 
 // The disk.

@@ -1,0 +1,98 @@
+#include "output/file_names.h"
+
+#include <string_view>
+
+namespace geoframe {
+
+namespace {
+
+// Linux refuses longer names on every common file system.
+constexpr std::size_t kMaxNameBytes = 255;
+
+// The number of continuation bytes a UTF-8 lead byte announces, or -1 for a
+// byte that cannot start a character (continuation bytes, overlong C0/C1, F5+).
+int ContinuationBytes(unsigned char lead) {
+  if (lead < 0x80) return 0;
+  if (lead >= 0xC2 && lead <= 0xDF) return 1;
+  if (lead >= 0xE0 && lead <= 0xEF) return 2;
+  if (lead >= 0xF0 && lead <= 0xF4) return 3;
+  return -1;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    int follow = ContinuationBytes(static_cast<unsigned char>(text[i]));
+    if (follow < 0 || text.size() - i <= static_cast<std::size_t>(follow)) return false;
+    for (int k = 1; k <= follow; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += static_cast<std::size_t>(follow) + 1;
+  }
+  return true;
+}
+
+std::optional<std::string> NameReason(std::string_view text) {
+  if (text.find('/') != std::string_view::npos || text.find('\\') != std::string_view::npos) {
+    return "含有路径分隔符 / 或 \\";
+  }
+  if (text.find("..") != std::string_view::npos) return "含有 ..";
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) return "含有控制字符";
+  }
+  if (!text.empty() && text.front() == '.') return "以 . 开头，文件会被隐藏";
+  if (text.find_first_of("<>:\"|?*") != std::string_view::npos) {
+    return "含有文件系统不接受的字符 < > : \" | ? *";
+  }
+  if (!IsValidUtf8(text)) return "不是有效的 UTF-8 文字";
+  if (text.size() > kMaxNameBytes) return "太长";
+  return std::nullopt;
+}
+
+}  // namespace
+
+NameParts SplitExtension(const std::string& name) {
+  std::size_t cut = name.size() >= 4 ? name.size() - 4 : 0;
+  return {name.substr(0, cut), name.substr(cut)};
+}
+
+std::string NumberedName(const std::string& name, int number) {
+  NameParts parts = SplitExtension(name);
+  return parts.base + "_" + std::to_string(number) + parts.extension;
+}
+
+std::string UniqueFileName(const std::string& folder, const std::string& name, const FileSystem& fs,
+                           const std::function<bool(const std::string&)>& alsoTaken) {
+  auto taken = [&](const std::string& candidate) {
+    return fs.NameTaken(folder + candidate) || (alsoTaken && alsoTaken(candidate));
+  };
+  if (!taken(name)) return name;
+  for (int number = 1; number <= kMaxNameNumber; ++number) {
+    std::string candidate = NumberedName(name, number);
+    if (!taken(candidate)) return candidate;
+  }
+  throw OutputError("文件夹 " + folder + " 中 " + name + " 及其编号 1 到 " +
+                    std::to_string(kMaxNameNumber) + " 的文件名都已被占用");
+}
+
+std::string BackupFolder(const std::string& folder) { return folder + "BackUp/"; }
+
+std::optional<std::string> BackupPhoto(const std::string& folder, const std::string& fileName,
+                                       FileSystem& fs) {
+  std::string source = folder + fileName;
+  if (fileName.empty() || !fs.FileExists(source)) return std::nullopt;
+  std::string backupFolder = BackupFolder(folder);
+  if (!fs.FolderExists(backupFolder)) fs.CreateFolder(backupFolder);
+  std::string target = backupFolder + UniqueFileName(backupFolder, fileName, fs);
+  fs.CopyFile(source, target);
+  return target;
+}
+
+std::optional<std::string> FileNameProblem(const std::string& text, const std::string& what) {
+  std::optional<std::string> reason = NameReason(text);
+  if (!reason) return std::nullopt;
+  return what + "“" + text + "”不能用作文件名：" + *reason + "。";
+}
+
+}  // namespace geoframe

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "output/file_system.h"
+
+namespace geoframe {
+
+// The highest number a free-name search tries: base_1 up to base_32767.
+inline constexpr int kMaxNameNumber = 32767;
+
+// A photo name split at its last four characters (".jpg" in any letter case).
+struct NameParts {
+  std::string base;
+  std::string extension;
+};
+NameParts SplitExtension(const std::string& name);
+
+// Numbered candidate n of a name: base, "_", n, extension (IMG_0001_3.JPG).
+std::string NumberedName(const std::string& name, int number);
+
+// The first of name, base_1, base_2, ... up to base_32767 under which nothing at
+// all is in the folder (hidden files and folders count too, so nothing is ever
+// replaced). `alsoTaken` marks further names as taken, e.g. those an earlier
+// photo of the same batch is about to take. Throws OutputError when every name
+// is taken.
+std::string UniqueFileName(const std::string& folder, const std::string& name, const FileSystem& fs,
+                           const std::function<bool(const std::string&)>& alsoTaken = {});
+
+// The backup folder of a photo folder: its sub-folder "BackUp".
+std::string BackupFolder(const std::string& folder);
+
+// Copies the photo folder + fileName into the BackUp folder beside it (created
+// when missing) under its own name or the first free numbered form, never
+// replacing an earlier copy. Returns the copy's path; nothing when the photo's
+// file does not exist. Throws OutputError when the folder or the copy cannot be
+// made.
+std::optional<std::string> BackupPhoto(const std::string& folder, const std::string& fileName,
+                                       FileSystem& fs);
+
+// Why the text cannot be a plain file name in a photo's folder (a separator,
+// "..", a control character, a leading "." that would hide the file, a
+// character Windows file systems refuse, invalid UTF-8, too long), or nothing
+// when it can. `what` names the text in the message, e.g. "前缀".
+std::optional<std::string> FileNameProblem(const std::string& text, const std::string& what);
+
+}  // namespace geoframe

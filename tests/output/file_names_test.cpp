@@ -1,0 +1,152 @@
+#include "output/file_names.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "faulty_file_system.h"
+#include "test_support.h"
+
+namespace geoframe {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FaultyFileSystem;
+using testing::FsOp;
+using testing::ReadFileBytes;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+const std::vector<std::uint8_t> kPhoto = {0xFF, 0xD8, 1, 2, 3, 0xFF, 0xD9};
+
+struct UniqueCase {
+  std::vector<std::string> present;
+  std::string name;
+  std::string expected;
+};
+
+class UniqueFileNameTest : public ::testing::TestWithParam<UniqueCase> {};
+
+TEST_P(UniqueFileNameTest, FirstFreeName) {
+  TempDir dir;
+  for (const std::string& name : GetParam().present) {
+    if (name.back() == '/') {
+      fs::create_directory(dir.path() / name);
+    } else {
+      WriteFileBytes(dir.path() / name, kPhoto);
+    }
+  }
+  EXPECT_EQ(UniqueFileName(dir.folder(), GetParam().name, RealFileSystem()), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UniqueFileNameTest,
+    ::testing::Values(UniqueCase{{}, "IMG_0001.JPG", "IMG_0001.JPG"},
+                      UniqueCase{{"IMG_0001.JPG"}, "IMG_0001.JPG", "IMG_0001_1.JPG"},
+                      UniqueCase{{"IMG_0001.JPG", "IMG_0001_1.JPG"}, "IMG_0001.JPG", "IMG_0001_2.JPG"},
+                      // a gap is used: the search goes up from 1 each time
+                      UniqueCase{{"a.jpg", "a_2.jpg"}, "a.jpg", "a_1.jpg"},
+                      UniqueCase{{"A0001.jpg"}, "A0001.jpg", "A0001_1.jpg"},
+                      // a case-sensitive file system: a name differing in case is free
+                      UniqueCase{{"IMG_0001.JPG"}, "img_0001.jpg", "img_0001.jpg"},
+                      // hidden files and folders are never replaced either
+                      UniqueCase{{".x.jpg"}, ".x.jpg", ".x_1.jpg"},
+                      UniqueCase{{"x.jpg/"}, "x.jpg", "x_1.jpg"},
+                      UniqueCase{{"x_1.jpg/", "x.jpg"}, "x.jpg", "x_2.jpg"}));
+
+TEST(UniqueFileName, NamesMarkedTakenAreSkipped) {
+  TempDir dir;
+  auto planned = [](const std::string& name) { return name == "a.jpg" || name == "a_1.jpg"; };
+  EXPECT_EQ(UniqueFileName(dir.folder(), "a.jpg", RealFileSystem(), planned), "a_2.jpg");
+}
+
+TEST(UniqueFileName, AllNamesTakenIsAnErrorNotALoop) {
+  TempDir dir;
+  auto everything = [](const std::string&) { return true; };
+  EXPECT_THROW(UniqueFileName(dir.folder(), "a.jpg", RealFileSystem(), everything), OutputError);
+  // The last number tried is 32767.
+  auto allButLast = [](const std::string& name) { return name != "a_32767.jpg"; };
+  EXPECT_EQ(UniqueFileName(dir.folder(), "a.jpg", RealFileSystem(), allButLast), "a_32767.jpg");
+}
+
+TEST(BackupPhoto, NumberedCopiesNeverOverwrite) {
+  TempDir dir;
+  WriteFileBytes(dir.path() / "IMG_0001.JPG", kPhoto);
+  for (const char* expected : {"IMG_0001.JPG", "IMG_0001_1.JPG", "IMG_0001_2.JPG"}) {
+    auto copy = BackupPhoto(dir.folder(), "IMG_0001.JPG", RealFileSystem());
+    ASSERT_TRUE(copy.has_value());
+    EXPECT_EQ(*copy, dir.folder() + "BackUp/" + expected);
+    EXPECT_EQ(ReadFileBytes(*copy), kPhoto);
+  }
+  EXPECT_EQ(ReadFileBytes(dir.path() / "IMG_0001.JPG"), kPhoto);
+}
+
+TEST(BackupPhoto, ExistingEmptyBackupFolderIsUsed) {
+  TempDir dir;
+  WriteFileBytes(dir.path() / "a.jpg", kPhoto);
+  fs::create_directory(dir.path() / "BackUp");
+  EXPECT_EQ(BackupPhoto(dir.folder(), "a.jpg", RealFileSystem()), dir.folder() + "BackUp/a.jpg");
+}
+
+TEST(BackupPhoto, MissingPhotoMakesNoFolderAndNoCopy) {
+  TempDir dir;
+  FaultyFileSystem disk;
+  EXPECT_EQ(BackupPhoto(dir.folder(), "gone.jpg", disk), std::nullopt);
+  EXPECT_EQ(BackupPhoto(dir.folder(), "", disk), std::nullopt);
+  EXPECT_FALSE(fs::exists(dir.path() / "BackUp"));
+  EXPECT_TRUE(disk.log().empty());
+}
+
+TEST(BackupPhoto, EachFolderGetsItsOwnBackupFolder) {
+  TempDir dir;
+  fs::create_directories(dir.path() / "one");
+  fs::create_directories(dir.path() / "two");
+  WriteFileBytes(dir.path() / "one/a.jpg", kPhoto);
+  WriteFileBytes(dir.path() / "two/a.jpg", kPhoto);
+  BackupPhoto(dir.folder() + "one/", "a.jpg", RealFileSystem());
+  BackupPhoto(dir.folder() + "two/", "a.jpg", RealFileSystem());
+  EXPECT_TRUE(fs::is_regular_file(dir.path() / "one/BackUp/a.jpg"));
+  EXPECT_TRUE(fs::is_regular_file(dir.path() / "two/BackUp/a.jpg"));
+}
+
+TEST(BackupPhoto, FailuresAreReportedAndLeaveNoPartialCopy) {
+  for (FsOp op : {FsOp::CreateFolder, FsOp::Copy}) {
+    TempDir dir;
+    WriteFileBytes(dir.path() / "a.jpg", kPhoto);
+    FaultyFileSystem disk;
+    disk.FailOn(op, "", "磁盘已满");
+    EXPECT_THROW(BackupPhoto(dir.folder(), "a.jpg", disk), OutputError);
+    EXPECT_FALSE(fs::exists(dir.path() / "BackUp/a.jpg"));
+    EXPECT_EQ(ReadFileBytes(dir.path() / "a.jpg"), kPhoto);
+  }
+}
+
+struct NameCase {
+  std::string text;
+  bool accepted;
+};
+
+class FileNameProblemTest : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(FileNameProblemTest, AcceptsOnlyPlainNames) {
+  auto problem = FileNameProblem(GetParam().text, "前缀");
+  EXPECT_EQ(!problem.has_value(), GetParam().accepted) << GetParam().text;
+  if (problem) {
+    EXPECT_EQ(problem->rfind("前缀“", 0), 0u) << *problem;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FileNameProblemTest,
+    ::testing::Values(NameCase{"", true}, NameCase{"trip", true}, NameCase{"西湖 2010-", true},
+                      NameCase{"a.b", true}, NameCase{"a/b", false}, NameCase{"a\\b", false},
+                      NameCase{"..", false}, NameCase{"a..b", false}, NameCase{".hidden", false},
+                      NameCase{"tab\there", false}, NameCase{std::string("nul\0x", 5), false},
+                      NameCase{"del\x7f", false}, NameCase{"c:", false}, NameCase{"a*b", false},
+                      NameCase{"a?b", false}, NameCase{"a\"b", false}, NameCase{"a<b>", false},
+                      NameCase{"a|b", false}, NameCase{"\xE8\xA5", false},  // cut UTF-8
+                      NameCase{"\xC0\xAF", false},                          // overlong "/"
+                      NameCase{std::string(255, 'a'), true}, NameCase{std::string(256, 'a'), false}));
+
+}  // namespace
+}  // namespace geoframe
