@@ -1,0 +1,92 @@
+#include "track/gps_line.h"
+
+#include <vector>
+
+#include "timematch/date_time.h"
+
+namespace geoframe {
+namespace {
+
+constexpr std::size_t kMinutesWidth = 7;  // "15.1234": two digits, the point, four decimals
+constexpr std::string_view kDegreeSign = "°";
+constexpr std::string_view kLocalOffset = "08:00:00";  // the receiver's UTC plus 8 hours
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// NMEA sentences are printable ASCII. A coordinate field holding anything else
+// (NUL padding, binary noise from a damaged log) would be copied into the text
+// the lists show and the photos carry, so such a line gives no point.
+bool IsPrintableAscii(std::string_view text) {
+  for (char c : text) {
+    if (c < 0x20 || c > 0x7E) return false;
+  }
+  return true;
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t comma = line.find(',', start);
+    if (comma == std::string_view::npos) {
+      fields.push_back(line.substr(start));
+      return fields;
+    }
+    fields.push_back(line.substr(start, comma - start));
+    start = comma + 1;
+  }
+}
+
+// Characters [first, first + count) of the text, shorter or empty where the text ends.
+std::string_view Piece(std::string_view text, std::size_t first, std::size_t count) {
+  if (first >= text.size()) return {};
+  return text.substr(first, count);
+}
+
+std::string_view LastChars(std::string_view text, std::size_t count) {
+  return text.size() <= count ? text : text.substr(text.size() - count);
+}
+
+// "YYYY-MM-DD HH:MM:SS" in UTC from the ddmmyy date and the hhmmss[.fff] time.
+std::string UtcText(std::string_view date, std::string_view time) {
+  std::string text = "20";
+  text.append(LastChars(date, 2)).append("-").append(Piece(date, 2, 2)).append("-").append(Piece(date, 0, 2));
+  text.append(" ").append(Piece(time, 0, 2)).append(":").append(Piece(time, 2, 2)).append(":");
+  text.append(Piece(time, 4, 2));
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::string> FormatCoordinate(std::string_view field) {
+  std::size_t point = field.find('.');
+  if (point != std::string_view::npos && point >= 2 && IsDigit(field[point - 1]) && IsDigit(field[point - 2])) {
+    std::string text(field.substr(0, point - 2));
+    return text.append(kDegreeSign).append(field.substr(point - 2)).append("'");
+  }
+  if (field.size() < kMinutesWidth) return std::nullopt;
+  std::string text(field.substr(0, field.size() - kMinutesWidth));
+  return text.append(kDegreeSign).append(LastChars(field, kMinutesWidth)).append("'");
+}
+
+TrackPoint ParseGpsLine(std::string_view line) {
+  if (line.empty()) return {};
+  std::vector<std::string_view> fields = SplitFields(line);
+  if (fields[0] != "$GPRMC") return {};
+  if (fields.size() < 3 || fields[2] != "A") return {};
+  if (fields.size() < 10) return {};
+  std::optional<std::string> localTime = ShiftDateTime(UtcText(fields[9], fields[1]), kLocalOffset, false);
+  if (!localTime) return {};
+  for (std::size_t i = 3; i <= 6; ++i) {
+    if (!IsPrintableAscii(fields[i])) return {};
+  }
+  std::optional<std::string> latitude = FormatCoordinate(fields[3]);
+  std::optional<std::string> longitude = FormatCoordinate(fields[5]);
+  if (!latitude || !longitude) return {};
+  TrackPoint point;
+  point.PointTime = std::move(*localTime);
+  point.Coordinate.append(fields[4]).append(*latitude).append(",").append(fields[6]).append(*longitude);
+  return point;
+}
+
+}  // namespace geoframe

@@ -1,0 +1,86 @@
+#include "track/gps_line.h"
+
+#include <gtest/gtest.h>
+
+namespace geoframe {
+namespace {
+
+struct CoordinateCase {
+  std::string_view field;
+  std::optional<std::string> text;
+};
+
+class FormatCoordinateTest : public ::testing::TestWithParam<CoordinateCase> {};
+
+TEST_P(FormatCoordinateTest, Formats) { EXPECT_EQ(FormatCoordinate(GetParam().field), GetParam().text); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FormatCoordinateTest,
+    ::testing::Values(CoordinateCase{"3015.1234", "30°15.1234'"}, CoordinateCase{"12030.5678", "120°30.5678'"},
+                      CoordinateCase{"0000.0000", "00°00.0000'"},
+                      // minutes are split at the point, whatever the number of decimals
+                      CoordinateCase{"3015.12345", "30°15.12345'"}, CoordinateCase{"12030.567891", "120°30.567891'"},
+                      CoordinateCase{"3015.123", "30°15.123'"}, CoordinateCase{"3015.12", "30°15.12'"},
+                      CoordinateCase{"15.12", "°15.12'"}, CoordinateCase{"3015.", "30°15.'"},
+                      // no point, or not two digits before it: the last 7 characters
+                      CoordinateCase{"30151234", "3°0151234'"}, CoordinateCase{"1234567", "°1234567'"},
+                      CoordinateCase{"ab.1234567", "ab.°1234567'"}, CoordinateCase{"3.1234567", "3.°1234567'"},
+                      CoordinateCase{"123456", std::nullopt}, CoordinateCase{"5.1234", std::nullopt},
+                      CoordinateCase{"", std::nullopt}));
+
+constexpr std::string_view kBase = "$GPRMC,083015.000,A,3015.1234,N,12030.5678,E,0.0,0.0,061210,,,A*6C";
+
+std::string WithField(std::string_view line, std::size_t index, std::string_view value) {
+  std::string text(line);
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < index; ++i) start = text.find(',', start) + 1;
+  std::size_t end = text.find(',', start);
+  return text.replace(start, end == std::string::npos ? std::string::npos : end - start, value);
+}
+
+struct LineCase {
+  std::string line;
+  std::string pointTime;
+  std::string coordinate;
+};
+
+class ParseGpsLineTest : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(ParseGpsLineTest, Parses) {
+  TrackPoint p = ParseGpsLine(GetParam().line);
+  EXPECT_EQ(p.PointTime, GetParam().pointTime) << GetParam().line;
+  EXPECT_EQ(p.Coordinate, GetParam().coordinate) << GetParam().line;
+  EXPECT_EQ(p.ElapsedSeconds, 0);
+}
+
+const std::string kCoordinate = "N30°15.1234',E120°30.5678'";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ParseGpsLineTest,
+    ::testing::Values(
+        LineCase{std::string(kBase), "2010-12-06 16:30:15", kCoordinate},
+        LineCase{WithField(kBase, 1, "170000"), "2010-12-07 01:00:00", kCoordinate},
+        LineCase{WithField(kBase, 1, "160000"), "2010-12-07 00:00:00", kCoordinate},
+        LineCase{WithField(WithField(kBase, 9, "311210"), 1, "200000"), "2011-01-01 04:00:00", kCoordinate},
+        LineCase{WithField(WithField(kBase, 9, "280212"), 1, "200000"), "2012-02-29 04:00:00", kCoordinate},
+        LineCase{WithField(WithField(kBase, 4, "S"), 6, "W"), "2010-12-06 16:30:15", "S30°15.1234',W120°30.5678'"},
+        LineCase{WithField(kBase, 3, "3015.12"), "2010-12-06 16:30:15", "N30°15.12',E120°30.5678'"},
+        LineCase{WithField(kBase, 5, "12030.56789"), "2010-12-06 16:30:15", "N30°15.1234',E120°30.56789'"},
+        // exactly 10 fields: the checksum sits in the date field, its last two characters are the year
+        LineCase{"$GPRMC,083015,A,3015.1234,N,12030.5678,E,0.0,0.0,061210*10", "2010-12-06 16:30:15", kCoordinate},
+        // no point
+        LineCase{WithField(kBase, 2, "V"), "", ""}, LineCase{WithField(kBase, 0, "$GNRMC"), "", ""},
+        LineCase{WithField(kBase, 0, "$gprmc"), "", ""}, LineCase{WithField(kBase, 0, " $GPRMC"), "", ""},
+        LineCase{"$GPGGA,083015.000,3015.1234,N,12030.5678,E,1,08,1.0,10.0,M,0.0,M,,*hh", "", ""},
+        LineCase{"", "", ""}, LineCase{"$GPRMC", "", ""}, LineCase{"$GPRMC,083015,A", "", ""},
+        LineCase{"$GPRMC,083015,A,3015.1234,N,12030.5678,E,0.0,0.0", "", ""},
+        LineCase{WithField(kBase, 9, "301310"), "", ""}, LineCase{WithField(kBase, 9, "300210"), "", ""},
+        LineCase{WithField(kBase, 1, "246000"), "", ""}, LineCase{WithField(kBase, 1, "0830"), "", ""},
+        LineCase{WithField(kBase, 1, ""), "", ""}, LineCase{WithField(kBase, 9, ""), "", ""},
+        LineCase{WithField(kBase, 3, "301512"), "", ""}, LineCase{WithField(kBase, 5, ""), "", ""},
+        // binary noise in a field that would be copied into the coordinate
+        LineCase{WithField(kBase, 4, std::string("N\0", 2)), "", ""},
+        LineCase{WithField(kBase, 3, "3015.12\x01"), "", ""}, LineCase{WithField(kBase, 6, "\xC3\xA9"), "", ""}));
+
+}  // namespace
+}  // namespace geoframe
