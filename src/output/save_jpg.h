@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <QImage>
+
+#include "output/file_system.h"
+
+namespace geoframe {
+
+// The JPEG quality every framed output is written with.
+inline constexpr int kFramedQuality = 80;
+
+// The picture as a baseline JPEG of exactly its size at the given quality
+// (0-100), 4:2:0 chroma, with no metadata but the encoder's own JFIF header.
+// Throws OutputError for an empty picture or a quality outside 0-100.
+std::vector<std::uint8_t> EncodePicture(const QImage& picture, int quality);
+
+// Encodes the picture and writes it to path, complete or not at all (replacing
+// a file there). True when the file was written; false, with nothing written,
+// for an empty picture, a bad quality or a path that cannot be written.
+bool SaveJPG(const QImage& picture, const std::string& path, int quality,
+             FileSystem& fs = RealFileSystem());
+
+}  // namespace geoframe
