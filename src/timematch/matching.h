@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace geoframe {
+
+// How placing one photo on the track ended.
+enum class MatchOutcome {
+  Matched,        // a point lies within the tolerance
+  OutsidePeriod,  // before the first point or after the last row's time
+  TooFar,         // the nearest point is further away than the tolerance
+  TimeUnusable,   // the shown time is not a valid date-time (or too far off for 32-bit seconds)
+};
+
+struct TrackMatch {
+  MatchOutcome outcome = MatchOutcome::TimeUnusable;
+  std::size_t point = 0;  // index into the elapsed values of the chosen point, when Matched
+};
+
+// The point for a photo at `seconds` on the track's elapsed scale. The period
+// runs from 0 to the last entry's elapsed value (not the largest). The first
+// entry at or after the photo is taken, or the one before it when that is
+// strictly closer; it matches when its distance is at most the tolerance.
+TrackMatch MatchElapsed(std::int32_t seconds, std::span<const std::int32_t> elapsed, std::int32_t tolerance);
+
+// The same for a photo's shown time, measured from the first point's time.
+TrackMatch MatchShownTime(std::string_view shownTime, std::string_view firstPointTime,
+                          std::span<const std::int32_t> elapsed, std::int32_t tolerance);
+
+// The tolerance step buttons: 0 is +10, 1 is -10, 2 is +1, 3 is -1; the value
+// stays within 0..600 and wraps around (595 + 10 gives 0, 5 - 10 gives 600).
+int StepTolerance(int value, int button);
+
+// The three-line report after automatic matching.
+std::string MatchSummaryMessage(int needed, int matched);
+
+}  // namespace geoframe
