@@ -1,12 +1,100 @@
+#include <cstdint>
+#include <cstdio>  // snprintf
 #include <iostream>
+#include <string>
+#include <variant>
+#include <vector>
 
 #include "cli/cli_commands.h"
+#include "exif/exif_reader.h"
 
 namespace geoframe::cli {
 
-int RunExif(const std::vector<std::string>&) {
-  std::cerr << "geoframe-cli exif: not built yet\n";
-  return 2;
+namespace {
+
+constexpr const char* kExifUsage =
+    "usage: geoframe-cli exif FILE...         path, TAB, shooting time (YYYY-MM-DD HH:MM:SS)\n"
+    "       geoframe-cli exif --dump FILE...  every EXIF record: tag, type, count, offset, value\n";
+
+// Bytes outside printable ASCII are written as \xNN so that a record stays
+// on one line whatever the file holds.
+std::string Printable(const std::string& text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (c >= 0x20 && c <= 0x7E) {
+      out.push_back(static_cast<char>(c));
+    } else {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      out += escaped;
+    }
+  }
+  return out;
+}
+
+std::string ValueText(const ExifValue& value) {
+  if (const auto* number = std::get_if<std::int32_t>(&value)) return std::to_string(*number);
+  if (const auto* text = std::get_if<std::string>(&value)) return Printable(*text);
+  return {};
+}
+
+void PrintRecords(const ExifReader& reader) {
+  for (const TagRecord& r : reader.Records()) {
+    std::cout << r.TagNumber << '\t' << r.DataType << '\t' << r.Count << '\t' << r.ValueOffset << '\t'
+              << ValueText(r.Value) << '\n';
+  }
+}
+
+// Prints the records read (also those read before a failure); false when
+// the reader failed.
+bool DumpFile(const std::string& path) {
+  ExifReader reader;
+  bool ok = true;
+  try {
+    reader.Load(path);
+  } catch (const ExifError& error) {
+    std::cerr << "geoframe-cli exif: " << path << ": " << error.what() << '\n';
+    ok = false;
+  }
+  PrintRecords(reader);
+  return ok;
+}
+
+bool PrintShootingTime(const std::string& path) {
+  std::string time;
+  bool ok = true;
+  try {
+    time = ReadShootingTime(path);
+  } catch (const ExifError& error) {
+    std::cerr << "geoframe-cli exif: " << path << ": " << error.what() << '\n';
+    ok = false;
+  }
+  std::cout << path << '\t' << time << '\n';
+  return ok;
+}
+
+}  // namespace
+
+int RunExif(const std::vector<std::string>& args) {
+  const bool dump = !args.empty() && args.front() == "--dump";
+  const std::vector<std::string> files(args.begin() + (dump ? 1 : 0), args.end());
+  if (files.empty()) {
+    std::cerr << kExifUsage;
+    return 2;
+  }
+  for (const std::string& file : files) {
+    if (file.size() > 1 && file.front() == '-') {
+      std::cerr << "geoframe-cli exif: unknown option " << file << '\n' << kExifUsage;
+      return 2;
+    }
+  }
+  std::ios::sync_with_stdio(false);
+  bool allRead = true;
+  for (const std::string& file : files) {
+    if (dump && files.size() > 1) std::cout << "== " << file << '\n';
+    allRead = (dump ? DumpFile(file) : PrintShootingTime(file)) && allRead;
+  }
+  return allRead ? 0 : 1;
 }
 
 }  // namespace geoframe::cli

@@ -27,11 +27,14 @@ class ExifError : public std::runtime_error {
   ExifErrorKind kind_;
 };
 
-// A converted entry value: empty, a 32-bit signed integer, or a text (one
-// character per byte).
+// A converted entry value: empty, a 32-bit signed integer, or a text. Texts
+// hold one char per file byte: bytes 0x00..0x7F are their ASCII characters,
+// and a byte of 0x80 or more is the single char of the same bit pattern (so a
+// text is the file's bytes, not decoded UTF-8).
 using ExifValue = std::variant<std::monostate, std::int32_t, std::string>;
 
-// One IFD entry as read.
+// One IFD entry as read. Count and ValueOffset hold the entry's 32-bit fields
+// bit for bit: a field of 2^31 or more reads negative.
 struct TagRecord {
   std::int32_t TagNumber = 0;
   bool IsMakerNote = false;
@@ -64,10 +67,17 @@ class ExifReader {
   const std::vector<TagRecord>& Records() const;
   bool HasExif() const;
 
+  // text padded on the left to width with the first character of fill.
   static std::string PadLeft(const std::string& text, std::size_t width, const std::string& fill);
 
  private:
   struct State;
+
+  void ReadFileBytes(const std::string& path);
+  bool FindExifSegment();
+  bool IsIntelOrder() const;
+  void ReadIfds(std::int64_t ifd0Index);
+
   std::unique_ptr<State> state_;
 };
 
