@@ -1,11 +1,69 @@
+#include <string>
+
 #include "app/main_logic.h"
+#include "app/mini_picture.h"
+#include "app/photo_intake.h"
+#include "app/split_dlg_file.h"
 
 namespace geoframe {
 
-// Not built yet.
-void MainLogic::cmd_add_Click() {}
-void MainLogic::cmd_del_Click() {}
-void MainLogic::cmd_clear_Click() {}
-void MainLogic::ListView_ItemClick(int) {}
+namespace {
+
+OpenFileRequest PhotoDialogRequest() {
+  OpenFileRequest request;
+  request.title = "选择照片...";
+  request.filterDescription = "照片文件(*.JPG)";
+  request.patterns = {"*.jpg"};
+  request.multiSelect = true;
+  return request;
+}
+
+}  // namespace
+
+void MainLogic::cmd_add_Click() {
+  std::optional<ChosenFiles> chosen = toolkit_.ShowOpenFile(PhotoDialogRequest());
+  if (!chosen) return;  // Cancel: nothing chosen, no message
+  const DlgFileList files = ToDlgFileList(*chosen);
+  if (files.FileCount == 0) return;
+  const IntakeResult result = AddPhotoFiles(*this, files);
+  const int rows = toolkit_.RowCount(ListId::Photos);
+  toolkit_.SetText("pic_box", PhotoListCaption(rows));
+  toolkit_.ShowMessage(IntakeSummary(result, rows), MessageButtons::Ok, MessageIcon::Information);
+}
+
+void MainLogic::cmd_del_Click() {
+  const int n = toolkit_.RowCount(ListId::Photos);
+  const int k = toolkit_.SelectedRow(ListId::Photos);
+  if (n == 0 || k < 1 || k > n) return;  // nothing selected: nothing to remove
+  const std::string question = "确定移除 " + toolkit_.RowText(ListId::Photos, k) + " ?";
+  if (toolkit_.ShowMessage(question, MessageButtons::YesNo, MessageIcon::Information) == Answer::No) {
+    return;
+  }
+  for (int i = k; i < n; ++i) Photos(i) = Photos(i + 1);
+  Photos(n) = PhotoRecord{};
+  toolkit_.RemoveRow(ListId::Photos, k);
+  toolkit_.SetText("pic_box", PhotoListCaption(toolkit_.RowCount(ListId::Photos)));
+}
+
+void MainLogic::cmd_clear_Click() {
+  const int n = toolkit_.RowCount(ListId::Photos);
+  if (n == 0) return;
+  const std::string question = "确定移除所有(共" + std::to_string(n) + "张)照片?";
+  if (toolkit_.ShowMessage(question, MessageButtons::YesNo, MessageIcon::Question) == Answer::No) {
+    return;
+  }
+  for (int i = 1; i <= n; ++i) Photos(i) = PhotoRecord{};
+  toolkit_.ClearRows(ListId::Photos);
+  toolkit_.SetText("pic_box", "照片列表");
+}
+
+void MainLogic::ListView_ItemClick(int row) {
+  if (row < 1 || row > toolkit_.RowCount(ListId::Photos)) return;
+  const std::string path = Photos(row).FullPath();
+  toolkit_.SetRowToolTip(ListId::Photos, row, path);
+  toolkit_.ClearPreview();
+  const std::string sizeText = DrawMiniPicture(toolkit_, path);
+  toolkit_.SetText("picture_review", "照片预览 (" + sizeText + ")");
+}
 
 }  // namespace geoframe

@@ -1,0 +1,180 @@
+#include "app/mini_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/main_logic.h"
+#include "app/memory_toolkit.h"
+#include "expected_photos.h"
+#include "jpeg_fixture.h"
+#include "test_support.h"
+
+namespace geoframe {
+namespace {
+
+using testing::MakeJpegPhoto;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+struct FitCase {
+  PixelSize picture;
+  PreviewPlacement expected;
+};
+
+class FitPreviewTest : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(FitPreviewTest, FitsCentresAndRoundsHalfToEven) {
+  EXPECT_EQ(FitPreview(GetParam().picture), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, FitPreviewTest,
+    ::testing::Values(FitCase{{4000, 3000}, {0, 0, 280, 210}},
+                      // 157.5 rounds to 158; (280 - 158) / 2 = 61
+                      FitCase{{3000, 4000}, {61, 0, 158, 210}},
+                      // small pictures keep their size
+                      FitCase{{200, 100}, {40, 55, 200, 100}},
+                      FitCase{{280, 210}, {0, 0, 280, 210}},
+                      FitCase{{1, 1}, {140, 104, 1, 1}},  // 139.5 -> 140, 104.5 -> 104
+                      FitCase{{300, 300}, {35, 0, 210, 210}},
+                      // wider than high but below 4:3: fitted to the width only, clipped
+                      // at top and bottom; -30.5 rounds to -30
+                      FitCase{{300, 290}, {0, -30, 280, 271}},
+                      // only the height is too large
+                      FitCase{{100, 420}, {115, 0, 50, 210}},
+                      // 26.5 -> 26 for the height: 53 / 560 x 280
+                      FitCase{{560, 53}, {0, 92, 280, 26}},
+                      // 27.5 -> 28
+                      FitCase{{560, 55}, {0, 91, 280, 28}},
+                      // an unreadable picture (0 x 0) places nothing
+                      FitCase{{0, 0}, {140, 105, 0, 0}}));
+
+struct SizeTextCase {
+  PixelSize picture;
+  std::uintmax_t bytes;
+  std::string text;
+};
+
+class PreviewSizeTextTest : public ::testing::TestWithParam<SizeTextCase> {};
+
+TEST_P(PreviewSizeTextTest, FormatsPixelsAndMegabytes) {
+  EXPECT_EQ(PreviewSizeText(GetParam().picture, GetParam().bytes), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PreviewSizeTextTest,
+                         ::testing::Values(SizeTextCase{{3264, 2448}, 2465792, "尺寸3264×2448 大小2.35MB"},
+                                           SizeTextCase{{1, 1}, 1048576, "尺寸1×1 大小1.00MB"},
+                                           SizeTextCase{{1, 1}, 5000, "尺寸1×1 大小0.00MB"},
+                                           SizeTextCase{{0, 0}, 0, "尺寸0×0 大小0.00MB"},
+                                           SizeTextCase{{1, 1}, 131072, "尺寸1×1 大小0.13MB"},  // exact half
+                                           SizeTextCase{{1, 1}, 5242879, "尺寸1×1 大小5.00MB"},
+                                           SizeTextCase{{6000, 4000}, 1048576ull * 123 + 99 * 10486,
+                                                        "尺寸6000×4000 大小123.99MB"}));
+
+class PreviewTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    WriteFileBytes(dir.path() / name, bytes);
+    return dir.folder() + name;
+  }
+  // Lists the file as row 1 and clicks it.
+  void Click(const std::string& name) {
+    ui.AppendRow(ListId::Photos, name, 2);
+    logic.Photos(ui.RowCount(ListId::Photos)) = PhotoRecord{false, name, dir.folder(), ""};
+    logic.ListView_ItemClick(ui.RowCount(ListId::Photos));
+  }
+
+  TempDir dir;
+  MemoryToolkit ui;
+  MainLogic logic{ui};
+};
+
+TEST_F(PreviewTest, ClickDrawsFittedPictureAndSetsCaptionAndToolTip) {
+  const std::vector<std::uint8_t> bytes = MakeJpegPhoto(200, 100);
+  Write("small.JPG", bytes);
+  Click("small.JPG");
+  EXPECT_EQ(ui.rows(ListId::Photos)[0].toolTip, dir.folder() + "small.JPG");
+  EXPECT_EQ(ui.previewClears(), 1);
+  ASSERT_EQ(ui.previewDraws().size(), 1u);
+  const auto& draw = ui.previewDraws()[0];
+  EXPECT_EQ((PreviewPlacement{draw.left, draw.top, draw.width, draw.height}), (PreviewPlacement{40, 55, 200, 100}));
+  EXPECT_EQ(draw.pictureWidth, 200);
+  EXPECT_EQ(draw.pictureHeight, 100);
+  EXPECT_EQ(ui.Text("picture_review"), "照片预览 (" + PreviewSizeText({200, 100}, bytes.size()) + ")");
+}
+
+TEST_F(PreviewTest, LargePictureIsDecodedReducedButStillCoversTheDrawnSize) {
+  const std::vector<std::uint8_t> bytes = MakeJpegPhoto(2400, 1800);
+  EXPECT_EQ(DrawMiniPicture(ui, Write("big.jpg", bytes)), PreviewSizeText({2400, 1800}, bytes.size()));
+  ASSERT_EQ(ui.previewDraws().size(), 1u);
+  const auto& draw = ui.previewDraws()[0];
+  EXPECT_EQ((PreviewPlacement{draw.left, draw.top, draw.width, draw.height}), (PreviewPlacement{0, 0, 280, 210}));
+  // 1/8 of 2400 x 1800 is 300 x 225: the strongest reduction that still covers 280 x 210.
+  EXPECT_EQ(draw.pictureWidth, 300);
+  EXPECT_EQ(draw.pictureHeight, 225);
+}
+
+// Orientations 5 to 8 store the picture on its side: it is fitted, placed and
+// described as it stands upright.
+TEST_F(PreviewTest, SidewaysPhotoStandsUpright) {
+  const std::vector<std::uint8_t> bytes = MakeJpegPhoto(400, 300, "2010:12:06 08:30:15", 6);
+  EXPECT_EQ(DrawMiniPicture(ui, Write("side.jpg", bytes)), PreviewSizeText({300, 400}, bytes.size()));
+  ASSERT_EQ(ui.previewDraws().size(), 1u);
+  const auto& draw = ui.previewDraws()[0];
+  EXPECT_EQ((PreviewPlacement{draw.left, draw.top, draw.width, draw.height}), (PreviewPlacement{61, 0, 158, 210}));
+  EXPECT_LT(draw.pictureWidth, draw.pictureHeight);
+  EXPECT_GE(draw.pictureWidth, 158);
+  EXPECT_GE(draw.pictureHeight, 210);
+}
+
+TEST_F(PreviewTest, FileThatIsNoJpegShowsZeroSizeAndDrawsNothing) {
+  const std::string path = Write("text.jpg", std::vector<std::uint8_t>(5000, 'x'));
+  EXPECT_EQ(DrawMiniPicture(ui, path), "尺寸0×0 大小0.00MB");
+  EXPECT_TRUE(ui.previewDraws().empty());
+}
+
+TEST_F(PreviewTest, UnlistableFilesGiveEmptyCaption) {
+  const std::vector<std::uint8_t> bytes = MakeJpegPhoto(20, 20);
+  Write("p.png", bytes);
+  Write("p.jpeg", bytes);
+  Write(".hidden.jpg", bytes);
+  for (const std::string name : {"p.png", "p.jpeg", ".hidden.jpg", "gone.jpg"}) {
+    SCOPED_TRACE(name);
+    Click(name);
+    EXPECT_EQ(ui.Text("picture_review"), "照片预览 ()");
+  }
+  EXPECT_TRUE(ui.previewDraws().empty());
+  EXPECT_EQ(ui.previewClears(), 4);
+}
+
+TEST_F(PreviewTest, ClickOutsideTheListDoesNothing) {
+  logic.ListView_ItemClick(1);
+  logic.ListView_ItemClick(0);
+  EXPECT_EQ(ui.previewClears(), 0);
+  EXPECT_EQ(ui.Text("picture_review"), "照片预览");
+}
+
+// Every camera file previews upright: the size text gives its upright size and
+// its length, and a picture covering the drawn size is handed to the surface.
+TEST(PreviewRealPhotos, EveryCameraFileIsDrawnUpright) {
+  GEOFRAME_REQUIRE_TESTDATA();
+  const std::filesystem::path folder = testing::TestDataDir() / "jpeg";
+  const std::vector<testing::ExpectedPhoto> expected = testing::ReadExpectedPhotos(folder);
+  ASSERT_FALSE(expected.empty());
+  for (const testing::ExpectedPhoto& photo : expected) {
+    SCOPED_TRACE(photo.name);
+    MemoryToolkit ui;
+    const PixelSize upright = UprightSize({photo.width, photo.height}, photo.orientation);
+    EXPECT_EQ(DrawMiniPicture(ui, (folder / photo.name).string()), PreviewSizeText(upright, photo.fileSize));
+    ASSERT_EQ(ui.previewDraws().size(), 1u);
+    const auto& draw = ui.previewDraws()[0];
+    EXPECT_EQ((PreviewPlacement{draw.left, draw.top, draw.width, draw.height}), FitPreview(upright));
+    EXPECT_GE(draw.pictureWidth, draw.width);
+    EXPECT_GE(draw.pictureHeight, draw.height);
+  }
+}
+
+}  // namespace
+}  // namespace geoframe
