@@ -31,6 +31,19 @@ std::pair<int, int> UprightPosition(int orientation, int x, int y, int w, int h)
 
 }  // namespace
 
+void CopyUpright(const RgbImage& stored, int orientation, std::uint8_t* dst, int pitch) {
+  for (int y = 0; y < stored.height; ++y) {
+    const std::uint8_t* src = stored.row(y);
+    for (int x = 0; x < stored.width; ++x) {
+      auto [ux, uy] = UprightPosition(orientation, x, y, stored.width, stored.height);
+      std::uint8_t* to = dst + static_cast<std::size_t>(uy) * pitch + static_cast<std::size_t>(ux) * 3;
+      to[0] = src[x * 3];
+      to[1] = src[x * 3 + 1];
+      to[2] = src[x * 3 + 2];
+    }
+  }
+}
+
 RgbImage ApplyOrientation(RgbImage image, int orientation) {
   if (orientation < 2 || orientation > 8 || image.empty()) return image;
   PixelSize upright = UprightSize({image.width, image.height}, orientation);
@@ -38,16 +51,7 @@ RgbImage ApplyOrientation(RgbImage image, int orientation) {
   out.width = upright.width;
   out.height = upright.height;
   out.pixels.resize(image.pixels.size());
-  for (int y = 0; y < image.height; ++y) {
-    const std::uint8_t* src = image.row(y);
-    for (int x = 0; x < image.width; ++x) {
-      auto [ux, uy] = UprightPosition(orientation, x, y, image.width, image.height);
-      std::uint8_t* dst = out.row(uy) + static_cast<std::size_t>(ux) * 3;
-      dst[0] = src[x * 3];
-      dst[1] = src[x * 3 + 1];
-      dst[2] = src[x * 3 + 2];
-    }
-  }
+  CopyUpright(image, orientation, out.pixels.data(), out.width * 3);
   return out;
 }
 

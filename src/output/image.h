@@ -34,4 +34,9 @@ PixelSize UprightSize(PixelSize stored, int orientation);
 // Values outside 1..8 leave the picture as it is.
 RgbImage ApplyOrientation(RgbImage image, int orientation);
 
+// Writes the stored picture, turned upright as ApplyOrientation does, into the
+// caller's RGB buffer (rows pitch bytes apart, at least the upright size), e.g.
+// straight into a larger canvas.
+void CopyUpright(const RgbImage& stored, int orientation, std::uint8_t* dst, int pitch);
+
 }  // namespace geoframe

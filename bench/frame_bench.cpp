@@ -1,0 +1,105 @@
+// Framing a 12- and a 24-megapixel photo (read, decode, frame with the
+// annotation, encode at quality 80) against the floor: the same photo's plain
+// read, decode and encode. Each case also runs once in a child process whose
+// peak resident memory is reported as peak_MB.
+#include <benchmark/benchmark.h>
+#include <unistd.h>  // getpid
+
+#include <QGuiApplication>
+#include <cstdio>  // popen, fscanf, printf
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "output/file_system.h"
+#include "output/frame_picture.h"
+#include "output/jpeg_codec.h"
+#include "output/save_jpg.h"
+#include "sample_photos.h"
+
+namespace {
+
+using namespace geoframe;
+
+const std::string kAnnotation = " 西湖  N30°15.1234',E120°30.5678'  2010-12-06 16:30:15";
+std::string gSelf;
+std::filesystem::path gFolder;
+
+std::string PhotoPath(int megapixels) { return (gFolder / (std::to_string(megapixels) + "mp.jpg")).string(); }
+
+void MakePhotos() {
+  gFolder = std::filesystem::temp_directory_path() / ("geoframe-frame-bench-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(gFolder);
+  for (auto [mp, w, h] : {std::tuple{12, 4000, 3000}, {24, 6000, 4000}}) {
+    RealFileSystem().WriteFile(PhotoPath(mp), tools::MakeSamplePhoto(w, h, 1));
+  }
+}
+
+std::size_t Floor(const std::string& path) {
+  std::vector<std::uint8_t> jpeg = RealFileSystem().ReadFile(path);
+  RgbImage image = DecodeJpeg(jpeg);
+  return EncodeJpeg(image.pixels.data(), image.width, image.height, image.width * 3, kFramedQuality).size();
+}
+
+std::size_t Frame(const std::string& path) {
+  return EncodePicture(FramePicture(path, kAnnotation), kFramedQuality).size();
+}
+
+// The process's peak resident memory in kB (VmHWM: the high-water mark of this
+// program image only, unlike getrusage, which keeps the spawning parent's peak).
+long PeakKilobytes() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+  }
+  return -1;
+}
+
+// Peak resident memory in MB of a child running one case once.
+double ChildPeakMegabytes(const std::string& kind, const std::string& path) {
+  std::string command = "'" + gSelf + "' --peak-child " + kind + " '" + path + "'";
+  FILE* child = ::popen(command.c_str(), "r");
+  if (child == nullptr) return -1;
+  long kilobytes = -1;
+  if (std::fscanf(child, "%ld", &kilobytes) != 1) kilobytes = -1;
+  return ::pclose(child) == 0 && kilobytes > 0 ? kilobytes / 1024.0 : -1;
+}
+
+void Run(benchmark::State& state, const std::string& kind, int megapixels) {
+  std::string path = PhotoPath(megapixels);
+  for (auto _ : state) benchmark::DoNotOptimize(kind == "floor" ? Floor(path) : Frame(path));
+  state.counters["peak_MB"] = ChildPeakMegabytes(kind, path);
+}
+
+void BM_DecodeEncode12MP(benchmark::State& state) { Run(state, "floor", 12); }
+void BM_Frame12MP(benchmark::State& state) { Run(state, "frame", 12); }
+void BM_DecodeEncode24MP(benchmark::State& state) { Run(state, "floor", 24); }
+void BM_Frame24MP(benchmark::State& state) { Run(state, "frame", 24); }
+
+BENCHMARK(BM_DecodeEncode12MP)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Frame12MP)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeEncode24MP)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Frame24MP)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  gSelf = std::filesystem::read_symlink("/proc/self/exe").string();
+  if (argc == 4 && std::string(argv[1]) == "--peak-child") {
+    QGuiApplication app(argc, argv);
+    std::string kind = argv[2];
+    if ((kind == "floor" ? Floor(argv[3]) : Frame(argv[3])) == 0) return 1;
+    std::printf("%ld\n", PeakKilobytes());
+    return 0;
+  }
+  QGuiApplication app(argc, argv);
+  MakePhotos();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  std::filesystem::remove_all(gFolder);
+  return 0;
+}

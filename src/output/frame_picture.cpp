@@ -1,0 +1,128 @@
+#include "output/frame_picture.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QString>
+#include <QStringList>
+#include <cstring>  // memset
+
+#include "exif/exif_reader.h"
+#include "output/jpeg_codec.h"
+
+namespace geoframe {
+
+namespace {
+
+constexpr std::uint8_t kWhite = 0xFF;
+
+// "宋体" 15 pt bold at 96 dpi is 20 pixels; Noto Serif CJK SC stands in where
+// SimSun is missing. Made once and kept for the whole run (never destroyed, so
+// it cannot outlive the font database at exit).
+const QFont& AnnotationFont() {
+  static const QFont* font = [] {
+    auto* made = new QFont();
+    made->setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"),
+                       QStringLiteral("Noto Serif CJK SC")});
+    made->setBold(true);
+    made->setPixelSize(kTextStripHeight);
+    made->setStyleStrategy(QFont::PreferAntialias);
+    return made;
+  }();
+  return *font;
+}
+
+bool IsBlank(const std::string& text) {
+  return text.find_first_not_of(' ') == std::string::npos;
+}
+
+// Whites everything but the photo's own pixels: the rows above and below it and
+// the margins left and right of each photo row (row padding included).
+void FillMargins(QImage& canvas, PixelSize photo) {
+  std::uint8_t* bits = canvas.bits();
+  const auto pitch = static_cast<std::size_t>(canvas.bytesPerLine());
+  const std::size_t left = kPhotoLeft * 3;
+  const std::size_t right = (static_cast<std::size_t>(kPhotoLeft) + photo.width) * 3;
+  std::memset(bits, kWhite, pitch * kPhotoLeft);
+  for (int y = kPhotoLeft; y < kPhotoLeft + photo.height; ++y) {
+    std::uint8_t* row = bits + pitch * y;
+    std::memset(row, kWhite, left);
+    std::memset(row + right, kWhite, pitch - right);
+  }
+  std::size_t below = static_cast<std::size_t>(kPhotoLeft) + photo.height;
+  std::memset(bits + pitch * below, kWhite, pitch * (canvas.height() - below));
+}
+
+// Paints the annotation into the text strip only: a view of the canvas rows
+// under the photo cell, as wide as the photo column, so nothing can reach the
+// margins.
+void DrawAnnotation(QImage& canvas, PixelSize photo, const std::string& annotation) {
+  if (IsBlank(annotation)) return;
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+    throw OutputError("没有图形环境，无法绘制注释文字");
+  }
+  const int stripTop = kFrameMargin + photo.height + 2 * kCellBorder;
+  const int stripWidth = photo.width + 2 * kCellBorder;
+  std::uint8_t* origin = canvas.bits() + static_cast<std::size_t>(canvas.bytesPerLine()) * stripTop +
+                         static_cast<std::size_t>(kFrameMargin) * 3;
+  QImage strip(origin, stripWidth, kTextStripHeight, canvas.bytesPerLine(), QImage::Format_RGB888);
+  QPainter painter(&strip);
+  painter.setRenderHint(QPainter::TextAntialiasing, true);
+  painter.setFont(AnnotationFont());
+  painter.setPen(Qt::black);
+  painter.drawText(QRect(0, 0, stripWidth, kTextStripHeight),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   QString::fromStdString(annotation));
+}
+
+// The photo's pixels into the canvas at (24, 24), turned upright.
+void PlacePhoto(std::span<const std::uint8_t> jpeg, int orientation, QImage& canvas) {
+  std::uint8_t* at = canvas.bits() + static_cast<std::size_t>(canvas.bytesPerLine()) * kPhotoLeft +
+                     static_cast<std::size_t>(kPhotoLeft) * 3;
+  const int pitch = static_cast<int>(canvas.bytesPerLine());
+  if (orientation < 2 || orientation > 8) {
+    DecodeJpegInto(jpeg, at, pitch);
+    return;
+  }
+  CopyUpright(DecodeJpeg(jpeg), orientation, at, pitch);
+}
+
+}  // namespace
+
+PixelSize CanvasSize(PixelSize upright) {
+  const int extra = 2 * (kFrameMargin + kCellBorder);
+  return {upright.width + extra, upright.height + extra};
+}
+
+QImage FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation) {
+  try {
+    PixelSize photo = UprightSize(ReadJpegSize(jpeg), orientation);
+    PixelSize size = CanvasSize(photo);
+    if (static_cast<std::int64_t>(size.width) * size.height > kMaxCanvasPixels) {
+      throw OutputError("照片太大：" + std::to_string(photo.width) + " x " +
+                        std::to_string(photo.height) + " 像素，加边框后超过 " +
+                        std::to_string(kMaxCanvasPixels / 1'000'000) + " 百万像素的上限");
+    }
+    QImage canvas(size.width, size.height, QImage::Format_RGB888);
+    if (canvas.isNull()) throw OutputError("内存不足，无法为照片分配画布");
+    PlacePhoto(jpeg, orientation, canvas);
+    FillMargins(canvas, photo);
+    DrawAnnotation(canvas, photo, annotation);
+    return canvas;
+  } catch (const JpegError& error) {
+    throw OutputError(std::string("无法解码照片: ") + error.what());
+  }
+}
+
+QImage FramePicture(const std::string& path, const std::string& annotation, const FileSystem& fs) {
+  if (!fs.FileExists(path)) throw OutputError("找不到照片文件 " + path);
+  std::vector<std::uint8_t> jpeg = fs.ReadFile(path);
+  try {
+    return FrameJpeg(jpeg, ReadOrientation(path), annotation);
+  } catch (const OutputError& error) {
+    throw OutputError(path + ": " + error.what());
+  }
+}
+
+}  // namespace geoframe

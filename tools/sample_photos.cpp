@@ -1,0 +1,90 @@
+#include "sample_photos.h"
+
+#include <algorithm>  // std::max
+#include <stdexcept>
+
+#include "output/jpeg_codec.h"
+
+namespace geoframe::tools {
+
+namespace {
+
+void Put16(std::vector<std::uint8_t>& out, unsigned value) {
+  out.push_back(static_cast<std::uint8_t>(value & 0xFF));
+  out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+  Put16(out, value & 0xFFFF);
+  Put16(out, value >> 16);
+}
+
+// One 12-byte IFD entry; `value` is the inline value or the data's offset.
+void PutEntry(std::vector<std::uint8_t>& out, unsigned tag, unsigned type, std::uint32_t count,
+              std::uint32_t value) {
+  Put16(out, tag);
+  Put16(out, type);
+  Put32(out, count);
+  Put32(out, value);
+}
+
+constexpr unsigned kShort = 3, kLong = 4, kAscii = 2;
+
+}  // namespace
+
+std::vector<std::uint8_t> MakeExifPayload(const std::string& exifDateTime, int orientation) {
+  // Offsets count from the TIFF header: IFD0 (2 entries) at 8, the Exif IFD
+  // (1 entry) at 38, the time text at 56.
+  constexpr std::uint32_t kIfd0 = 8, kExifIfd = kIfd0 + 2 + 2 * 12 + 4, kTimeText = kExifIfd + 2 + 12 + 4;
+  const bool withTime = !exifDateTime.empty();
+  std::vector<std::uint8_t> out = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0};
+  Put32(out, kIfd0);
+  Put16(out, withTime ? 2 : 1);
+  PutEntry(out, 274, kShort, 1, static_cast<std::uint32_t>(orientation));
+  if (withTime) PutEntry(out, 0x8769, kLong, 1, kExifIfd);
+  Put32(out, 0);
+  if (!withTime) return out;
+  Put16(out, 1);
+  PutEntry(out, 36867, kAscii, static_cast<std::uint32_t>(exifDateTime.size() + 1), kTimeText);
+  Put32(out, 0);
+  out.insert(out.end(), exifDateTime.begin(), exifDateTime.end());
+  out.push_back(0);
+  return out;
+}
+
+std::vector<std::uint8_t> InsertExif(std::span<const std::uint8_t> jpeg, const std::string& exifDateTime,
+                                     int orientation) {
+  if (jpeg.size() < 2 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) throw std::invalid_argument("not a JPEG");
+  std::vector<std::uint8_t> payload = MakeExifPayload(exifDateTime, orientation);
+  std::vector<std::uint8_t> out = {0xFF, 0xD8, 0xFF, 0xE1};
+  std::size_t length = payload.size() + 2;
+  out.push_back(static_cast<std::uint8_t>(length >> 8));
+  out.push_back(static_cast<std::uint8_t>(length & 0xFF));
+  out.insert(out.end(), payload.begin(), payload.end());
+  out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+  return out;
+}
+
+std::vector<std::uint8_t> SamplePixels(int width, int height, unsigned seed) {
+  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = rgb.data() + static_cast<std::size_t>(y) * width * 3;
+    for (int x = 0; x < width; ++x) {
+      row[x * 3] = static_cast<std::uint8_t>(x * 255 / std::max(1, width - 1));
+      row[x * 3 + 1] = static_cast<std::uint8_t>(y * 255 / std::max(1, height - 1));
+      // fine stripes give the encoder real detail to work on
+      row[x * 3 + 2] = static_cast<std::uint8_t>(((x / 3 + y / 5 + seed * 37) % 16) * 12 + 40);
+    }
+  }
+  return rgb;
+}
+
+std::vector<std::uint8_t> MakeSamplePhoto(int width, int height, unsigned seed,
+                                          const std::string& exifDateTime, int orientation) {
+  std::vector<std::uint8_t> rgb = SamplePixels(width, height, seed);
+  std::vector<std::uint8_t> jpeg = EncodeJpeg(rgb.data(), width, height, width * 3, 90);
+  if (exifDateTime.empty() && orientation == 1) return jpeg;
+  return InsertExif(jpeg, exifDateTime, orientation);
+}
+
+}  // namespace geoframe::tools
