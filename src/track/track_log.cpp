@@ -54,7 +54,7 @@ std::string TrackBoxCaption(const std::vector<TrackPoint>& points) {
 }
 
 std::string TrackLoadedMessage(std::size_t count, bool truncated) {
-  std::string text = "共成功加载路径轨迹点 " + std::to_string(count) + " 个!";
+  std::string text = std::string(kTrackLoadedLead) + std::to_string(count) + " 个!";
   if (truncated) {
     text += "\r\n轨迹点已达上限 " + std::to_string(kMaxTrackPoints) + " 个, 文件其余部分未加载。";
   }

@@ -49,6 +49,8 @@ std::optional<std::string> ReadTrackFile(const std::string& path);
 std::string TrackRowText(int row);  // "记录0001"
 std::string TrackBoxCaption(const std::vector<TrackPoint>& points);
 std::string TrackLoadedMessage(std::size_t count, bool truncated);
+// How the report of every load that read its file begins.
+inline constexpr std::string_view kTrackLoadedLead = "共成功加载路径轨迹点 ";
 std::string TrackUnreadableMessage(const std::string& path);
 
 }  // namespace geoframe
