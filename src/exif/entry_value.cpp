@@ -78,7 +78,10 @@ std::string DecimalBytes(const ByteView& bytes, std::int64_t first, std::int64_t
   std::string text;
   text.reserve(static_cast<std::size_t>(last - first + 1) * 3);
   for (std::int64_t k = 0; k <= last - first; ++k) {
-    text += std::to_string(bytes.At(descending ? last - k : first + k));
+    const unsigned byte = bytes.At(descending ? last - k : first + k);
+    if (byte >= 100) text.push_back(static_cast<char>('0' + byte / 100));
+    if (byte >= 10) text.push_back(static_cast<char>('0' + byte / 10 % 10));
+    text.push_back(static_cast<char>('0' + byte % 10));
   }
   return text;
 }

@@ -22,11 +22,11 @@ struct EntryValue {
 };
 
 // Out-of-line data bytes one load may convert in all. A JPEG's EXIF segment
-// holds at most 64 KB, so real files need a small part of this; the limit keeps
+// holds at most 64 KB, so real files need a sixteenth of this at most; the limit keeps
 // a file whose entries all point at the same megabytes from building texts
 // without end. An entry whose data would exceed what is left gets an empty
 // value and takes nothing from the budget.
-inline constexpr std::int64_t kValueByteBudget = 4 << 20;
+inline constexpr std::int64_t kValueByteBudget = 1 << 20;
 
 // Converts an entry's value by its field type:
 //   BYTE, SBYTE      inline: 8 uppercase hex digits of the four value bytes,

@@ -1,5 +1,6 @@
 // The walk over IFD0, the IFDs linked from it and the Exif IFD.
-#include <cctype>  // isdigit
+#include <algorithm>  // std::clamp
+#include <cctype>     // isdigit
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -89,17 +90,31 @@ void ReadEntry(Walk& walk, std::int64_t entry, TagRecord& record, IfdRole role) 
   if (record.TagNumber == kExifIfdPointer) TakeExifIfdOffset(walk, record.Value, role);
 }
 
-// Appends one record per entry of the IFD at absolute index ifd. The table
-// grows by the whole IFD first, as records are numbered by IFD.
+// The number of whole entries of an IFD with this many entries that lie
+// inside the file.
+std::int64_t EntriesInFile(const Walk& walk, std::int64_t ifd, std::int64_t entries) {
+  const std::int64_t room = (walk.bytes.Length() - (ifd + 2) + 1) / kEntrySize;
+  return std::clamp<std::int64_t>(room, 0, entries);
+}
+
+// Appends one record per entry of the IFD at absolute index ifd. An IFD whose
+// entries run past the end of the file fails after its entries inside the
+// file were stored; the table does not grow by entries that cannot be read.
 void ReadIfd(Walk& walk, std::int64_t ifd, IfdRole role) {
   const std::uint16_t entries = walk.bytes.U16(ifd, walk.littleEndian);
   if (entries == 0 && walk.records.empty()) {
     throw ExifError(ExifErrorKind::OutOfRange, "the first IFD has no entries");
   }
+  const std::int64_t readable = EntriesInFile(walk, ifd, entries);
   const std::size_t base = walk.records.size();
-  walk.records.resize(base + entries);
-  for (std::size_t i = 0; i < entries; ++i) {
-    ReadEntry(walk, ifd + 2 + kEntrySize * static_cast<std::int64_t>(i), walk.records[base + i], role);
+  walk.records.resize(base + static_cast<std::size_t>(readable));
+  for (std::int64_t i = 0; i < readable; ++i) {
+    ReadEntry(walk, ifd + 2 + kEntrySize * i, walk.records[base + static_cast<std::size_t>(i)], role);
+  }
+  if (readable < entries) {
+    throw ExifError(ExifErrorKind::OutOfRange, "the IFD at byte " + std::to_string(ifd) + " has " +
+                                                   std::to_string(entries) + " entries but the file ends after " +
+                                                   std::to_string(readable));
   }
 }
 
