@@ -189,7 +189,8 @@ std::optional<std::string> ShiftDateTime(std::string_view time, std::string_view
   std::int64_t amounts[3] = {};
   for (int i = 0; i < 3; ++i) {
     // Negating puts a "-" before the text, so a part with its own sign fails.
-    std::string text = (negate ? "-" : "") + std::string(parts[static_cast<std::size_t>(i)]);
+    std::string text = negate ? "-" : "";
+    text.append(parts[static_cast<std::size_t>(i)]);
     std::optional<std::int32_t> value = ReadWholeNumber32(text);
     if (!value) return std::nullopt;
     amounts[i] = *value;
