@@ -62,18 +62,18 @@ std::string NumberedName(const std::string& name, int number) {
   return parts.base + "_" + std::to_string(number) + parts.extension;
 }
 
-std::string UniqueFileName(const std::string& folder, const std::string& name, const FileSystem& fs,
-                           const std::function<bool(const std::string&)>& alsoTaken) {
-  auto taken = [&](const std::string& candidate) {
-    return fs.NameTaken(folder + candidate) || (alsoTaken && alsoTaken(candidate));
-  };
-  if (!taken(name)) return name;
+std::string UniqueFileName(const std::string& folder, const std::string& name, const NameTakenFn& taken) {
+  if (!taken(folder + name)) return name;
   for (int number = 1; number <= kMaxNameNumber; ++number) {
     std::string candidate = NumberedName(name, number);
-    if (!taken(candidate)) return candidate;
+    if (!taken(folder + candidate)) return candidate;
   }
   throw OutputError("文件夹 " + folder + " 中 " + name + " 及其编号 1 到 " +
                     std::to_string(kMaxNameNumber) + " 的文件名都已被占用");
+}
+
+std::string UniqueFileName(const std::string& folder, const std::string& name, const FileSystem& fs) {
+  return UniqueFileName(folder, name, [&fs](const std::string& path) { return fs.NameTaken(path); });
 }
 
 std::string BackupFolder(const std::string& folder) { return folder + "BackUp/"; }

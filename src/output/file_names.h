@@ -21,13 +21,15 @@ NameParts SplitExtension(const std::string& name);
 // Numbered candidate n of a name: base, "_", n, extension (IMG_0001_3.JPG).
 std::string NumberedName(const std::string& name, int number);
 
+// Whether anything is at a full path (the file system's NameTaken, or a view of
+// the folder as an earlier photo of the same batch will leave it).
+using NameTakenFn = std::function<bool(const std::string& path)>;
+
 // The first of name, base_1, base_2, ... up to base_32767 under which nothing at
 // all is in the folder (hidden files and folders count too, so nothing is ever
-// replaced). `alsoTaken` marks further names as taken, e.g. those an earlier
-// photo of the same batch is about to take. Throws OutputError when every name
-// is taken.
-std::string UniqueFileName(const std::string& folder, const std::string& name, const FileSystem& fs,
-                           const std::function<bool(const std::string&)>& alsoTaken = {});
+// replaced). Throws OutputError when every name is taken.
+std::string UniqueFileName(const std::string& folder, const std::string& name, const NameTakenFn& taken);
+std::string UniqueFileName(const std::string& folder, const std::string& name, const FileSystem& fs);
 
 // The backup folder of a photo folder: its sub-folder "BackUp".
 std::string BackupFolder(const std::string& folder);

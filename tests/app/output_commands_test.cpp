@@ -1,0 +1,179 @@
+#include "app/output_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <filesystem>
+
+#include "app/main_logic.h"
+#include "app/memory_toolkit.h"
+#include "faulty_file_system.h"
+#include "sample_photos.h"
+#include "test_support.h"
+
+namespace geoframe {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FaultyFileSystem;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+// A window with photos listed as intake lists them, on a fault-injecting disk.
+class OutputCommands : public ::testing::Test {
+ protected:
+  OutputCommands() : logic_(ui_, disk_) {}
+
+  void AddPhoto(const std::string& name, const std::string& time) {
+    WriteFileBytes(dir_.path() / name, tools::MakeSamplePhoto(48, 32, 1, "2010:11:11 13:31:02"));
+    int row = ui_.RowCount(ListId::Photos) + 1;
+    logic_.Photos(row) = {!time.empty(), name, dir_.folder(), time};
+    ui_.AppendRow(ListId::Photos, name, time.empty() ? 2 : 1);
+    ui_.SetSubItem(ListId::Photos, row, 1, time);
+    ui_.SetSubItem(ListId::Photos, row, 2, "N30°15.1234',E120°30.5678'");
+  }
+  void Check(const char* control, bool on) { ui_.SetChecked(control, on); }
+  bool Exists(const std::string& name) const { return fs::exists(dir_.path() / name); }
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> texts;
+    for (const auto& m : ui_.messages()) texts.push_back(m.text);
+    return texts;
+  }
+
+  TempDir dir_;
+  MemoryToolkit ui_;
+  FaultyFileSystem disk_;
+  MainLogic logic_;
+};
+
+TEST_F(OutputCommands, CheckBoxesEnableTheirOptionsAndKeepTheirValues) {
+  struct Case {
+    const char* box;
+    std::vector<const char*> dependents;
+    void (MainLogic::*click)();
+  } cases[] = {{"Ck_reanme", {"Op_time", "Op_incre", "incre_txt"}, &MainLogic::Ck_reanme_Click},
+               {"Ck_frame", {"Label2", "frame_txt", "Ck_time", "Ck_gps"}, &MainLogic::Ck_frame_Click}};
+  ui_.SetChecked("Op_incre", true);
+  ui_.SetText("incre_txt", "trip");
+  for (const Case& c : cases) {
+    for (bool on : {true, false, true, false}) {
+      Check(c.box, on);
+      (logic_.*c.click)();
+      for (const char* dependent : c.dependents) EXPECT_EQ(ui_.Enabled(dependent), on) << dependent;
+    }
+  }
+  EXPECT_TRUE(ui_.Checked("Op_incre"));
+  EXPECT_EQ(ui_.Text("incre_txt"), "trip");
+  EXPECT_TRUE(ui_.Checked("Ck_time"));
+}
+
+TEST_F(OutputCommands, EmptyListDoesNothing) {
+  logic_.cmd_make_Click();
+  logic_.cmd_allmake_Click();
+  EXPECT_TRUE(ui_.messages().empty());
+  EXPECT_TRUE(ui_.progressFrames().empty());
+  EXPECT_TRUE(disk_.log().empty());
+}
+
+TEST_F(OutputCommands, BatchRenamesShowsProgressPreviewAndCompletion) {
+  AddPhoto("a.JPG", "2010-11-11 13:31:02");
+  AddPhoto("b.JPG", "2010-11-11 13:31:02");
+  AddPhoto("c.JPG", "");
+  Check("Ck_backup", false);
+  Check("Ck_reanme", true);
+  logic_.cmd_allmake_Click();
+  std::vector<std::string> expectedFrames = {"批量编辑  0%|0|shown", "批量编辑  33%|1980|shown",
+                                             "批量编辑  66%|3960|shown", "批量编辑  100%|6000|shown",
+                                             "批量编辑  100%|6000|hidden"};
+  EXPECT_EQ(ui_.progressFrames(), expectedFrames);
+  EXPECT_EQ(Messages(), std::vector<std::string>{"批处理完成!\r\n共处理 3 个照片。"});
+  EXPECT_EQ(ui_.messages()[0].icon, MessageIcon::Information);
+  EXPECT_EQ(ui_.messages()[0].buttons, MessageButtons::Ok);
+  const char* names[] = {"20101111_133102.JPG", "20101111_133102_1.JPG", "c.JPG"};
+  for (int row = 1; row <= 3; ++row) {
+    EXPECT_EQ(ui_.RowText(ListId::Photos, row), names[row - 1]);
+    EXPECT_EQ(logic_.Photos(row).FileName, names[row - 1]);
+    EXPECT_TRUE(Exists(names[row - 1]));
+  }
+  // Only the name changed.
+  EXPECT_EQ(logic_.Photos(1).ExifTime, "2010-11-11 13:31:02");
+  EXPECT_EQ(ui_.SubItem(ListId::Photos, 2, 2), "N30°15.1234',E120°30.5678'");
+  EXPECT_EQ(ui_.rows(ListId::Photos)[2].icon, 2);
+  // Row 1 is previewed under its new name.
+  EXPECT_EQ(ui_.rows(ListId::Photos)[0].toolTip, dir_.folder() + "20101111_133102.JPG");
+  EXPECT_FALSE(ui_.previewDraws().empty());
+}
+
+TEST_F(OutputCommands, BatchGoesOnAfterAFailureAndCountsIt) {
+  AddPhoto("a.JPG", "2010-11-11 13:31:02");
+  AddPhoto("b.JPG", "2010-11-11 13:31:03");
+  AddPhoto("c.JPG", "2010-11-11 13:31:04");
+  disk_.FailOn(testing::FsOp::Write, "133103", "磁盘已满");
+  Check("Ck_reanme", true);
+  Check("Ck_frame", true);
+  logic_.cmd_allmake_Click();
+  EXPECT_EQ(Messages(), std::vector<std::string>{"批处理完成!\r\n共处理 3 个照片。\r\n其中 1 个照片处理失败，已保持原样。"});
+  EXPECT_EQ(ui_.RowText(ListId::Photos, 2), "b.JPG");
+  EXPECT_TRUE(Exists("b.JPG"));
+  EXPECT_EQ(ui_.RowText(ListId::Photos, 3), "20101111_133104.JPG");
+  EXPECT_TRUE(Exists("20101111_133104.JPG"));
+}
+
+TEST_F(OutputCommands, MakeProcessesTheSelectedRowAndPreviewsIt) {
+  AddPhoto("a.JPG", "2010-11-11 13:31:02");
+  AddPhoto("b.jpg", "2010-11-11 13:31:05");
+  Check("Ck_reanme", true);
+  ui_.SetChecked("Op_incre", true);
+  ui_.SetChecked("Op_time", false);
+  ui_.SetText("incre_txt", "trip");
+  logic_.cmd_make_Click();  // nothing selected: nothing done
+  EXPECT_TRUE(disk_.log().empty());
+  ui_.Select(ListId::Photos, 2);
+  logic_.cmd_make_Click();
+  EXPECT_TRUE(ui_.messages().empty());
+  EXPECT_EQ(ui_.RowText(ListId::Photos, 2), "trip0002.jpg");
+  EXPECT_TRUE(Exists("trip0002.jpg"));
+  EXPECT_TRUE(Exists("BackUp/b.jpg"));
+  EXPECT_EQ(ui_.rows(ListId::Photos)[1].toolTip, dir_.folder() + "trip0002.jpg");
+  EXPECT_TRUE(ui_.progressFrames().empty());
+}
+
+TEST_F(OutputCommands, MakeSaysWhenThePhotoFailed) {
+  AddPhoto("a.JPG", "2010-11-11 13:31:02");
+  fs::remove(dir_.path() / "a.JPG");
+  Check("Ck_frame", true);
+  ui_.Select(ListId::Photos, 1);
+  logic_.cmd_make_Click();
+  ASSERT_EQ(ui_.messages().size(), 1u);
+  EXPECT_EQ(ui_.messages()[0].text.rfind("照片 a.JPG 处理失败", 0), 0u) << ui_.messages()[0].text;
+  EXPECT_EQ(ui_.RowText(ListId::Photos, 1), "a.JPG");
+}
+
+TEST_F(OutputCommands, BadPrefixIsRefusedBeforeAnyFileIsTouched) {
+  AddPhoto("a.JPG", "2010-11-11 13:31:02");
+  Check("Ck_reanme", true);
+  ui_.SetChecked("Op_incre", true);
+  ui_.SetChecked("Op_time", false);
+  ui_.Select(ListId::Photos, 1);
+  for (const char* prefix : {"../x", "a/b", "c:", ".hidden"}) {
+    ui_.clearRecords();
+    ui_.SetText("incre_txt", prefix);
+    logic_.cmd_allmake_Click();
+    logic_.cmd_make_Click();
+    EXPECT_EQ(ui_.messages().size(), 2u) << prefix;
+    EXPECT_TRUE(ui_.progressFrames().empty()) << prefix;
+  }
+  EXPECT_TRUE(disk_.log().empty());
+  EXPECT_FALSE(Exists("BackUp"));
+  EXPECT_EQ(ui_.RowText(ListId::Photos, 1), "a.JPG");
+}
+
+}  // namespace
+}  // namespace geoframe
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
