@@ -104,7 +104,9 @@ void ExifReader::ReadFileBytes(const std::string& path) {
 bool ExifReader::FindExifSegment() {
   State& s = *state_;
   const ByteView& bytes = s.fileBytes;
-  if (bytes.At(0) != 0xFF || bytes.At(1) != 0xD8) return false;
+  // Both bytes are read before comparing: an empty file fails as out of range.
+  const std::uint8_t first = bytes.At(0), second = bytes.At(1);
+  if (first != 0xFF || second != 0xD8) return false;
   const std::int64_t found = bytes.FindPair(0xFF, 0xE1, 2);
   if (found >= 0) s.app1Pos = found;  // no pair: app1Pos keeps its value
   s.tiffStart = s.app1Pos + 10;
