@@ -79,19 +79,6 @@ TEST(ParseTrackLog, StopsAtCapacityAndSaysWhetherMoreFollowed) {
   EXPECT_TRUE(over.truncated);
 }
 
-TEST(ParseTrackLog, FullTrackListHoldsExactly1999Points) {
-  std::string text;
-  for (int i = 0; i < 2100; ++i) {
-    char time[8];
-    std::snprintf(time, sizeof time, "%02d%02d%02d", i / 3600, i / 60 % 60, i % 60);
-    text += Rmc(time) + "\n";
-  }
-  TrackLog log = ParseTrackLog(text);
-  ASSERT_EQ(log.points.size(), 1999u);
-  EXPECT_EQ(log.points.back().ElapsedSeconds, 1998);
-  EXPECT_TRUE(log.truncated);
-}
-
 TEST(TrackTexts, RowsCaptionAndMessages) {
   EXPECT_EQ(TrackRowText(1), "记录0001");
   EXPECT_EQ(TrackRowText(1999), "记录1999");

@@ -1,0 +1,91 @@
+#include "cli/headless_session.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "test_support.h"
+
+namespace geoframe::cli {
+namespace {
+
+struct OffsetCase {
+  std::string_view text;
+  bool valid;
+  bool subtract = false;
+  int hours = 0, minutes = 0, seconds = 0;
+};
+
+class ParseClockOffsetTest : public ::testing::TestWithParam<OffsetCase> {};
+
+TEST_P(ParseClockOffsetTest, AcceptsOnlyWhatTheFieldsCanHold) {
+  const OffsetCase& c = GetParam();
+  std::optional<ClockOffset> offset = ParseClockOffset(c.text);
+  ASSERT_EQ(offset.has_value(), c.valid) << c.text;
+  if (!offset) return;
+  EXPECT_EQ(offset->subtract, c.subtract);
+  EXPECT_EQ(offset->hours, c.hours);
+  EXPECT_EQ(offset->minutes, c.minutes);
+  EXPECT_EQ(offset->seconds, c.seconds);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ParseClockOffsetTest,
+    ::testing::Values(OffsetCase{"+01:30:00", true, false, 1, 30, 0}, OffsetCase{"-23:59:59", true, true, 23, 59, 59},
+                      OffsetCase{"+0:5:7", true, false, 0, 5, 7}, OffsetCase{"01:30:00", false},
+                      OffsetCase{"+24:00:00", false}, OffsetCase{"+00:60:00", false}, OffsetCase{"-00:00:60", false},
+                      OffsetCase{"+001:00:00", false}, OffsetCase{"+01:00", false}, OffsetCase{"+01:00:00:00", false},
+                      OffsetCase{"+ 1:00:00", false}, OffsetCase{"+-1:00:00", false}, OffsetCase{"", false}));
+
+TEST(ParseTolerance, ZeroToSixHundred) {
+  EXPECT_EQ(ParseTolerance("0"), 0);
+  EXPECT_EQ(ParseTolerance("600"), 600);
+  for (std::string_view text : {"601", "-1", "", "1.5", "12a", "0600"}) EXPECT_EQ(ParseTolerance(text), std::nullopt);
+}
+
+TEST(HeadlessSession, TrackLoadReportsWhetherTheFileWasRead) {
+  testing::TempDir dir;
+  std::string log = "$GPRMC,083015,A,3015.1234,N,12030.5678,E,0.0,0.0,061210,,,A*6C\n";
+  testing::WriteFileBytes(dir.path() / "a.txt", std::vector<std::uint8_t>(log.begin(), log.end()));
+  HeadlessSession session;
+  EXPECT_FALSE(session.LoadTrack((dir.path() / "missing.txt").string()));
+  EXPECT_TRUE(session.TakeMessages().empty());
+  ASSERT_TRUE(session.LoadTrack((dir.path() / "a.txt").string()));
+  ASSERT_EQ(session.TrackRows().size(), 1u);
+  EXPECT_EQ(session.TrackRows()[0].pointTime, "2010-12-06 16:30:15");
+  EXPECT_EQ(session.TakeMessages(), std::vector<std::string>{"共成功加载路径轨迹点 1 个!"});
+  EXPECT_TRUE(session.LoadTrack((dir.path() / "a.txt").string()));  // a reload replaces the track
+  EXPECT_EQ(session.TrackRows().size(), 1u);
+}
+
+TEST(HeadlessSession, RealPhotoGetsCorrectedTimeAndPosition) {
+  GEOFRAME_REQUIRE_TESTDATA();
+  // The photo was taken at 2011:01:13 14:33:39 by its clock, five minutes fast;
+  // the log has points at 14:28:30 and 14:28:40 local time (06:28 UTC).
+  testing::TempDir dir;
+  std::string log =
+      "$GPRMC,062830,A,3015.0030,N,12030.5678,E,0,0,130111,,,A*00\r\n"
+      "$GPRMC,062840,A,3015.0040,N,12030.5678,E,0,0,130111,,,A*00\r\n";
+  testing::WriteFileBytes(dir.path() / "t.txt", std::vector<std::uint8_t>(log.begin(), log.end()));
+  HeadlessSession session;
+  ASSERT_EQ(session.AddPhotos({(testing::TestDataDir() / "jpeg" / "Apple iPhone 4.jpg").string(),
+                               (dir.path() / "not-a-photo.png").string()}),
+            1);
+  ASSERT_TRUE(session.LoadTrack((dir.path() / "t.txt").string()));
+  session.SetClockOffset(ClockOffset{true, 0, 5, 0});
+  session.CorrectClock();
+  session.SetTolerance(1);
+  session.MatchPhotos();
+  std::vector<HeadlessSession::PhotoRow> rows = session.PhotoRows();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].name, "Apple iPhone 4.jpg");
+  EXPECT_EQ(rows[0].shownTime, "2011-01-13 14:28:39");
+  EXPECT_EQ(rows[0].coordinate, "N30°15.0040',E120°30.5678'");  // 14:28:40 is one second away
+  std::vector<std::string> messages = session.TakeMessages();
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back(), "需要添加坐标 1个;\n自动匹配并添加坐标 1个;\n失败(超周期或误差) 0个!");
+}
+
+}  // namespace
+}  // namespace geoframe::cli
