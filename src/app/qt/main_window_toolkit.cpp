@@ -1,0 +1,171 @@
+// MainWindow as the Toolkit: what the window's logic does to the controls.
+#include <QAbstractButton>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
+
+#include <stdexcept>
+
+#include "app/qt/icons.h"
+#include "app/qt/main_window.h"
+#include "app/qt/preview_surface.h"
+
+namespace geoframe {
+
+namespace {
+
+constexpr int kTwips = 15;  // twips per pixel
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+QTreeWidgetItem* Item(QTreeWidget* tree, int row) {
+  QTreeWidgetItem* item = row >= 1 ? tree->topLevelItem(row - 1) : nullptr;
+  if (item == nullptr) throw std::out_of_range("no row " + std::to_string(row));
+  return item;
+}
+
+const QIcon& PhotoIcon(int icon) {
+  static const QIcon withExif(DrawPhotoIcon(16, true));
+  static const QIcon withoutExif(DrawPhotoIcon(16, false));
+  return icon == 1 ? withExif : withoutExif;
+}
+
+QString DialogFilter(const OpenFileRequest& request) {
+  // The patterns in the last brackets are the ones matched; the dialog shows
+  // only the description before them.
+  return Q(request.filterDescription) + " (" + AnyCasePatterns(request.patterns).join(' ') + ")";
+}
+
+ChosenFiles FilesInOneFolder(const QStringList& paths) {
+  const QString folder = QFileInfo(paths.front()).absolutePath();
+  ChosenFiles chosen{(folder.endsWith('/') ? folder : folder + '/').toStdString(), {}};
+  for (const QString& path : paths) {
+    const QFileInfo info(path);
+    // A name typed with another folder cannot share the list's one folder.
+    if (info.absolutePath() == folder) chosen.names.push_back(info.fileName().toStdString());
+  }
+  return chosen;
+}
+
+}  // namespace
+
+int MainWindow::RowCount(ListId id) const { return list(id)->topLevelItemCount(); }
+
+void MainWindow::AppendRow(ListId id, const std::string& text, int icon) {
+  auto* item = new QTreeWidgetItem(QStringList{Q(text)});
+  if (id == ListId::Photos && (icon == 1 || icon == 2)) item->setIcon(0, PhotoIcon(icon));
+  list(id)->addTopLevelItem(item);
+}
+
+std::string MainWindow::RowText(ListId id, int row) const { return Item(list(id), row)->text(0).toStdString(); }
+
+void MainWindow::SetRowText(ListId id, int row, const std::string& text) { Item(list(id), row)->setText(0, Q(text)); }
+
+std::string MainWindow::SubItem(ListId id, int row, int subItem) const {
+  return Item(list(id), row)->text(subItem).toStdString();
+}
+
+void MainWindow::SetSubItem(ListId id, int row, int subItem, const std::string& text) {
+  Item(list(id), row)->setText(subItem, Q(text));
+}
+
+int MainWindow::SelectedRow(ListId id) const {
+  const QList<QTreeWidgetItem*> selected = list(id)->selectedItems();
+  return selected.isEmpty() ? 0 : list(id)->indexOfTopLevelItem(selected.front()) + 1;
+}
+
+void MainWindow::RemoveRow(ListId id, int row) {
+  Item(list(id), row);  // checks the index
+  delete list(id)->takeTopLevelItem(row - 1);
+}
+
+void MainWindow::ClearRows(ListId id) { list(id)->clear(); }
+
+void MainWindow::SetRowToolTip(ListId id, int row, const std::string& text) {
+  QTreeWidgetItem* item = Item(list(id), row);
+  for (int column = 0; column < 3; ++column) item->setToolTip(column, Q(text));
+}
+
+Answer MainWindow::ShowMessage(const std::string& text, MessageButtons buttons, MessageIcon icon) {
+  QString body = Q(text);
+  body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QMessageBox box(icon == MessageIcon::Question ? QMessageBox::Question : QMessageBox::Information,
+                  QStringLiteral("系统"), body,
+                  buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, this);
+  if (buttons == MessageButtons::YesNo) box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::No ? Answer::No : Answer::Yes;
+}
+
+std::optional<ChosenFiles> MainWindow::ShowOpenFile(const OpenFileRequest& request) {
+  // Qt's own dialog: it takes our case-free patterns and speaks the loaded Chinese.
+  QFileDialog dialog(this, Q(request.title), lastFolder_, DialogFilter(request));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList paths = dialog.selectedFiles();
+  if (paths.isEmpty()) return std::nullopt;
+  ChosenFiles chosen = FilesInOneFolder(paths);
+  lastFolder_ = QString::fromStdString(chosen.folder);
+  return chosen;
+}
+
+std::string MainWindow::Text(std::string_view name) const {
+  QWidget* w = control(name);
+  if (auto* box = qobject_cast<QGroupBox*>(w)) return box->title().toStdString();
+  if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text().toStdString();
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text().toStdString();
+  if (auto* label = qobject_cast<QLabel*>(w)) return label->text().toStdString();
+  return {};
+}
+
+void MainWindow::SetText(std::string_view name, const std::string& text) {
+  QWidget* w = control(name);
+  if (auto* box = qobject_cast<QGroupBox*>(w)) box->setTitle(Q(text));
+  else if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(Q(text));
+  else if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(Q(text));
+  else if (auto* label = qobject_cast<QLabel*>(w)) label->setText(Q(text));
+}
+
+bool MainWindow::Checked(std::string_view name) const {
+  auto* button = qobject_cast<QAbstractButton*>(control(name));
+  return button != nullptr && button->isChecked();
+}
+
+void MainWindow::SetChecked(std::string_view name, bool checked) {
+  if (auto* button = qobject_cast<QAbstractButton*>(control(name))) button->setChecked(checked);
+}
+
+// The control's own setting, whatever its container's.
+bool MainWindow::Enabled(std::string_view name) const {
+  return !control(name)->testAttribute(Qt::WA_ForceDisabled);
+}
+
+void MainWindow::SetEnabled(std::string_view name, bool enabled) { control(name)->setEnabled(enabled); }
+
+bool MainWindow::Visible(std::string_view name) const { return !control(name)->isHidden(); }
+
+void MainWindow::SetVisible(std::string_view name, bool visible) { control(name)->setVisible(visible); }
+
+int MainWindow::WidthTwips(std::string_view name) const { return control(name)->width() * kTwips; }
+
+void MainWindow::SetWidthTwips(std::string_view name, int twips) {
+  QWidget* w = control(name);
+  w->resize((twips + kTwips / 2) / kTwips, w->height());
+}
+
+void MainWindow::RepaintNow(std::string_view name) { control(name)->repaint(); }
+
+void MainWindow::ClearPreview() { preview_->Clear(); }
+
+void MainWindow::DrawPreview(const RgbImage& picture, int left, int top, int width, int height) {
+  preview_->Draw(picture, left, top, width, height);
+}
+
+}  // namespace geoframe

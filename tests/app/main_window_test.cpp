@@ -1,0 +1,287 @@
+// The real window, built offscreen: every control where the layout puts it, with
+// its caption, initial value and state; the toolkit operations on real widgets;
+// and a screenshot to look at.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <string>
+
+#include "app/mini_picture.h"
+#include "app/qt/main_window.h"
+#include "app/qt/preview_surface.h"
+#include "jpeg_fixture.h"
+#include "test_support.h"
+
+namespace geoframe {
+namespace {
+
+// A control as the window's layout gives it, in twips.
+struct Expected {
+  const char* name;
+  const char* container;  // "main" for the window
+  const char* caption;
+  int left, top, width, height;
+  bool enabled = true;
+  bool checked = false;
+};
+
+// clang-format off
+const Expected kLayout[] = {
+    {"pic_box", "main", "照片列表", 120, 120, 8580, 5730},
+    {"ListView", "pic_box", "", 120, 240, 8295, 5010},
+    {"tpic_info", "pic_box", "", 150, 5205, 8175, 180},
+    {"cmd_add", "pic_box", "加入...", 240, 5295, 990, 300},
+    {"cmd_del", "pic_box", "移除...", 1560, 5295, 990, 300},
+    {"cmd_clear", "pic_box", "清空...", 2880, 5295, 990, 300},
+    {"tzbox", "pic_box", "", 4440, 5280, 2850, 375},
+    {"tz_f", "tzbox", "+", 0, 0, 300, 330},
+    {"tzt(0)", "tzbox", "00", 315, 15, 300, 315, false},
+    {"tzt(1)", "tzbox", "00", 1140, 15, 300, 315, false},
+    {"tzt(2)", "tzbox", "00", 1980, 15, 300, 315, false},
+    {"tzc(0)", "tzbox", "+", 600, 0, 300, 180},
+    {"tzc(1)", "tzbox", "+", 1440, 0, 300, 180},
+    {"tzc(2)", "tzbox", "+", 2280, 0, 300, 180},
+    {"tzc(3)", "tzbox", "-", 600, 150, 300, 180},
+    {"tzc(4)", "tzbox", "-", 1440, 150, 300, 180},
+    {"tzc(5)", "tzbox", "-", 2280, 150, 300, 180},
+    {"Label4", "tzbox", "时      分      秒", 885, 60, 1935, 255},
+    {"cmd_tedit", "pic_box", "修正时间", 7290, 5295, 990, 300},
+    {"Gps_box", "main", "GPS路径", 120, 6000, 7020, 2175},
+    {"ListGps", "Gps_box", "", 120, 240, 6765, 1455},
+    {"cmd_addname", "Gps_box", "加入...", 240, 1740, 990, 300},
+    {"cmd_clearname", "Gps_box", "移除...", 1560, 1740, 990, 300},
+    {"Picture2", "Gps_box", "", 4560, 1740, 2295, 375},
+    {"wct", "Picture2", "120", 300, 0, 390, 315, false},
+    {"wcc(0)", "Picture2", "+", 0, 0, 300, 180},
+    {"wcc(1)", "Picture2", "-", 0, 135, 300, 180},
+    {"wcc(2)", "Picture2", "+", 930, 0, 300, 180},
+    {"wcc(3)", "Picture2", "-", 930, 135, 300, 180},
+    {"Label1", "Picture2", "秒    匹配误差", 705, 60, 1515, 255},
+    {"Picture3", "main", "", 7350, 6240, 1320, 1485},
+    {"cmd_plclr", "Picture3", "清空坐标...", 30, 30, 1230, 300},
+    {"cmd_clrnowpl", "Picture3", "移除当前坐标", 30, 390, 1230, 300},
+    {"cmd_hdaddpl", "Picture3", "手动添加坐标", 30, 750, 1230, 300},
+    {"cmd_plgoto", "Picture3", "自动匹配坐标", 30, 1110, 1230, 300},
+    {"picture_review", "main", "照片预览", 8820, 120, 4515, 3600},
+    {"Picture1", "picture_review", "", 120, 240, 4260, 3210},
+    {"Pictemp", "Picture1", "", 15, 15, 4200, 3150},
+    {"Frame1", "main", "编辑", 8820, 3840, 4515, 4095},
+    {"Ck_reanme", "Frame1", "文件名更改", 360, 360, 1215, 255},
+    {"Op_time", "Frame1", "日期时间    格式:  YYYYMMDD_HHMMSS", 720, 720, 3495, 255, false, true},
+    {"Op_incre", "Frame1", "列表序号    前缀:", 720, 1080, 1935, 255, false},
+    {"incre_txt", "Frame1", "", 2520, 1080, 1530, 270, false},
+    {"Ck_frame", "Frame1", "加边框并压缩", 360, 1560, 1575, 255},
+    {"Label2", "Frame1", "前注释:", 720, 1950, 735, 255, false},
+    {"frame_txt", "Frame1", "", 1440, 1920, 2610, 270, false},
+    {"Ck_gps", "Frame1", "地理信息(经纬度)", 720, 2340, 1815, 255, false},
+    {"Ck_time", "Frame1", "日期时间  格式:YYYY-MM-DD HH:MM:SS", 720, 2730, 3375, 255, false, true},
+    {"Ck_backup", "Frame1", "备份源文件  ...\\backup\\", 360, 3210, 2535, 255, true, true},
+    {"cmd_make", "Frame1", "执行", 1440, 3660, 1230, 300},
+    {"cmd_allmake", "Frame1", "批量执行", 3000, 3660, 1230, 300},
+    {"Label3", "main", "-> -> -> ->", 7290, 7905, 1215, 255},
+    {"pic_info", "main", "", 1440, 2640, 6000, 330},
+    {"sp_info", "pic_info", "", 0, 0, 2895, 330},
+    {"txt_info", "pic_info", "", 480, 15, 4815, 255},
+};
+
+// Decoration lines: from x1, y1 to x2, y2 in twips.
+struct ExpectedLine {
+  const char* name;
+  const char* container;
+  int x1, y1, x2, y2;
+};
+const ExpectedLine kLines[] = {
+    {"Line1", "main", 8400, 5760, 8400, 7920},  {"Line2", "main", 8400, 7980, 6960, 7980},
+    {"Line3", "Frame1", 450, 600, 450, 1200},   {"Line4", "Frame1", 450, 1800, 450, 2850},
+    {"Line5", "Frame1", 450, 840, 690, 840},    {"Line6", "Frame1", 450, 1200, 690, 1200},
+    {"Line7", "Frame1", 450, 2040, 690, 2040},  {"Line8", "Frame1", 450, 2460, 690, 2460},
+    {"Line9", "Frame1", 450, 2850, 690, 2850},
+};
+// clang-format on
+
+QRect Px(int left, int top, int width, int height) { return QRect(left / 15, top / 15, width / 15, height / 15); }
+
+std::string ScreenshotPath(const char* name) { return std::string(GEOFRAME_SCREENSHOT_DIR) + "/" + name; }
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  QWidget* W(const char* name) {
+    QWidget* w = name == std::string("main") ? &window : window.findChild<QWidget*>(QString::fromUtf8(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  MainWindow window;
+};
+
+TEST_F(MainWindowTest, EveryControlStandsWhereTheLayoutPutsIt) {
+  for (const Expected& e : kLayout) {
+    SCOPED_TRACE(e.name);
+    QWidget* w = W(e.name);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->parentWidget(), W(e.container));
+    EXPECT_EQ(w->geometry(), Px(e.left, e.top, e.width, e.height));
+    EXPECT_EQ(window.Text(e.name), e.caption);
+    EXPECT_EQ(window.Enabled(e.name), e.enabled);
+    EXPECT_EQ(window.Checked(e.name), e.checked);
+    EXPECT_EQ(window.Visible(e.name), std::string(e.name) != "pic_info");  // the strip waits hidden
+  }
+  for (const ExpectedLine& l : kLines) {
+    SCOPED_TRACE(l.name);
+    QWidget* w = W(l.name);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->parentWidget(), W(l.container));
+    EXPECT_EQ(w->geometry(), QRect(QPoint(l.x1 / 15, l.y1 / 15), QPoint(l.x2 / 15, l.y2 / 15)).normalized());
+  }
+}
+
+TEST_F(MainWindowTest, WindowCaptionSizeAndIcon) {
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("坐标 --> 照片"));
+  EXPECT_EQ(window.objectName(), QStringLiteral("main"));
+  EXPECT_EQ(window.minimumSize(), QSize(898, 554));
+  EXPECT_EQ(window.maximumSize(), QSize(898, 554));
+  EXPECT_FALSE(window.windowIcon().pixmap(32, 32).isNull());
+}
+
+TEST_F(MainWindowTest, ListsHaveTheirColumns) {
+  struct Columns {
+    const char* list;
+    const char* headers[3];
+    int twips[3];
+  };
+  for (const Columns& c : {Columns{"ListView", {"照片名", "拍摄时间", "坐标"}, {2610, 2250, 3420}},
+                           Columns{"ListGps", {"记录号", "记录时间", "坐标"}, {1050, 2250, 3450}}}) {
+    SCOPED_TRACE(c.list);
+    auto* tree = qobject_cast<QTreeWidget*>(W(c.list));
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(tree->columnCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(tree->headerItem()->text(i), QString::fromUtf8(c.headers[i]));
+      EXPECT_EQ(tree->columnWidth(i), c.twips[i] / 15);
+    }
+    EXPECT_EQ(tree->font().pixelSize(), 14);
+    EXPECT_FALSE(tree->isSortingEnabled());
+  }
+}
+
+TEST_F(MainWindowTest, FontsAskForSongtiAndFindACjkFace) {
+  EXPECT_EQ(W("cmd_add")->font().pixelSize(), 12);
+  EXPECT_EQ(W("txt_info")->font().pixelSize(), 16);
+  EXPECT_TRUE(W("txt_info")->font().bold());
+  EXPECT_TRUE(W("cmd_add")->font().families().contains(QStringLiteral("SimSun")));
+  const QString face = QFontInfo(W("cmd_add")->font()).family();
+  EXPECT_TRUE(face.contains(QStringLiteral("CJK")) || face.contains(QStringLiteral("SimSun")))
+      << face.toStdString();
+}
+
+TEST_F(MainWindowTest, ListRowsThroughTheToolkit) {
+  window.AppendRow(ListId::Photos, "a.jpg", 1);
+  window.AppendRow(ListId::Photos, "b.jpg", 2);
+  window.AppendRow(ListId::Photos, "c.jpg", 2);
+  window.SetSubItem(ListId::Photos, 2, 1, "2010-12-06 08:30:15");
+  window.SetSubItem(ListId::Photos, 2, 2, "N30°15.1234',E120°30.5678'");
+  EXPECT_EQ(window.SubItem(ListId::Photos, 1, 1), "");
+  EXPECT_EQ(window.SubItem(ListId::Photos, 2, 2), "N30°15.1234',E120°30.5678'");
+  EXPECT_EQ(window.SelectedRow(ListId::Photos), 0);
+  auto* tree = qobject_cast<QTreeWidget*>(W("ListView"));
+  tree->topLevelItem(1)->setSelected(true);
+  EXPECT_EQ(window.SelectedRow(ListId::Photos), 2);
+  window.RemoveRow(ListId::Photos, 1);
+  EXPECT_EQ(window.RowCount(ListId::Photos), 2);
+  EXPECT_EQ(window.RowText(ListId::Photos, 1), "b.jpg");
+  window.SetRowToolTip(ListId::Photos, 2, "/p/c.jpg");
+  EXPECT_EQ(tree->topLevelItem(1)->toolTip(0), QStringLiteral("/p/c.jpg"));
+  EXPECT_FALSE(tree->topLevelItem(0)->icon(0).isNull());
+  window.ClearRows(ListId::Photos);
+  EXPECT_EQ(window.RowCount(ListId::Photos), 0);
+  EXPECT_THROW(window.RowText(ListId::Photos, 1), std::out_of_range);
+}
+
+TEST_F(MainWindowTest, ProgressStripShowsAndHides) {
+  window.show();
+  window.logic().ShowProgress("加载照片文件", 1, 3);
+  EXPECT_TRUE(W("pic_info")->isVisible());
+  EXPECT_EQ(window.Text("txt_info"), "加载照片文件 33%");
+  EXPECT_EQ(window.WidthTwips("sp_info"), 1980);
+  EXPECT_EQ(W("sp_info")->width(), 132);
+  window.logic().ShowProgress("", 0, 0);
+  EXPECT_FALSE(W("pic_info")->isVisible());
+}
+
+TEST_F(MainWindowTest, ButtonsReachTheirHandlers) {
+  qobject_cast<QPushButton*>(W("tzc(0)"))->click();
+  EXPECT_EQ(window.Text("tzt(0)"), "01");
+  qobject_cast<QPushButton*>(W("wcc(0)"))->click();
+  EXPECT_NE(window.Text("wct"), "120");
+  qobject_cast<QPushButton*>(W("tz_f"))->click();
+  EXPECT_TRUE(window.Checked("tz_f"));
+  EXPECT_EQ(window.Text("tz_f"), "-");
+}
+
+TEST_F(MainWindowTest, PreviewIsClippedToTheSurface) {
+  RgbImage red{300, 290, std::vector<std::uint8_t>(300 * 290 * 3, 0)};
+  for (std::size_t i = 0; i < red.pixels.size(); i += 3) red.pixels[i] = 255;
+  window.ClearPreview();
+  const PreviewPlacement at = FitPreview({300, 290});  // 0, -30, 280 x 271
+  window.DrawPreview(red, at.left, at.top, at.width, at.height);
+  auto* surface = static_cast<PreviewSurface*>(W("Pictemp"));
+  const QImage& canvas = surface->canvas();
+  ASSERT_EQ(canvas.size(), QSize(280, 210));
+  EXPECT_EQ(QColor(canvas.pixel(0, 0)), QColor(255, 0, 0));
+  EXPECT_EQ(QColor(canvas.pixel(279, 209)), QColor(255, 0, 0));
+  window.ClearPreview();
+  EXPECT_NE(QColor(canvas.pixel(140, 105)), QColor(255, 0, 0));
+}
+
+TEST(AnyCasePatterns, GivesEveryLetterCase) {
+  const QStringList forms = AnyCasePatterns({"*.jpg"});
+  EXPECT_EQ(forms.size(), 8);
+  for (const char* p : {"*.jpg", "*.JPG", "*.Jpg", "*.jPg", "*.jpG"}) EXPECT_TRUE(forms.contains(p)) << p;
+  EXPECT_EQ(AnyCasePatterns({"*.txt", "*.name"}).size(), 8 + 16);
+}
+
+TEST(ChineseTranslations, AreInstalled) { EXPECT_TRUE(InstallChineseTranslations(*QCoreApplication::instance())); }
+
+// Screenshots to look at: the window as it opens, and in use with rows, a
+// preview and the progress strip.
+TEST(MainWindowScreenshot, SavesPngs) {
+  MainWindow window;
+  window.show();
+  ASSERT_TRUE(window.grab().save(QString::fromStdString(ScreenshotPath("main_window.png"))));
+
+  testing::TempDir dir;
+  testing::WriteFileBytes(dir.path() / "IMG_0001.JPG", testing::MakeJpegPhoto(640, 480, "2010:12:06 08:30:15"));
+  window.AppendRow(ListId::Photos, "IMG_0001.JPG", 1);
+  window.SetSubItem(ListId::Photos, 1, 1, "2010-12-06 08:30:15");
+  window.SetSubItem(ListId::Photos, 1, 2, "N30°15.1234',E120°30.5678'");
+  window.AppendRow(ListId::Photos, "IMG_0002.JPG", 2);
+  window.logic().Photos(1) = PhotoRecord{true, "IMG_0001.JPG", dir.folder(), "2010-12-06 08:30:15"};
+  window.logic().ListView_ItemClick(1);
+  window.AppendRow(ListId::Track, "1", 0);
+  window.SetSubItem(ListId::Track, 1, 1, "2010-12-06 08:30:00");
+  window.SetSubItem(ListId::Track, 1, 2, "N30°15.1234',E120°30.5678'");
+  window.logic().ShowProgress("加载照片文件", 2, 3);
+  ASSERT_TRUE(window.grab().save(QString::fromStdString(ScreenshotPath("main_window_in_use.png"))));
+  const auto bytes = std::filesystem::file_size(dir.path() / "IMG_0001.JPG");
+  EXPECT_EQ(window.Text("picture_review"), "照片预览 (" + PreviewSizeText({640, 480}, bytes) + ")");
+}
+
+}  // namespace
+}  // namespace geoframe
+
+int main(int argc, char** argv) {
+  // Headless unless told otherwise, also when CTest lists the cases.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
