@@ -1,22 +1,24 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <string>
+
+#include "exif/lazy_file.h"
 
 namespace geoframe {
 
 // A bounded, read-only view of a file's bytes with indices 0..L, L being the
 // file length: index L reads as one extra zero byte, and any other index
 // outside 0..L throws ExifError (OutOfRange). Indices are 64-bit so that a sum
-// of an index and a file offset can never wrap.
+// of an index and a file offset can never wrap. A default view is an empty
+// file.
 class ByteView {
  public:
   ByteView() = default;
-  explicit ByteView(std::span<const std::uint8_t> file) : file_(file) {}
+  explicit ByteView(const LazyFile& file) : file_(&file) {}
 
   // L, the file length; also the highest readable index.
-  std::int64_t Length() const { return static_cast<std::int64_t>(file_.size()); }
+  std::int64_t Length() const { return file_ ? file_->Length() : 0; }
   // True when every index of first..last (inclusive) is readable.
   bool Holds(std::int64_t first, std::int64_t last) const { return first >= 0 && last <= Length(); }
 
@@ -33,7 +35,7 @@ class ByteView {
  private:
   [[noreturn]] static void ThrowOutOfRange(std::int64_t index, std::int64_t length);
 
-  std::span<const std::uint8_t> file_;
+  const LazyFile* file_ = nullptr;
 };
 
 }  // namespace geoframe

@@ -15,13 +15,13 @@ constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kDateTimeOriginal = 36867;  // 0x9003
 constexpr std::int32_t kOrientation = 274;         // 0x0112
 
-// Drops the mapping on every way out of Load.
-struct ReleaseMapping {
-  std::unique_ptr<MappedFile>& mapping;
+// Closes the file on every way out of Load.
+struct CloseFile {
+  std::unique_ptr<LazyFile>& file;
   ByteView& view;
-  ~ReleaseMapping() {
+  ~CloseFile() {
     view = ByteView();
-    mapping.reset();
+    file.reset();
   }
 };
 
@@ -43,7 +43,7 @@ void ExifReader::Load(const std::string& picFile) {
   State& s = *state_;
   if (s.picFile.empty()) s.picFile = picFile;
   if (s.picFile.empty()) return;
-  ReleaseMapping release{s.mapping, s.fileBytes};
+  CloseFile close{s.file, s.fileBytes};
   ReadFileBytes(s.picFile);
   if (!FindExifSegment()) {
     s.hasExif = false;
@@ -94,8 +94,8 @@ std::string ExifReader::PadLeft(const std::string& text, std::size_t width, cons
 
 void ExifReader::ReadFileBytes(const std::string& path) {
   State& s = *state_;
-  s.mapping = std::make_unique<MappedFile>(path);
-  s.fileBytes = ByteView(s.mapping->bytes());
+  s.file = std::make_unique<LazyFile>(path);
+  s.fileBytes = ByteView(*s.file);
 }
 
 // A plain byte scan for the first FF E1 pair after the start-of-image marker,

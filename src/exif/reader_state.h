@@ -7,16 +7,16 @@
 
 #include "exif/byte_view.h"
 #include "exif/exif_reader.h"
-#include "exif/mapped_file.h"
+#include "exif/lazy_file.h"
 
 namespace geoframe {
 
-// The working state of one ExifReader. The file is mapped only while Load
+// The working state of one ExifReader. The file is open only while Load
 // runs: the reader holds no open file between calls.
 struct ExifReader::State {
   std::string picFile;
-  std::unique_ptr<MappedFile> mapping;
-  ByteView fileBytes;  // indices 0..L over the mapping; index L reads as 0
+  std::unique_ptr<LazyFile> file;
+  ByteView fileBytes;  // indices 0..L over the file; index L reads as 0
   std::int64_t app1Pos = 0;    // the 0xFF of the first FF E1 pair found
   std::int64_t tiffStart = 0;  // app1Pos + 10: every TIFF offset counts from here
   std::int32_t ifd0Offset = 0;

@@ -1,0 +1,124 @@
+#include "exif/lazy_file.h"
+
+#include <fcntl.h>     // open
+#include <sys/stat.h>  // fstat
+#include <unistd.h>    // pread, close
+
+#include <algorithm>  // std::min
+#include <cerrno>
+#include <cstring>  // memchr, memcpy, strerror
+
+#include "exif/exif_reader.h"
+
+namespace geoframe {
+
+namespace {
+
+[[noreturn]] void ThrowIo(const std::string& path, const std::string& what) {
+  throw ExifError(ExifErrorKind::Io, path + ": " + what);
+}
+
+// The scan for a byte pair reads this much at a time.
+constexpr std::int64_t kScanSize = 1 << 20;
+
+// Index of the first i < size - 1 with data[i] == a and data[i + 1] == b, or
+// -1. memchr jumps between the candidates for the first byte.
+std::int64_t PairIndex(const std::uint8_t* data, std::int64_t size, std::uint8_t a, std::uint8_t b) {
+  if (size < 2) return -1;
+  const std::uint8_t* p = data;
+  const std::uint8_t* last = data + size - 1;  // may only end a pair
+  while (p < last && (p = static_cast<const std::uint8_t*>(std::memchr(p, a, static_cast<std::size_t>(last - p))))) {
+    if (p[1] == b) return p - data;
+    ++p;
+  }
+  return -1;
+}
+
+}  // namespace
+
+LazyFile::LazyFile(const std::string& path) : path_(path) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) ThrowIo(path, std::string("cannot open: ") + std::strerror(errno));
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const std::string reason = S_ISREG(info.st_mode) ? std::strerror(errno) : "not a regular file";
+    ::close(fd_);
+    ThrowIo(path, "cannot read: " + reason);
+  }
+  length_ = static_cast<std::int64_t>(info.st_size);
+  blocks_.reserve(kMaxBlocks);  // never reallocated: a block stays where it is while in use
+}
+
+LazyFile::~LazyFile() { ::close(fd_); }
+
+void LazyFile::ReadAt(std::int64_t offset, std::int64_t size, void* out) const {
+  auto* target = static_cast<char*>(out);
+  while (size > 0) {
+    const ssize_t got = ::pread(fd_, target, static_cast<std::size_t>(size), offset);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) ThrowIo(path_, std::string("cannot read: ") + std::strerror(errno));
+    if (got == 0) ThrowIo(path_, "the file became shorter while it was read");
+    target += got, offset += got, size -= got;
+  }
+}
+
+const LazyFile::Block& LazyFile::BlockAt(std::int64_t index) const {
+  const std::int64_t start = index / kBlockSize * kBlockSize;
+  if (lastBlock_ < blocks_.size() && blocks_[lastBlock_].start == start) return blocks_[lastBlock_];
+  for (std::size_t i = 0; i < blocks_.size(); ++i) {
+    if (blocks_[i].start == start) return blocks_[lastBlock_ = i];
+  }
+  if (blocks_.size() < kMaxBlocks) {
+    blocks_.emplace_back();
+    lastBlock_ = blocks_.size() - 1;
+  } else {
+    lastBlock_ = nextVictim_;
+    nextVictim_ = (nextVictim_ + 1) % kMaxBlocks;
+  }
+  Block& block = blocks_[lastBlock_];
+  block.start = -1;  // not valid until the read succeeds
+  block.bytes.resize(static_cast<std::size_t>(std::min(kBlockSize, length_ - start)));
+  ReadAt(start, static_cast<std::int64_t>(block.bytes.size()), block.bytes.data());
+  block.start = start;
+  return block;
+}
+
+std::uint8_t LazyFile::At(std::int64_t index) const {
+  const Block& block = BlockAt(index);
+  return block.bytes[static_cast<std::size_t>(index - block.start)];
+}
+
+void LazyFile::Copy(std::int64_t first, std::int64_t last, char* out) const {
+  const std::int64_t size = last - first + 1;
+  if (first / kBlockSize == last / kBlockSize) {
+    const Block& block = BlockAt(first);
+    std::memcpy(out, block.bytes.data() + (first - block.start), static_cast<std::size_t>(size));
+  } else {
+    ReadAt(first, size, out);  // a long value: one read straight into place
+  }
+}
+
+std::int64_t LazyFile::FindPair(std::uint8_t a, std::uint8_t b, std::int64_t from) const {
+  if (from < 0 || from >= length_ - 1) return -1;
+  // Nearly every photo has the pair in the block already read for its start.
+  const Block& block = BlockAt(from);
+  const std::int64_t blockEnd = block.start + static_cast<std::int64_t>(block.bytes.size());
+  const std::int64_t skip = from - block.start;
+  const std::int64_t inBlock = PairIndex(block.bytes.data() + skip, blockEnd - from, a, b);
+  if (inBlock >= 0) return from + inBlock;
+  if (blockEnd >= length_) return -1;
+  const bool lastMatches = block.bytes.back() == a;
+  if (lastMatches && At(blockEnd) == b) return blockEnd - 1;
+  // The rest is read in large pieces that overlap by one byte, so that a pair
+  // across a border is seen, and not cached.
+  std::vector<std::uint8_t> piece;
+  for (std::int64_t start = blockEnd; start < length_ - 1; start += kScanSize) {
+    piece.resize(static_cast<std::size_t>(std::min(kScanSize + 1, length_ - start)));
+    ReadAt(start, static_cast<std::int64_t>(piece.size()), piece.data());
+    const std::int64_t found = PairIndex(piece.data(), static_cast<std::int64_t>(piece.size()), a, b);
+    if (found >= 0) return start + found;
+  }
+  return -1;
+}
+
+}  // namespace geoframe
