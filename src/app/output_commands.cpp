@@ -60,7 +60,7 @@ std::string CompletionMessage(int rows, int failed) {
 
 }  // namespace
 
-std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic) {
+std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic, const PhotoDoneFn& onPhoto) {
   Toolkit& ui = logic.toolkit();
   const int rows = ui.RowCount(ListId::Photos);
   if (rows == 0) return std::nullopt;
@@ -78,6 +78,7 @@ std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic) {
     ApplyOutcome(logic, row, outcomes.back());
     failed += outcomes.back().ok ? 0 : 1;
     logic.ShowProgress(kBatchCaption, row, ui.RowCount(ListId::Photos));
+    if (onPhoto) onPhoto(row, rows, outcomes.back());
   }
   logic.ShowProgress("", 0, 0);
   logic.ListView_ItemClick(1);

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <filesystem>
+#include <sstream>
+
+#include "cli/cli_commands.h"
+#include "output/jpeg_codec.h"
+#include "sample_photos.h"
+#include "sample_track.h"
+#include "test_support.h"
+
+namespace geoframe::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using geoframe::testing::ReadFileBytes;
+using geoframe::testing::TempDir;
+using geoframe::testing::WriteFileBytes;
+
+struct Result {
+  int status;
+  std::string out, err;
+};
+
+Result RunCli(const std::vector<std::string>& args) {
+  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
+  int status = RunRun(args);
+  std::string out = ::testing::internal::GetCapturedStdout();
+  return {status, out, ::testing::internal::GetCapturedStderr()};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+class CliRun : public ::testing::Test {
+ protected:
+  std::string Photo(const std::string& name, const std::string& exifTime) {
+    WriteFileBytes(dir_.path() / name, tools::MakeSamplePhoto(80, 60, 1, exifTime));
+    return dir_.folder() + name;
+  }
+  std::string Track() {
+    std::string log = tools::MakeSampleTrack("2010-12-06 08:00:00", 120, 60);
+    WriteFileBytes(dir_.path() / "track.txt", std::vector<std::uint8_t>(log.begin(), log.end()));
+    return dir_.folder() + "track.txt";
+  }
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_.path())) {
+      if (entry.is_regular_file()) names.push_back(fs::relative(entry.path(), dir_.path()).string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  TempDir dir_;
+};
+
+TEST_F(CliRun, BadUsageTouchesNothing) {
+  std::string photo = Photo("a.jpg", "2010:12:06 08:30:15");
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"--rename"},
+      {"--unknown", photo},
+      {"--rename", "date", photo},
+      {"--rename", "prefix:../up", photo},
+      {"--rename", "prefix:a/b", photo},
+      {"--gps", photo},
+      {"--comment", "x", photo},
+      {"--tolerance", "601", photo},
+      {"--offset", "+24:00:00", photo},
+  };
+  for (const auto& args : cases) {
+    Result result = RunCli(args);
+    EXPECT_EQ(result.status, 2) << ::testing::PrintToString(args);
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_NE(result.err.find("usage:"), std::string::npos);
+  }
+  EXPECT_EQ(Files(), std::vector<std::string>{"a.jpg"});
+}
+
+TEST_F(CliRun, CorrectsMatchesRenamesAndFramesLikeTheWindow) {
+  std::vector<std::string> photos = {Photo("IMG_0001.JPG", "2010:12:06 08:30:15"),
+                                     Photo("IMG_0002.JPG", "2010:12:06 23:00:00")};
+  Result result = RunCli({"--track", Track(), "--offset", "-00:05:00", "--rename", "time", "--frame", "--comment",
+                       "西湖", "--gps", photos[0], photos[1]});
+  EXPECT_EQ(result.status, 0) << result.err;
+  std::vector<std::string> expected = {
+      photos[0] + "\t" + dir_.folder() + "20101206_082515.JPG\tN30°15.2500',E120°08.3750'\tok",
+      photos[1] + "\t" + dir_.folder() + "20101206_225500.JPG\t\tok"};
+  EXPECT_EQ(Lines(result.out), expected);
+  EXPECT_NE(result.err.find("批处理完成!\n共处理 2 个照片。"), std::string::npos) << result.err;
+  EXPECT_EQ(Files(), (std::vector<std::string>{"20101206_082515.JPG", "20101206_225500.JPG", "BackUp/IMG_0001.JPG",
+                                               "BackUp/IMG_0002.JPG", "track.txt"}));
+  EXPECT_EQ(ReadJpegSize(ReadFileBytes(dir_.path() / "20101206_082515.JPG")), (PixelSize{128, 108}));
+}
+
+TEST_F(CliRun, DefaultsOnlyBackUp) {
+  std::string photo = Photo("a.jpg", "");
+  Result result = RunCli({photo});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(Lines(result.out), std::vector<std::string>{photo + "\t" + photo + "\t\tok"});
+  EXPECT_EQ(Files(), (std::vector<std::string>{"BackUp/a.jpg", "a.jpg"}));
+}
+
+TEST_F(CliRun, FailuresAreListedAndGiveStatusOne) {
+  std::string good = Photo("good.jpg", "2010:12:06 08:30:15");
+  std::string broken = dir_.folder() + "broken.jpg";
+  WriteFileBytes(broken, {'n', 'o'});
+  std::string missing = dir_.folder() + "missing.jpg";
+  Result result = RunCli({"--no-backup", "--frame", good, broken, missing});
+  EXPECT_EQ(result.status, 1);
+  std::vector<std::string> lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 3u) << result.out;
+  EXPECT_EQ(lines[0], good + "\t" + good + "\t\tok");
+  EXPECT_TRUE(lines[1].starts_with(broken + "\t" + broken + "\t\t")) << lines[1];
+  EXPECT_NE(lines[1].find("无法解码"), std::string::npos) << lines[1];
+  EXPECT_TRUE(lines[2].starts_with(missing + "\t\t\t")) << lines[2];
+  EXPECT_NE(result.err.find("其中 1 个照片处理失败"), std::string::npos) << result.err;
+  EXPECT_EQ(ReadFileBytes(broken), (std::vector<std::uint8_t>{'n', 'o'}));
+}
+
+TEST_F(CliRun, UnreadableTrackStopsBeforeAnyPhotoIsTouched) {
+  std::string photo = Photo("a.jpg", "2010:12:06 08:30:15");
+  Result result = RunCli({"--track", dir_.folder() + "none.txt", "--rename", "time", photo});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(Files(), std::vector<std::string>{"a.jpg"});
+}
+
+}  // namespace
+}  // namespace geoframe::cli
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
