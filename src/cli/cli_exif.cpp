@@ -88,7 +88,6 @@ int RunExif(const std::vector<std::string>& args) {
       return 2;
     }
   }
-  std::ios::sync_with_stdio(false);
   bool allRead = true;
   for (const std::string& file : files) {
     if (dump && files.size() > 1) std::cout << "== " << file << '\n';
