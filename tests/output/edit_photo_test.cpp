@@ -250,6 +250,48 @@ TEST(Batch, RenameOfAMissingPhotoFails) {
   EXPECT_TRUE(folder.Files().empty());
 }
 
+// The disk as a case-insensitive file system (FAT, NTFS, APFS by default) sees
+// it: a name is taken when any entry of its folder matches it in any letter case.
+class CaseInsensitiveDisk : public FaultyFileSystem {
+ public:
+  bool NameTaken(const std::string& path) const override {
+    fs::path wanted(path);
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(wanted.parent_path(), error)) {
+      if (Lower(entry.path().filename()) == Lower(wanted.filename())) return true;
+    }
+    return false;
+  }
+
+ private:
+  static std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  }
+};
+
+TEST(Batch, NamesDifferingOnlyInCaseFollowTheFileSystem) {
+  struct Case {
+    bool caseInsensitive;
+    Names expected;
+  } cases[] = {{false, {"img_0001.jpg", "img_0002.jpg"}}, {true, {"img_0001_1.jpg", "img_0002_1.jpg"}}};
+  for (const Case& c : cases) {
+    PhotoFolder folder;
+    // Row 1 is renamed to its own name in other letters; row 2 meets a file
+    // that differs from its new name in case only.
+    std::vector<PhotoInput> photos = {folder.Add("IMG_0001.jpg", 1), folder.Add("x.jpg", 2)};
+    folder.Add("IMG_0002.JPG", 9);
+    OutputOptions options;
+    options.backup = false;
+    options.rename = true;
+    options.renameByTime = false;
+    options.prefix = "img_";
+    CaseInsensitiveDisk caseInsensitive;
+    FileSystem& disk = c.caseInsensitive ? static_cast<FileSystem&>(caseInsensitive) : RealFileSystem();
+    EXPECT_EQ(NamesOf(RunBatch(photos, options, disk)), c.expected) << c.caseInsensitive;
+  }
+}
+
 struct FaultCase {
   const char* what;
   FsOp op;
