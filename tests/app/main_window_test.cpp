@@ -19,7 +19,7 @@
 #include "app/mini_picture.h"
 #include "app/qt/main_window.h"
 #include "app/qt/preview_surface.h"
-#include "jpeg_fixture.h"
+#include "sample_photos.h"
 #include "test_support.h"
 
 namespace geoframe {
@@ -259,7 +259,7 @@ TEST(MainWindowScreenshot, SavesPngs) {
   ASSERT_TRUE(window.grab().save(QString::fromStdString(ScreenshotPath("main_window.png"))));
 
   testing::TempDir dir;
-  testing::WriteFileBytes(dir.path() / "IMG_0001.JPG", testing::MakeJpegPhoto(640, 480, "2010:12:06 08:30:15"));
+  testing::WriteFileBytes(dir.path() / "IMG_0001.JPG", tools::MakeSamplePhoto(640, 480, 1, "2010:12:06 08:30:15"));
   window.AppendRow(ListId::Photos, "IMG_0001.JPG", 1);
   window.SetSubItem(ListId::Photos, 1, 1, "2010-12-06 08:30:15");
   window.SetSubItem(ListId::Photos, 1, 2, "N30°15.1234',E120°30.5678'");

@@ -8,13 +8,12 @@
 #include "app/main_logic.h"
 #include "app/memory_toolkit.h"
 #include "expected_photos.h"
-#include "jpeg_fixture.h"
+#include "sample_photos.h"
 #include "test_support.h"
 
 namespace geoframe {
 namespace {
 
-using testing::MakeJpegPhoto;
 using testing::TempDir;
 using testing::WriteFileBytes;
 
@@ -92,7 +91,7 @@ class PreviewTest : public ::testing::Test {
 };
 
 TEST_F(PreviewTest, ClickDrawsFittedPictureAndSetsCaptionAndToolTip) {
-  const std::vector<std::uint8_t> bytes = MakeJpegPhoto(200, 100);
+  const std::vector<std::uint8_t> bytes = tools::MakeSamplePhoto(200, 100, 1);
   Write("small.JPG", bytes);
   Click("small.JPG");
   EXPECT_EQ(ui.rows(ListId::Photos)[0].toolTip, dir.folder() + "small.JPG");
@@ -106,7 +105,7 @@ TEST_F(PreviewTest, ClickDrawsFittedPictureAndSetsCaptionAndToolTip) {
 }
 
 TEST_F(PreviewTest, LargePictureIsDecodedReducedButStillCoversTheDrawnSize) {
-  const std::vector<std::uint8_t> bytes = MakeJpegPhoto(2400, 1800);
+  const std::vector<std::uint8_t> bytes = tools::MakeSamplePhoto(2400, 1800, 1);
   EXPECT_EQ(DrawMiniPicture(ui, Write("big.jpg", bytes)), PreviewSizeText({2400, 1800}, bytes.size()));
   ASSERT_EQ(ui.previewDraws().size(), 1u);
   const auto& draw = ui.previewDraws()[0];
@@ -119,7 +118,7 @@ TEST_F(PreviewTest, LargePictureIsDecodedReducedButStillCoversTheDrawnSize) {
 // Orientations 5 to 8 store the picture on its side: it is fitted, placed and
 // described as it stands upright.
 TEST_F(PreviewTest, SidewaysPhotoStandsUpright) {
-  const std::vector<std::uint8_t> bytes = MakeJpegPhoto(400, 300, "2010:12:06 08:30:15", 6);
+  const std::vector<std::uint8_t> bytes = tools::MakeSamplePhoto(400, 300, 1, "2010:12:06 08:30:15", 6);
   EXPECT_EQ(DrawMiniPicture(ui, Write("side.jpg", bytes)), PreviewSizeText({300, 400}, bytes.size()));
   ASSERT_EQ(ui.previewDraws().size(), 1u);
   const auto& draw = ui.previewDraws()[0];
@@ -136,7 +135,7 @@ TEST_F(PreviewTest, FileThatIsNoJpegShowsZeroSizeAndDrawsNothing) {
 }
 
 TEST_F(PreviewTest, UnlistableFilesGiveEmptyCaption) {
-  const std::vector<std::uint8_t> bytes = MakeJpegPhoto(20, 20);
+  const std::vector<std::uint8_t> bytes = tools::MakeSamplePhoto(20, 20, 1);
   Write("p.png", bytes);
   Write("p.jpeg", bytes);
   Write(".hidden.jpg", bytes);

@@ -9,27 +9,26 @@
 #include "app/photo_intake.h"
 #include "exif/exif_reader.h"
 #include "expected_photos.h"
-#include "jpeg_fixture.h"
+#include "sample_photos.h"
 #include "test_support.h"
 
 namespace geoframe {
 namespace {
 
-using testing::MakeJpegPhoto;
 using testing::TempDir;
 using testing::WriteFileBytes;
 
-// A folder of chosen files: a.jpg has an EXIF time, b.JPG has EXIF without a
-// time, c.jpg no EXIF at all; the rest are not usable.
+// A folder of chosen files: a.jpg has an EXIF time, b.JPG has EXIF (an
+// orientation) without a time, c.jpg no EXIF at all; the rest are not usable.
 class PhotoIntakeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteFileBytes(dir.path() / "a.jpg", MakeJpegPhoto(64, 48, "2010:12:06 08:30:15"));
-    WriteFileBytes(dir.path() / "b.JPG", MakeJpegPhoto(64, 48, "", 1));
-    WriteFileBytes(dir.path() / "c.jpg", MakeJpegPhoto(64, 48));
-    WriteFileBytes(dir.path() / "x.jpeg", MakeJpegPhoto(64, 48));
-    WriteFileBytes(dir.path() / "x.png", MakeJpegPhoto(64, 48));
-    WriteFileBytes(dir.path() / ".hidden.jpg", MakeJpegPhoto(64, 48));
+    WriteFileBytes(dir.path() / "a.jpg", tools::MakeSamplePhoto(64, 48, 1, "2010:12:06 08:30:15", 1));
+    WriteFileBytes(dir.path() / "b.JPG", tools::MakeSamplePhoto(64, 48, 1, "", 6));
+    WriteFileBytes(dir.path() / "c.jpg", tools::MakeSamplePhoto(64, 48, 1));
+    WriteFileBytes(dir.path() / "x.jpeg", tools::MakeSamplePhoto(64, 48, 1));
+    WriteFileBytes(dir.path() / "x.png", tools::MakeSamplePhoto(64, 48, 1));
+    WriteFileBytes(dir.path() / ".hidden.jpg", tools::MakeSamplePhoto(64, 48, 1));
     std::filesystem::create_directory(dir.path() / "folder.jpg");
   }
 
