@@ -75,13 +75,18 @@ ExifValue InlineValue(const ByteView& bytes, const EntryLayout& entry, Group gro
 // Decimal texts of the bytes first..last, concatenated, in ascending or
 // descending order.
 std::string DecimalBytes(const ByteView& bytes, std::int64_t first, std::int64_t last, bool descending) {
+  const std::string data = bytes.Text(first, last);  // one read for the whole range
   std::string text;
-  text.reserve(static_cast<std::size_t>(last - first + 1) * 3);
-  for (std::int64_t k = 0; k <= last - first; ++k) {
-    const unsigned byte = bytes.At(descending ? last - k : first + k);
+  text.reserve(data.size() * 3);
+  auto append = [&text](unsigned char byte) {
     if (byte >= 100) text.push_back(static_cast<char>('0' + byte / 100));
     if (byte >= 10) text.push_back(static_cast<char>('0' + byte / 10 % 10));
     text.push_back(static_cast<char>('0' + byte % 10));
+  };
+  if (descending) {
+    for (auto it = data.rbegin(); it != data.rend(); ++it) append(static_cast<unsigned char>(*it));
+  } else {
+    for (char c : data) append(static_cast<unsigned char>(c));
   }
   return text;
 }
