@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
+#include <QRect>
 
 namespace geoframe {
 
@@ -34,22 +35,21 @@ void DrawLandscape(QPainter& p) {
   p.drawRect(QRectF(0.5, 1.5, 15, 13));
 }
 
-// "EX" in red strokes at the top left, on a light backing so it reads on the sky.
+// "EX" in red, cell by cell on the 16 x 16 grid so that it stays sharp, on a
+// light backing so that it reads on the sky.
 void DrawExLetters(QPainter& p) {
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(255, 255, 255, 200));
-  p.drawRect(QRectF(1, 2, 9, 6.5));
-  QPen red(QColor(220, 0, 0), 1.3);
-  red.setCapStyle(Qt::FlatCap);
-  p.setPen(red);
-  // E
-  p.drawLine(QPointF(2.2, 2.6), QPointF(2.2, 7.9));
-  p.drawLine(QPointF(1.6, 3.0), QPointF(5.0, 3.0));
-  p.drawLine(QPointF(1.6, 5.25), QPointF(4.4, 5.25));
-  p.drawLine(QPointF(1.6, 7.5), QPointF(5.0, 7.5));
-  // X
-  p.drawLine(QPointF(5.8, 2.6), QPointF(9.4, 7.9));
-  p.drawLine(QPointF(9.4, 2.6), QPointF(5.8, 7.9));
+  p.fillRect(QRect(1, 2, 12, 8), QColor(255, 255, 255, 210));
+  const QColor red(220, 0, 0);
+  // E: the stem and three bars, six cells high.
+  p.fillRect(QRect(2, 3, 1, 6), red);
+  p.fillRect(QRect(2, 3, 4, 1), red);
+  p.fillRect(QRect(2, 5, 3, 1), red);
+  p.fillRect(QRect(2, 8, 4, 1), red);
+  // X: two diagonals crossing.
+  for (int i = 0; i < 6; ++i) {
+    p.fillRect(QRect(7 + i, 3 + i, 1, 1), red);
+    p.fillRect(QRect(12 - i, 3 + i, 1, 1), red);
+  }
 }
 
 }  // namespace
