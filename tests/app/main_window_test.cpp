@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
 
 #include <filesystem>
@@ -150,6 +151,8 @@ TEST_F(MainWindowTest, WindowCaptionSizeAndIcon) {
   EXPECT_EQ(window.minimumSize(), QSize(898, 554));
   EXPECT_EQ(window.maximumSize(), QSize(898, 554));
   EXPECT_FALSE(window.windowIcon().pixmap(32, 32).isNull());
+  const QRect screen = window.screen()->geometry();
+  EXPECT_EQ(window.pos(), QPoint(screen.x() + (screen.width() - 898) / 2, screen.y() + (screen.height() - 554) / 2));
 }
 
 TEST_F(MainWindowTest, ListsHaveTheirColumns) {
@@ -198,6 +201,10 @@ TEST_F(MainWindowTest, ListRowsThroughTheToolkit) {
   window.RemoveRow(ListId::Photos, 1);
   EXPECT_EQ(window.RowCount(ListId::Photos), 2);
   EXPECT_EQ(window.RowText(ListId::Photos, 1), "b.jpg");
+  EXPECT_EQ(window.SelectedRow(ListId::Photos), 1);  // the selection stays with its photo
+  window.RemoveRow(ListId::Photos, 1);
+  EXPECT_EQ(window.SelectedRow(ListId::Photos), 0);  // and does not move on to another
+  window.AppendRow(ListId::Photos, "b.jpg", 2);
   window.SetRowToolTip(ListId::Photos, 2, "/p/c.jpg");
   EXPECT_EQ(tree->topLevelItem(1)->toolTip(0), QStringLiteral("/p/c.jpg"));
   EXPECT_FALSE(tree->topLevelItem(0)->icon(0).isNull());
