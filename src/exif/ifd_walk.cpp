@@ -150,7 +150,8 @@ void ExifReader::ReadIfds(std::int64_t ifd0Index) {
   std::int64_t current = ifd0Index;
   for (int linked = 0; linked < kMaxLinkedIfds; ++linked) {
     const std::optional<std::int64_t> next = LinkedIfd(walk, current, s.nextIfd);
-    if (!next || !visited.insert(*next).second || !IfdFits(walk, *next)) break;
+    if (!next || visited.contains(*next) || !IfdFits(walk, *next)) break;
+    visited.insert(*next);
     ReadIfd(walk, *next, IfdRole::Linked);
     current = *next;
   }
