@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <system_error>
+#include <utility>  // std::move
 #include <vector>
 
 #include "app/photo_intake.h"

@@ -1,3 +1,4 @@
+#include <optional>
 #include <string>
 
 #include "app/main_logic.h"

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>  // std::move
 
 #include "app/main_logic.h"
 #include "exif/exif_reader.h"
