@@ -27,7 +27,9 @@ std::string Sentence(sys_seconds utc, int index) {
                 static_cast<int>(date.year()) % 100);
   char tail[8];
   std::snprintf(tail, sizeof tail, "*%02X\r\n", Checksum(body));
-  return "$" + std::string(body) + tail;
+  std::string sentence = "$";
+  sentence.append(body).append(tail);
+  return sentence;
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ using Handle = std::unique_ptr<void, HandleCloser>;
 
 Handle MakeDecompressor() {
   Handle handle(tjInitDecompress());
-  if (!handle) throw JpegError("cannot start the JPEG decoder");
+  if (!handle) throw JpegError("无法启动 JPEG 解码器");
   return handle;
 }
 
@@ -29,11 +29,14 @@ unsigned long StreamSize(std::span<const std::uint8_t> jpeg) {
 
 PixelSize ReadHeader(void* handle, std::span<const std::uint8_t> jpeg) {
   int width = 0, height = 0, subsampling = 0, colorspace = 0;
+  // A warning (e.g. stray bytes before a marker, which real cameras write)
+  // still gives a usable header; only fatal errors mean there is none.
   if (tjDecompressHeader3(handle, jpeg.data(), StreamSize(jpeg), &width, &height, &subsampling,
-                          &colorspace) != 0) {
-    throw JpegError("not a readable JPEG picture: " + LastError(handle));
+                          &colorspace) != 0 &&
+      tjGetErrorCode(handle) == TJERR_FATAL) {
+    throw JpegError("不是可读的 JPEG 图像: " + LastError(handle));
   }
-  if (width <= 0 || height <= 0) throw JpegError("JPEG picture without pixels");
+  if (width <= 0 || height <= 0) throw JpegError("JPEG 图像没有像素");
   return {width, height};
 }
 
@@ -44,7 +47,7 @@ void Decode(void* handle, std::span<const std::uint8_t> jpeg, PixelSize size, st
   if (tjDecompress2(handle, jpeg.data(), StreamSize(jpeg), rgb, size.width, pitch, size.height,
                     TJPF_RGB, 0) != 0 &&
       tjGetErrorCode(handle) == TJERR_FATAL) {
-    throw JpegError("the JPEG picture cannot be decoded: " + LastError(handle));
+    throw JpegError("JPEG 图像无法解码: " + LastError(handle));
   }
 }
 
@@ -61,13 +64,13 @@ RgbImage DecodeAtSize(void* handle, std::span<const std::uint8_t> jpeg, PixelSiz
 
 std::vector<std::uint8_t> ReadJpegFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) throw JpegError("cannot open " + path.string());
+  if (!in) throw JpegError("无法打开 " + path.string());
   std::streamoff length = in.tellg();
-  if (length < 0) throw JpegError("cannot read " + path.string());
+  if (length < 0) throw JpegError("无法读取 " + path.string());
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
   in.seekg(0);
   if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) {
-    throw JpegError("cannot read " + path.string());
+    throw JpegError("无法读取 " + path.string());
   }
   return bytes;
 }
@@ -110,16 +113,16 @@ void DecodeJpegInto(std::span<const std::uint8_t> jpeg, std::uint8_t* rgb, int p
 
 std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int pitch,
                                      int quality) {
-  if (rgb == nullptr || width <= 0 || height <= 0) throw JpegError("nothing to encode");
+  if (rgb == nullptr || width <= 0 || height <= 0) throw JpegError("没有可压缩的图像");
   Handle handle(tjInitCompress());
-  if (!handle) throw JpegError("cannot start the JPEG encoder");
+  if (!handle) throw JpegError("无法启动 JPEG 编码器");
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
   if (tjCompress2(handle.get(), rgb, width, pitch, height, TJPF_RGB, &buffer, &size, TJSAMP_420,
                   quality, 0) != 0) {
     std::string reason = LastError(handle.get());
     tjFree(buffer);
-    throw JpegError("the picture cannot be encoded: " + reason);
+    throw JpegError("图像无法压缩: " + reason);
   }
   std::vector<std::uint8_t> out(buffer, buffer + size);
   tjFree(buffer);

@@ -4,6 +4,8 @@
 
 #include <QGuiApplication>
 #include <cmath>
+#include <fstream>
+#include <sstream>
 
 #include "exif/exif_reader.h"
 #include "jpeg_inspect.h"
@@ -180,6 +182,30 @@ TEST(FramePicture, SavedCanvasKeepsThePhotoAndDropsItsMetadata) {
     Rgb p = PixelAt(decoded, x, y);
     EXPECT_TRUE(p.r > 245 && p.g > 245 && p.b > 245) << "margin at " << x << ", " << y;
   }
+}
+
+// Every camera file of the shared test data frames to its upright size plus
+// the margins (one of them has stray bytes before a marker, which libjpeg only
+// warns about).
+TEST(FramePicture, RealCameraFiles) {
+  GEOFRAME_REQUIRE_TESTDATA();
+  std::ifstream expected(testing::TestDataDir() / "jpeg" / "EXPECTED.tsv");
+  int framed = 0;
+  for (std::string line; std::getline(expected, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::string> fields;
+    std::istringstream columns(line);
+    for (std::string field; std::getline(columns, field, '\t');) fields.push_back(field);
+    ASSERT_GE(fields.size(), 6u) << line;
+    int orientation = fields[3].empty() ? 1 : std::stoi(fields[3]);
+    if (orientation < 1 || orientation > 8) orientation = 1;
+    PixelSize upright = UprightSize({std::stoi(fields[4]), std::stoi(fields[5])}, orientation);
+    QImage canvas = FramePicture((testing::TestDataDir() / "jpeg" / fields[0]).string(), " x");
+    EXPECT_EQ(canvas.width(), upright.width + 48) << fields[0];
+    EXPECT_EQ(canvas.height(), upright.height + 48) << fields[0];
+    ++framed;
+  }
+  EXPECT_GT(framed, 30);
 }
 
 // A valid small stream whose frame header claims another size.
