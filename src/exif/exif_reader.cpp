@@ -43,7 +43,7 @@ void ExifReader::Load(const std::string& picFile) {
   State& s = *state_;
   if (s.picFile.empty()) s.picFile = picFile;
   if (s.picFile.empty()) return;
-  CloseFile close{s.file, s.fileBytes};
+  CloseFile closeOnExit{s.file, s.fileBytes};
   ReadFileBytes(s.picFile);
   if (!FindExifSegment()) {
     s.hasExif = false;

@@ -58,7 +58,9 @@ class ExifReader {
   // when none is stored yet). Throws ExifError.
   void Load(const std::string& picFile);
   // The value of the first record with this tag number; Tag(0) is the record
-  // count. Loads on demand. Throws ExifError.
+  // count. Loads on demand (again on every call while no EXIF segment was
+  // found). Empty for a tag the file does not carry and for a file without an
+  // EXIF segment. Throws ExifError when loading fails.
   ExifValue Tag(std::int32_t ExifTag);
   // The value of the first maker-note record with this tag number; never loads.
   ExifValue MakerNoteTag(std::int32_t MakerTag) const;
