@@ -26,6 +26,8 @@ const std::string kAnnotation = " 西湖  N30°15.1234',E120°30.5678'  2010-12-
 std::string gSelf;
 std::filesystem::path gFolder;
 
+// Photo 25 is the 24-megapixel photo stored on its side (EXIF orientation 6),
+// as phones store portraits.
 std::string PhotoPath(int megapixels) { return (gFolder / (std::to_string(megapixels) + "mp.jpg")).string(); }
 
 void MakePhotos() {
@@ -34,6 +36,7 @@ void MakePhotos() {
   for (auto [mp, w, h] : {std::tuple{12, 4000, 3000}, {24, 6000, 4000}}) {
     RealFileSystem().WriteFile(PhotoPath(mp), tools::MakeSamplePhoto(w, h, 1));
   }
+  RealFileSystem().WriteFile(PhotoPath(25), tools::MakeSamplePhoto(6000, 4000, 1, "2010:12:06 08:30:15", 6));
 }
 
 std::size_t Floor(const std::string& path) {
@@ -77,11 +80,13 @@ void BM_DecodeEncode12MP(benchmark::State& state) { Run(state, "floor", 12); }
 void BM_Frame12MP(benchmark::State& state) { Run(state, "frame", 12); }
 void BM_DecodeEncode24MP(benchmark::State& state) { Run(state, "floor", 24); }
 void BM_Frame24MP(benchmark::State& state) { Run(state, "frame", 24); }
+void BM_Frame24MPTurned(benchmark::State& state) { Run(state, "frame", 25); }
 
 BENCHMARK(BM_DecodeEncode12MP)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Frame12MP)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeEncode24MP)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Frame24MP)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Frame24MPTurned)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

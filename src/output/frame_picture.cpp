@@ -76,16 +76,20 @@ void DrawAnnotation(QImage& canvas, PixelSize photo, const std::string& annotati
                    QString::fromStdString(annotation));
 }
 
-// The photo's pixels into the canvas at (24, 24), turned upright.
+// The photo's pixels into the canvas at (24, 24), turned upright. Turns that
+// keep the sides happen in the canvas itself; a quarter turn needs the decoded
+// photo once more beside the canvas.
 void PlacePhoto(std::span<const std::uint8_t> jpeg, int orientation, QImage& canvas) {
   std::uint8_t* at = canvas.bits() + static_cast<std::size_t>(canvas.bytesPerLine()) * kPhotoLeft +
                      static_cast<std::size_t>(kPhotoLeft) * 3;
   const int pitch = static_cast<int>(canvas.bytesPerLine());
-  if (orientation < 2 || orientation > 8) {
-    DecodeJpegInto(jpeg, at, pitch);
+  if (OrientationSwapsSides(orientation)) {
+    CopyUpright(DecodeJpeg(jpeg), orientation, at, pitch);
     return;
   }
-  CopyUpright(DecodeJpeg(jpeg), orientation, at, pitch);
+  DecodeJpegInto(jpeg, at, pitch);
+  PixelSize size = ReadJpegSize(jpeg);
+  FlipUprightInPlace(at, size.width, size.height, pitch, orientation);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "output/image.h"
 
+#include <algorithm>  // min, swap_ranges
+#include <cstddef>    // ptrdiff_t
 #include <utility>
 
 namespace geoframe {
@@ -29,17 +31,58 @@ std::pair<int, int> UprightPosition(int orientation, int x, int y, int w, int h)
   }
 }
 
+// The byte offset in the upright picture of stored pixel (x, y) is
+// origin + x * stepX + y * stepY, since UprightPosition is affine in x and y.
+struct Placement {
+  std::ptrdiff_t origin, stepX, stepY;
+};
+
+Placement PlacementOf(int orientation, int w, int h, int pitch) {
+  auto offset = [&](int x, int y) {
+    auto [ux, uy] = UprightPosition(orientation, x, y, w, h);
+    return static_cast<std::ptrdiff_t>(uy) * pitch + static_cast<std::ptrdiff_t>(ux) * 3;
+  };
+  return {offset(0, 0), offset(1, 0) - offset(0, 0), offset(0, 1) - offset(0, 0)};
+}
+
+// Square tiles keep both the rows read and the columns written in the cache.
+constexpr int kTile = 64;
+
 }  // namespace
 
 void CopyUpright(const RgbImage& stored, int orientation, std::uint8_t* dst, int pitch) {
-  for (int y = 0; y < stored.height; ++y) {
-    const std::uint8_t* src = stored.row(y);
-    for (int x = 0; x < stored.width; ++x) {
-      auto [ux, uy] = UprightPosition(orientation, x, y, stored.width, stored.height);
-      std::uint8_t* to = dst + static_cast<std::size_t>(uy) * pitch + static_cast<std::size_t>(ux) * 3;
-      to[0] = src[x * 3];
-      to[1] = src[x * 3 + 1];
-      to[2] = src[x * 3 + 2];
+  const Placement at = PlacementOf(orientation, stored.width, stored.height, pitch);
+  for (int tileY = 0; tileY < stored.height; tileY += kTile) {
+    const int endY = std::min(stored.height, tileY + kTile);
+    for (int tileX = 0; tileX < stored.width; tileX += kTile) {
+      const int endX = std::min(stored.width, tileX + kTile);
+      for (int y = tileY; y < endY; ++y) {
+        const std::uint8_t* src = stored.row(y) + static_cast<std::size_t>(tileX) * 3;
+        std::ptrdiff_t to = at.origin + y * at.stepY + tileX * at.stepX;
+        for (int x = tileX; x < endX; ++x, src += 3, to += at.stepX) {
+          dst[to] = src[0];
+          dst[to + 1] = src[1];
+          dst[to + 2] = src[2];
+        }
+      }
+    }
+  }
+}
+
+void FlipUprightInPlace(std::uint8_t* rgb, int width, int height, int pitch, int orientation) {
+  const bool mirror = orientation == 2 || orientation == 3;
+  const bool upsideDown = orientation == 3 || orientation == 4;
+  auto row = [&](int y) { return rgb + static_cast<std::size_t>(y) * pitch; };
+  if (upsideDown) {
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+      std::swap_ranges(row(top), row(top) + static_cast<std::size_t>(width) * 3, row(bottom));
+    }
+  }
+  if (!mirror) return;
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* line = row(y);
+    for (int left = 0, right = width - 1; left < right; ++left, --right) {
+      std::swap_ranges(line + left * 3, line + left * 3 + 3, line + right * 3);
     }
   }
 }

@@ -39,4 +39,9 @@ RgbImage ApplyOrientation(RgbImage image, int orientation);
 // straight into a larger canvas.
 void CopyUpright(const RgbImage& stored, int orientation, std::uint8_t* dst, int pitch);
 
+// Turns an RGB picture upright where it lies, for the orientations that keep
+// its sides (2 mirrored, 3 half round, 4 mirrored upside down); others are
+// left alone. Rows are pitch bytes apart.
+void FlipUprightInPlace(std::uint8_t* rgb, int width, int height, int pitch, int orientation);
+
 }  // namespace geoframe

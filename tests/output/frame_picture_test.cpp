@@ -139,14 +139,15 @@ class OrientationTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(OrientationTest, CanvasFollowsTheUprightPhoto) {
   int orientation = GetParam();
-  std::vector<std::uint8_t> jpeg = tools::MakeSamplePhoto(40, 24, 4);
+  std::vector<std::uint8_t> jpeg = tools::MakeSamplePhoto(41, 23, 4);
   QImage canvas = FrameJpeg(jpeg, orientation, "");
   RgbImage upright = ApplyOrientation(DecodeJpeg(jpeg), orientation);
   ASSERT_EQ(canvas.width(), upright.width + 48);
   ASSERT_EQ(canvas.height(), upright.height + 48);
   for (int y = 0; y < upright.height; ++y) {
     ASSERT_EQ(0, std::memcmp(canvas.constScanLine(y + kPhotoLeft) + kPhotoLeft * 3, upright.row(y),
-                             static_cast<std::size_t>(upright.width) * 3));
+                             static_cast<std::size_t>(upright.width) * 3))
+        << "row " << y;
   }
   CheckMarginsAndCountInk(canvas, {upright.width, upright.height});
 }
