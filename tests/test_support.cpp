@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <stdexcept>
@@ -48,6 +49,15 @@ void WriteFileBytes(const std::filesystem::path& path, const std::vector<std::ui
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::vector<std::string> FilesUnder(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) names.push_back(std::filesystem::relative(entry.path(), folder).string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace geoframe::testing

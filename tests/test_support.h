@@ -31,6 +31,10 @@ class TempDir {
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
+// The regular files below a folder, as paths relative to it ("a.jpg",
+// "BackUp/a.jpg"), sorted.
+std::vector<std::string> FilesUnder(const std::filesystem::path& folder);
+
 }  // namespace geoframe::testing
 
 // Skips the current test with a clear message when the shared test data is absent.

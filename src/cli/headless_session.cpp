@@ -28,10 +28,14 @@ std::pair<std::string, std::string> FolderAndName(const std::string& path) {
   return {absolute.parent_path().string() + "/", absolute.filename().string()};
 }
 
-std::string WithUnixLineEnds(std::string text) {
-  std::size_t at = 0;
-  while ((at = text.find("\r\n", at)) != std::string::npos) text.replace(at, 2, "\n");
-  return text;
+std::string WithUnixLineEnds(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  return out;
 }
 
 }  // namespace

@@ -17,7 +17,12 @@ std::string At(int seconds) {  // a time `seconds` after kStart (within the minu
   return seconds < 0 ? "2010-12-06 15:59:" + std::to_string(60 + seconds) : text;
 }
 
-std::string Coordinate(int n) { return "N" + std::to_string(n) + "°00.0000',E1°00.0000'"; }
+std::string Coordinate(int n) {
+  std::string text = "N";
+  text += std::to_string(n);
+  text += "°00.0000',E1°00.0000'";
+  return text;
+}
 
 class MatchCommandsTest : public ::testing::Test {
  protected:

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <filesystem>
 
 #include "app/main_logic.h"
@@ -170,10 +169,3 @@ TEST_F(OutputCommands, BadPrefixIsRefusedBeforeAnyFileIsTouched) {
 
 }  // namespace
 }  // namespace geoframe
-
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <filesystem>
 #include <sstream>
 
@@ -49,14 +48,7 @@ class CliRun : public ::testing::Test {
     WriteFileBytes(dir_.path() / "track.txt", std::vector<std::uint8_t>(log.begin(), log.end()));
     return dir_.folder() + "track.txt";
   }
-  std::vector<std::string> Files() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::recursive_directory_iterator(dir_.path())) {
-      if (entry.is_regular_file()) names.push_back(fs::relative(entry.path(), dir_.path()).string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> Files() const { return testing::FilesUnder(dir_.path()); }
   TempDir dir_;
 };
 
@@ -133,10 +125,3 @@ TEST_F(CliRun, UnreadableTrackStopsBeforeAnyPhotoIsTouched) {
 
 }  // namespace
 }  // namespace geoframe::cli
-
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -1,5 +1,8 @@
 #include "tiff_builder.h"
 
+#include <algorithm>  // std::copy
+#include <iterator>   // std::begin
+
 #include "test_support.h"
 
 namespace geoframe::testing {
@@ -48,13 +51,16 @@ Tiff& Tiff::PadTo(std::uint32_t offset) {
 
 std::vector<std::uint8_t> JpegWithExif(const Tiff& tiff) {
   const std::size_t segmentLength = 2 + 6 + tiff.bytes().size();
-  std::vector<std::uint8_t> file = {0xFF, 0xD8,  // start of image
-                                    0xFF, 0xE1,  // APP1
-                                    static_cast<std::uint8_t>(segmentLength >> 8),
-                                    static_cast<std::uint8_t>(segmentLength & 0xFF),
-                                    'E', 'x', 'i', 'f', 0, 0};
-  file.insert(file.end(), tiff.bytes().begin(), tiff.bytes().end());
-  file.insert(file.end(), {0xFF, 0xD9});  // end of image
+  const std::uint8_t head[] = {0xFF, 0xD8,  // start of image
+                               0xFF, 0xE1,  // APP1
+                               static_cast<std::uint8_t>(segmentLength >> 8),
+                               static_cast<std::uint8_t>(segmentLength & 0xFF),
+                               'E', 'x', 'i', 'f', 0, 0};
+  const std::uint8_t tail[] = {0xFF, 0xD9};  // end of image
+  std::vector<std::uint8_t> file(sizeof head + tiff.bytes().size() + sizeof tail);
+  auto out = std::copy(std::begin(head), std::end(head), file.begin());
+  out = std::copy(tiff.bytes().begin(), tiff.bytes().end(), out);
+  std::copy(std::begin(tail), std::end(tail), out);
   return file;
 }
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>  // geteuid
 
-#include <QGuiApplication>
 #include <filesystem>
 
 #include "faulty_file_system.h"
@@ -34,14 +33,7 @@ class PhotoFolder {
   std::string folder() const { return dir_.folder(); }
   std::vector<std::uint8_t> Bytes(const std::string& name) const { return ReadFileBytes(dir_.path() / name); }
   // "name" for each file and "BackUp/name" for each backup, sorted.
-  std::vector<std::string> Files() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::recursive_directory_iterator(dir_.path())) {
-      if (entry.is_regular_file()) names.push_back(fs::relative(entry.path(), dir_.path()).string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> Files() const { return testing::FilesUnder(dir_.path()); }
   bool IsFramed(const std::string& name) const {
     return ReadJpegSize(Bytes(name)) == PixelSize{kWidth + 48, kHeight + 48};
   }
@@ -371,10 +363,3 @@ TEST(OptionsProblem, OnlyAPrefixInUseIsChecked) {
 
 }  // namespace
 }  // namespace geoframe
-
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

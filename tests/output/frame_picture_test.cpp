@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -243,11 +242,3 @@ TEST(FramePicture, RefusesWhatItCannotFrameNamingTheFile) {
 
 }  // namespace
 }  // namespace geoframe
-
-int main(int argc, char** argv) {
-  // Framing never needs a screen (test discovery runs without the CTest environment).
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

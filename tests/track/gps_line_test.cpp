@@ -35,7 +35,8 @@ std::string WithField(std::string_view line, std::size_t index, std::string_view
   std::size_t start = 0;
   for (std::size_t i = 0; i < index; ++i) start = text.find(',', start) + 1;
   std::size_t end = text.find(',', start);
-  return text.replace(start, end == std::string::npos ? std::string::npos : end - start, value);
+  std::string rest = end == std::string::npos ? std::string() : text.substr(end);
+  return text.substr(0, start) + std::string(value) + rest;
 }
 
 struct LineCase {

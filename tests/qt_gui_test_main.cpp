@@ -1,0 +1,13 @@
+// The main of test programs that draw text with Qt: text rendering needs a
+// QGuiApplication, and it never needs a screen (CTest also lists the cases
+// without its test environment, so the platform is set here too).
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
