@@ -62,6 +62,21 @@ class Descriptor {
   int fd_;
 };
 
+// Hands the file's bytes to onChunk piece by piece, until its end.
+template <typename OnChunk>
+void ReadChunks(int fd, const std::string& path, OnChunk onChunk) {
+  std::uint8_t buffer[1 << 16];
+  for (;;) {
+    ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      Fail("无法读取文件", path, errno);
+    }
+    if (got == 0) return;
+    onChunk(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(got)));
+  }
+}
+
 void WriteAll(int fd, std::span<const std::uint8_t> bytes, const std::string& path) {
   while (!bytes.empty()) {
     ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -170,16 +185,9 @@ class DiskFileSystem : public FileSystem {
     if (!S_ISREG(info.st_mode)) Fail("无法读取文件", path, EISDIR);
     std::vector<std::uint8_t> bytes;
     bytes.reserve(static_cast<std::size_t>(info.st_size));
-    std::uint8_t buffer[1 << 16];
-    for (;;) {
-      ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        Fail("无法读取文件", path, errno);
-      }
-      if (got == 0) break;
-      bytes.insert(bytes.end(), buffer, buffer + got);
-    }
+    ReadChunks(fd.get(), path, [&bytes](std::span<const std::uint8_t> chunk) {
+      bytes.insert(bytes.end(), chunk.begin(), chunk.end());
+    });
     return bytes;
   }
 
@@ -187,16 +195,7 @@ class DiskFileSystem : public FileSystem {
     Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (source.get() < 0) Fail("无法读取文件", from, errno);
     TemporaryFile temp(to);
-    std::uint8_t buffer[1 << 16];
-    for (;;) {
-      ssize_t got = ::read(source.get(), buffer, sizeof buffer);
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        Fail("无法读取文件", from, errno);
-      }
-      if (got == 0) break;
-      WriteAll(temp.fd(), {buffer, static_cast<std::size_t>(got)}, to);
-    }
+    ReadChunks(source.get(), from, [&](std::span<const std::uint8_t> chunk) { WriteAll(temp.fd(), chunk, to); });
     temp.Finish(to);
     PlaceTemporary(temp, to, false, "无法复制到");
   }
