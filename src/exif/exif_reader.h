@@ -17,14 +17,20 @@ enum class ExifErrorKind {
   Conversion,  // a value that should be a number is not
 };
 
-// The one exception type of the EXIF reader.
+// The one exception type of the EXIF reader. An Io error names the file and
+// carries the errno of the failed call (0 when none failed, e.g. for a folder).
 class ExifError : public std::runtime_error {
  public:
-  ExifError(ExifErrorKind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+  ExifError(ExifErrorKind kind, const std::string& message, std::string path = {}, int errnum = 0)
+      : std::runtime_error(message), kind_(kind), path_(std::move(path)), errnum_(errnum) {}
   ExifErrorKind kind() const { return kind_; }
+  const std::string& path() const { return path_; }
+  int errnum() const { return errnum_; }
 
  private:
   ExifErrorKind kind_;
+  std::string path_;
+  int errnum_;
 };
 
 // A converted entry value: empty, a 32-bit signed integer, or a text. Texts

@@ -1,21 +1,25 @@
 #include "exif/lazy_file.h"
 
-#include <fcntl.h>     // open
-#include <sys/stat.h>  // fstat
-#include <unistd.h>    // pread, close
-
 #include <algorithm>  // std::min
-#include <cerrno>
-#include <cstring>  // memchr, memcpy, strerror
+#include <cstring>    // memchr, memcpy
 
 #include "exif/exif_reader.h"
+#include "io/file_error.h"
 
 namespace geoframe {
 
 namespace {
 
-[[noreturn]] void ThrowIo(const std::string& path, const std::string& what) {
-  throw ExifError(ExifErrorKind::Io, path + ": " + what);
+[[noreturn]] void ThrowIo(const FileError& error) {
+  throw ExifError(ExifErrorKind::Io, error.what(), error.path(), error.errnum());
+}
+
+OpenFile Open(const std::string& path) {
+  try {
+    return OpenRegularFile(path);
+  } catch (const FileError& error) {
+    ThrowIo(error);
+  }
 }
 
 // The scan for a byte pair reads this much at a time.
@@ -36,29 +40,15 @@ std::int64_t PairIndex(const std::uint8_t* data, std::int64_t size, std::uint8_t
 
 }  // namespace
 
-LazyFile::LazyFile(const std::string& path) : path_(path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) ThrowIo(path, std::string("cannot open: ") + std::strerror(errno));
-  struct stat info {};
-  if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
-    const std::string reason = S_ISREG(info.st_mode) ? std::strerror(errno) : "not a regular file";
-    ::close(fd_);
-    ThrowIo(path, "cannot read: " + reason);
-  }
-  length_ = static_cast<std::int64_t>(info.st_size);
+LazyFile::LazyFile(const std::string& path) : file_(Open(path)), length_(file_.size) {
   blocks_.reserve(kMaxBlocks);  // never reallocated: a block stays where it is while in use
 }
 
-LazyFile::~LazyFile() { ::close(fd_); }
-
 void LazyFile::ReadAt(std::int64_t offset, std::int64_t size, void* out) const {
-  auto* target = static_cast<char*>(out);
-  while (size > 0) {
-    const ssize_t got = ::pread(fd_, target, static_cast<std::size_t>(size), offset);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) ThrowIo(path_, std::string("cannot read: ") + std::strerror(errno));
-    if (got == 0) ThrowIo(path_, "the file became shorter while it was read");
-    target += got, offset += got, size -= got;
+  try {
+    ReadRange(file_, offset, {static_cast<std::uint8_t*>(out), static_cast<std::size_t>(size)});
+  } catch (const FileError& error) {
+    ThrowIo(error);
   }
 }
 

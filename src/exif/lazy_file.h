@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "io/read_file.h"
+
 namespace geoframe {
 
 // A file opened for reading whose bytes are read only when asked for, in
@@ -11,13 +13,13 @@ namespace geoframe {
 // thus reads a few kilobytes at the start of the file, whatever its size.
 // (Plain reads rather than a memory map: on the machines we measured, mapping
 // and faulting in the pages cost several times more than reading them.)
-// Throws ExifError (Io) when the file cannot be opened or read.
+// Only regular files are opened (see OpenRegularFile). Throws ExifError (Io)
+// when the file cannot be opened or read.
 class LazyFile {
  public:
   static constexpr std::int64_t kBlockSize = 16 * 1024;
 
   explicit LazyFile(const std::string& path);
-  ~LazyFile();
   LazyFile(const LazyFile&) = delete;
   LazyFile& operator=(const LazyFile&) = delete;
 
@@ -42,8 +44,7 @@ class LazyFile {
   const Block& BlockAt(std::int64_t index) const;
   void ReadAt(std::int64_t offset, std::int64_t size, void* out) const;
 
-  std::string path_;
-  int fd_ = -1;
+  OpenFile file_;
   std::int64_t length_ = 0;
   mutable std::vector<Block> blocks_;
   mutable std::size_t lastBlock_ = 0;  // the block that answered the last read
