@@ -76,14 +76,14 @@ void BM_MatchFullPhotoList(benchmark::State& state) {
     char time[32];
     std::snprintf(time, sizeof time, "2010-12-06 %02d:%02d:%02d", t / 3600, t / 60 % 60, t % 60);
     ui.AppendRow(ListId::Photos, "p.jpg", 1);
-    ui.SetSubItem(ListId::Photos, n, 1, time);
+    ui.SetSubItem(ListId::Photos, n, Column::Time, time);
     logic.Photos(n) = PhotoRecord{true, "p.jpg", "/photos/", time};
   }
   for (auto _ : state) {
     logic.cmd_plgoto_Click();
     ui.clearRecords();
   }
-  if (ui.SubItem(ListId::Photos, kMaxPhotos, 2).empty()) state.SkipWithError("last photo not matched");
+  if (ui.SubItem(ListId::Photos, kMaxPhotos, Column::Coordinate).empty()) state.SkipWithError("last photo not matched");
 }
 BENCHMARK(BM_MatchFullPhotoList)->Unit(benchmark::kMillisecond);
 

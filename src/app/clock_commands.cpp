@@ -9,13 +9,11 @@
 namespace geoframe {
 namespace {
 
-std::string FieldName(int field) { return "tzt(" + std::to_string(field) + ")"; }
-
 // Shows every photo's EXIF time again (the correction 00:00:00).
 void RestoreExifTimes(MainLogic& logic, int rows) {
   for (int n = 1; n <= rows; ++n) {
     const PhotoRecord& photo = logic.Photos(n);
-    if (photo.HasExifTime) logic.toolkit().SetSubItem(ListId::Photos, n, 1, photo.ExifTime);
+    if (photo.HasExifTime) logic.SetShownTime(n, photo.ExifTime);
   }
 }
 
@@ -29,7 +27,7 @@ int ShiftExifTimes(MainLogic& logic, int rows, const std::string& offset, bool s
     if (!photo.HasExifTime) continue;
     std::optional<std::string> corrected = ShiftDateTime(photo.ExifTime, offset, subtract);
     if (corrected) {
-      logic.toolkit().SetSubItem(ListId::Photos, n, 1, *corrected);
+      logic.SetShownTime(n, *corrected);
     } else {
       ++uncorrected;
     }
@@ -39,11 +37,11 @@ int ShiftExifTimes(MainLogic& logic, int rows, const std::string& offset, bool s
 
 }  // namespace
 
-void MainLogic::tz_f_Click() { toolkit_.SetText("tz_f", toolkit_.Checked("tz_f") ? "-" : "+"); }
+void MainLogic::tz_f_Click() { toolkit_.SetText(ControlId::tz_f, toolkit_.Checked(ControlId::tz_f) ? "-" : "+"); }
 
 void MainLogic::tzc_Click(int index) {
   if (index < 0 || index > 5) return;
-  std::string field = FieldName(ClockFieldOfButton(index));
+  const ControlId field = TzField(ClockFieldOfButton(index));
   int value = ReadWholeNumber16(toolkit_.Text(field)).value_or(0);
   toolkit_.SetText(field, ClockFieldText(StepClockField(value, index)));
 }
@@ -51,20 +49,20 @@ void MainLogic::tzc_Click(int index) {
 void MainLogic::cmd_tedit_Click() {
   int rows = std::min(toolkit_.RowCount(ListId::Photos), kMaxPhotos);
   if (rows == 0) return;
-  toolkit_.SetEnabled("tzbox", false);
-  std::string hours = toolkit_.Text(FieldName(0));
-  std::string minutes = toolkit_.Text(FieldName(1));
-  std::string seconds = toolkit_.Text(FieldName(2));
+  toolkit_.SetEnabled(ControlId::tzbox, false);
+  std::string hours = toolkit_.Text(TzField(0));
+  std::string minutes = toolkit_.Text(TzField(1));
+  std::string seconds = toolkit_.Text(TzField(2));
   if (hours == "00" && minutes == "00" && seconds == "00") {
     RestoreExifTimes(*this, rows);
   } else {
     std::string offset = hours + ":" + minutes + ":" + seconds;
-    bool subtract = toolkit_.Checked("tz_f");
+    bool subtract = toolkit_.Checked(ControlId::tz_f);
     int uncorrected = ShiftExifTimes(*this, rows, offset, subtract);
     toolkit_.ShowMessage(ClockCorrectionMessage(subtract, offset, uncorrected), MessageButtons::Ok,
                          MessageIcon::Information);
   }
-  toolkit_.SetEnabled("tzbox", true);
+  toolkit_.SetEnabled(ControlId::tzbox, true);
 }
 
 }  // namespace geoframe

@@ -7,18 +7,18 @@ MainLogic::MainLogic(Toolkit& toolkit, FileSystem& fileSystem)
 
 void MainLogic::ShowProgress(const std::string& caption, std::int32_t current, std::int32_t total) {
   if (caption.empty()) {
-    toolkit_.SetVisible("pic_info", false);
-    toolkit_.RepaintNow("pic_info");
+    toolkit_.SetVisible(ControlId::pic_info, false);
+    toolkit_.RepaintNow(ControlId::pic_info);
     return;
   }
-  toolkit_.SetVisible("pic_info", true);
+  toolkit_.SetVisible(ControlId::pic_info, true);
   if (total != 0) {
     // 64-bit product: current x 100 must not overflow for large counts.
     auto percent = static_cast<std::int32_t>(static_cast<std::int64_t>(current) * 100 / total);
-    toolkit_.SetText("txt_info", caption + " " + std::to_string(percent) + "%");
-    toolkit_.SetWidthTwips("sp_info", percent * 60);
+    toolkit_.SetText(ControlId::txt_info, caption + " " + std::to_string(percent) + "%");
+    toolkit_.SetWidthTwips(ControlId::sp_info, percent * 60);
   }
-  toolkit_.RepaintNow("pic_info");
+  toolkit_.RepaintNow(ControlId::pic_info);
 }
 
 }  // namespace geoframe

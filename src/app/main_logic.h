@@ -26,6 +26,15 @@ class MainLogic {
   TrackPoint& TrackPoints(int index) { return trackPoints_.at(static_cast<std::size_t>(index)); }
   const TrackPoint& TrackPoints(int index) const { return trackPoints_.at(static_cast<std::size_t>(index)); }
 
+  // A photo row's shown time (its EXIF time, corrected by the clock) and its
+  // coordinate text (empty when it has none).
+  std::string ShownTime(int row) const { return toolkit_.SubItem(ListId::Photos, row, Column::Time); }
+  void SetShownTime(int row, const std::string& time) { toolkit_.SetSubItem(ListId::Photos, row, Column::Time, time); }
+  std::string Coordinate(int row) const { return toolkit_.SubItem(ListId::Photos, row, Column::Coordinate); }
+  void SetCoordinate(int row, const std::string& coordinate) {
+    toolkit_.SetSubItem(ListId::Photos, row, Column::Coordinate, coordinate);
+  }
+
   // The progress strip: caption, items done, items in all; an empty caption hides it.
   void ShowProgress(const std::string& caption, std::int32_t current, std::int32_t total);
 

@@ -22,10 +22,10 @@ std::vector<std::int32_t> ElapsedValues(const MainLogic& logic, int points) {
 std::string CoordinateFor(MainLogic& logic, int n, const std::vector<std::int32_t>& elapsed) {
   Toolkit& ui = logic.toolkit();
   // Read again for every photo, as the window does.
-  std::optional<std::int32_t> tolerance = ReadWholeNumber32(ui.Text("wct"));
+  std::optional<std::int32_t> tolerance = ReadWholeNumber32(ui.Text(ControlId::wct));
   if (!tolerance) return {};
   TrackMatch match =
-      MatchShownTime(ui.SubItem(ListId::Photos, n, 1), logic.TrackPoints(1).PointTime, elapsed, *tolerance);
+      MatchShownTime(logic.ShownTime(n), logic.TrackPoints(1).PointTime, elapsed, *tolerance);
   if (match.outcome != MatchOutcome::Matched) return {};
   return logic.TrackPoints(static_cast<int>(match.point) + 1).Coordinate;
 }
@@ -34,8 +34,8 @@ std::string CoordinateFor(MainLogic& logic, int n, const std::vector<std::int32_
 
 void MainLogic::wcc_Click(int index) {
   if (index < 0 || index > 3) return;
-  int value = ReadWholeNumber16(toolkit_.Text("wct")).value_or(0);
-  toolkit_.SetText("wct", std::to_string(StepTolerance(value, index)));
+  int value = ReadWholeNumber16(toolkit_.Text(ControlId::wct)).value_or(0);
+  toolkit_.SetText(ControlId::wct, std::to_string(StepTolerance(value, index)));
 }
 
 void MainLogic::cmd_plgoto_Click() {
@@ -51,7 +51,7 @@ void MainLogic::cmd_plgoto_Click() {
     // A failed photo loses any coordinate it had, also one given by hand.
     std::string coordinate = CoordinateFor(*this, n, elapsed);
     if (!coordinate.empty()) ++matched;
-    toolkit_.SetSubItem(ListId::Photos, n, 2, coordinate);
+    SetCoordinate(n, coordinate);
   }
   toolkit_.ShowMessage(MatchSummaryMessage(needed, matched), MessageButtons::Ok, MessageIcon::Information);
 }
@@ -62,20 +62,20 @@ void MainLogic::cmd_hdaddpl_Click() {
   int photo = toolkit_.SelectedRow(ListId::Photos);
   if (point == 0 || photo == 0 || photo > kMaxPhotos) return;
   if (!Photos(photo).HasExifTime) return;
-  toolkit_.SetSubItem(ListId::Photos, photo, 2, toolkit_.SubItem(ListId::Track, point, 2));
+  SetCoordinate(photo, toolkit_.SubItem(ListId::Track, point, Column::Coordinate));
 }
 
 void MainLogic::cmd_clrnowpl_Click() {
   if (toolkit_.RowCount(ListId::Photos) == 0) return;
   int photo = toolkit_.SelectedRow(ListId::Photos);
-  if (photo == 0 || toolkit_.SubItem(ListId::Photos, photo, 2).empty()) return;
-  toolkit_.SetSubItem(ListId::Photos, photo, 2, "");
+  if (photo == 0 || Coordinate(photo).empty()) return;
+  SetCoordinate(photo, "");
 }
 
 void MainLogic::cmd_plclr_Click() {
   int rows = toolkit_.RowCount(ListId::Photos);
   for (int n = 1; n <= rows; ++n) {
-    if (!toolkit_.SubItem(ListId::Photos, n, 2).empty()) toolkit_.SetSubItem(ListId::Photos, n, 2, "");
+    if (!Coordinate(n).empty()) SetCoordinate(n, "");
   }
 }
 

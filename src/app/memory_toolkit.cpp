@@ -9,7 +9,7 @@ namespace geoframe {
 
 MemoryToolkit::MemoryToolkit() {
   for (const ControlSpec& spec : ControlTable()) {
-    ControlState& s = controls_[std::string(spec.name)];
+    ControlState& s = state(spec.id);
     s.text = spec.caption;
     s.checked = spec.checked;
     s.enabled = spec.enabled;
@@ -18,14 +18,12 @@ MemoryToolkit::MemoryToolkit() {
   }
 }
 
-const MemoryToolkit::ControlState& MemoryToolkit::control(std::string_view name) const {
-  auto it = controls_.find(name);
-  if (it == controls_.end()) throw std::out_of_range("no control named " + std::string(name));
-  return it->second;
+const MemoryToolkit::ControlState& MemoryToolkit::control(ControlId id) const {
+  return controls_.at(static_cast<std::size_t>(id));
 }
 
-MemoryToolkit::ControlState& MemoryToolkit::state(std::string_view name) {
-  return const_cast<ControlState&>(std::as_const(*this).control(name));
+MemoryToolkit::ControlState& MemoryToolkit::state(ControlId id) {
+  return controls_.at(static_cast<std::size_t>(id));
 }
 
 void MemoryToolkit::clearRecords() {
@@ -58,14 +56,14 @@ std::string MemoryToolkit::RowText(ListId list, int r) const { return row(list, 
 
 void MemoryToolkit::SetRowText(ListId list, int r, const std::string& text) { row(list, r).text = text; }
 
-std::string MemoryToolkit::SubItem(ListId list, int r, int subItem) const {
+std::string MemoryToolkit::SubItem(ListId list, int r, Column column) const {
   const Row& x = row(list, r);
-  return subItem == 1 ? x.subItem1 : x.subItem2;
+  return column == Column::Time ? x.time : x.coordinate;
 }
 
-void MemoryToolkit::SetSubItem(ListId list, int r, int subItem, const std::string& text) {
+void MemoryToolkit::SetSubItem(ListId list, int r, Column column, const std::string& text) {
   Row& x = row(list, r);
-  (subItem == 1 ? x.subItem1 : x.subItem2) = text;
+  (column == Column::Time ? x.time : x.coordinate) = text;
 }
 
 int MemoryToolkit::SelectedRow(ListId list) const {
@@ -106,35 +104,36 @@ std::optional<ChosenFiles> MemoryToolkit::ShowOpenFile(const OpenFileRequest& re
   return files;
 }
 
-std::string MemoryToolkit::Text(std::string_view c) const { return control(c).text; }
-void MemoryToolkit::SetText(std::string_view c, const std::string& text) { state(c).text = text; }
+std::string MemoryToolkit::Text(ControlId c) const { return control(c).text; }
+void MemoryToolkit::SetText(ControlId c, const std::string& text) { state(c).text = text; }
 
-bool MemoryToolkit::Checked(std::string_view c) const { return control(c).checked; }
+bool MemoryToolkit::Checked(ControlId c) const { return control(c).checked; }
 
-void MemoryToolkit::SetChecked(std::string_view c, bool checked) {
+void MemoryToolkit::SetChecked(ControlId c, bool checked) {
   // Option buttons of one container form a group: selecting one deselects the others.
-  const ControlSpec* spec = FindControl(c);
-  if (checked && spec != nullptr && spec->kind == ControlKind::OptionButton) {
+  const ControlSpec& spec = Spec(c);
+  if (checked && spec.kind == ControlKind::OptionButton) {
     for (const ControlSpec& other : ControlTable()) {
-      if (other.kind == ControlKind::OptionButton && other.container == spec->container) {
-        state(other.name).checked = false;
+      if (other.kind == ControlKind::OptionButton && other.container == spec.container) {
+        state(other.id).checked = false;
       }
     }
   }
   state(c).checked = checked;
 }
 
-bool MemoryToolkit::Enabled(std::string_view c) const { return control(c).enabled; }
-void MemoryToolkit::SetEnabled(std::string_view c, bool enabled) { state(c).enabled = enabled; }
-bool MemoryToolkit::Visible(std::string_view c) const { return control(c).visible; }
-void MemoryToolkit::SetVisible(std::string_view c, bool visible) { state(c).visible = visible; }
-int MemoryToolkit::WidthTwips(std::string_view c) const { return control(c).widthTwips; }
-void MemoryToolkit::SetWidthTwips(std::string_view c, int twips) { state(c).widthTwips = twips; }
+bool MemoryToolkit::Enabled(ControlId c) const { return control(c).enabled; }
+void MemoryToolkit::SetEnabled(ControlId c, bool enabled) { state(c).enabled = enabled; }
+bool MemoryToolkit::Visible(ControlId c) const { return control(c).visible; }
+void MemoryToolkit::SetVisible(ControlId c, bool visible) { state(c).visible = visible; }
+int MemoryToolkit::WidthTwips(ControlId c) const { return control(c).widthTwips; }
+void MemoryToolkit::SetWidthTwips(ControlId c, int twips) { state(c).widthTwips = twips; }
 
-void MemoryToolkit::RepaintNow(std::string_view c) {
-  if (c == "pic_info") {
-    progressFrames_.push_back(control("txt_info").text + "|" + std::to_string(control("sp_info").widthTwips) +
-                              "|" + (control("pic_info").visible ? "shown" : "hidden"));
+void MemoryToolkit::RepaintNow(ControlId c) {
+  if (c == ControlId::pic_info) {
+    progressFrames_.push_back(control(ControlId::txt_info).text + "|" +
+                              std::to_string(control(ControlId::sp_info).widthTwips) + "|" +
+                              (control(ControlId::pic_info).visible ? "shown" : "hidden"));
   }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <deque>
 #include <map>
 #include <optional>
@@ -19,8 +20,8 @@ class MemoryToolkit : public Toolkit {
   struct Row {
     std::string text;
     int icon = 0;
-    std::string subItem1;
-    std::string subItem2;
+    std::string time;
+    std::string coordinate;
     std::string toolTip;
   };
   struct Message {
@@ -57,7 +58,7 @@ class MemoryToolkit : public Toolkit {
   // Each repaint of the progress strip, as "text|bar width in twips|visible".
   const std::vector<std::string>& progressFrames() const { return progressFrames_; }
   const std::vector<Row>& rows(ListId list) const { return lists_.at(list); }
-  const ControlState& control(std::string_view name) const;
+  const ControlState& control(ControlId id) const;
   void clearRecords();
 
   // Toolkit
@@ -65,34 +66,34 @@ class MemoryToolkit : public Toolkit {
   void AppendRow(ListId list, const std::string& text, int icon) override;
   std::string RowText(ListId list, int row) const override;
   void SetRowText(ListId list, int row, const std::string& text) override;
-  std::string SubItem(ListId list, int row, int subItem) const override;
-  void SetSubItem(ListId list, int row, int subItem, const std::string& text) override;
+  std::string SubItem(ListId list, int row, Column column) const override;
+  void SetSubItem(ListId list, int row, Column column, const std::string& text) override;
   int SelectedRow(ListId list) const override;
   void RemoveRow(ListId list, int row) override;
   void ClearRows(ListId list) override;
   void SetRowToolTip(ListId list, int row, const std::string& text) override;
   Answer ShowMessage(const std::string& text, MessageButtons buttons, MessageIcon icon) override;
   std::optional<ChosenFiles> ShowOpenFile(const OpenFileRequest& request) override;
-  std::string Text(std::string_view control) const override;
-  void SetText(std::string_view control, const std::string& text) override;
-  bool Checked(std::string_view control) const override;
-  void SetChecked(std::string_view control, bool checked) override;
-  bool Enabled(std::string_view control) const override;
-  void SetEnabled(std::string_view control, bool enabled) override;
-  bool Visible(std::string_view control) const override;
-  void SetVisible(std::string_view control, bool visible) override;
-  int WidthTwips(std::string_view control) const override;
-  void SetWidthTwips(std::string_view control, int twips) override;
-  void RepaintNow(std::string_view control) override;
+  std::string Text(ControlId control) const override;
+  void SetText(ControlId control, const std::string& text) override;
+  bool Checked(ControlId control) const override;
+  void SetChecked(ControlId control, bool checked) override;
+  bool Enabled(ControlId control) const override;
+  void SetEnabled(ControlId control, bool enabled) override;
+  bool Visible(ControlId control) const override;
+  void SetVisible(ControlId control, bool visible) override;
+  int WidthTwips(ControlId control) const override;
+  void SetWidthTwips(ControlId control, int twips) override;
+  void RepaintNow(ControlId control) override;
   void ClearPreview() override;
   void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) override;
 
  private:
-  ControlState& state(std::string_view name);
+  ControlState& state(ControlId id);
   Row& row(ListId list, int row);
   const Row& row(ListId list, int row) const;
 
-  std::map<std::string, ControlState, std::less<>> controls_;
+  std::array<ControlState, kControlCount> controls_;
   std::map<ListId, std::vector<Row>> lists_{{ListId::Photos, {}}, {ListId::Track, {}}};
   std::map<ListId, int> selected_{{ListId::Photos, 0}, {ListId::Track, 0}};
   std::deque<Answer> answers_;

@@ -10,14 +10,14 @@ constexpr const char* kBatchCaption = "批量编辑 ";
 
 OutputOptions ReadOptions(const Toolkit& ui) {
   OutputOptions options;
-  options.backup = ui.Checked("Ck_backup");
-  options.rename = ui.Checked("Ck_reanme");
-  options.renameByTime = ui.Checked("Op_time");
-  options.prefix = ui.Text("incre_txt");
-  options.frame = ui.Checked("Ck_frame");
-  options.comment = ui.Text("frame_txt");
-  options.withCoordinate = ui.Checked("Ck_gps");
-  options.withTime = ui.Checked("Ck_time");
+  options.backup = ui.Checked(ControlId::Ck_backup);
+  options.rename = ui.Checked(ControlId::Ck_reanme);
+  options.renameByTime = ui.Checked(ControlId::Op_time);
+  options.prefix = ui.Text(ControlId::incre_txt);
+  options.frame = ui.Checked(ControlId::Ck_frame);
+  options.comment = ui.Text(ControlId::frame_txt);
+  options.withCoordinate = ui.Checked(ControlId::Ck_gps);
+  options.withTime = ui.Checked(ControlId::Ck_time);
   return options;
 }
 
@@ -28,8 +28,8 @@ PhotoInput ReadPhoto(MainLogic& logic, int row) {
           record.FolderPath,
           record.FileName,
           record.HasExifTime,
-          ui.SubItem(ListId::Photos, row, 1),
-          ui.SubItem(ListId::Photos, row, 2)};
+          logic.ShownTime(row),
+          logic.Coordinate(row)};
 }
 
 // Only the name changes: the record's other fields and the row's time,
@@ -87,13 +87,13 @@ std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic, const P
 }
 
 void MainLogic::Ck_reanme_Click() {
-  const bool on = toolkit_.Checked("Ck_reanme");
-  for (const char* control : {"Op_time", "Op_incre", "incre_txt"}) toolkit_.SetEnabled(control, on);
+  const bool on = toolkit_.Checked(ControlId::Ck_reanme);
+  for (ControlId control : {ControlId::Op_time, ControlId::Op_incre, ControlId::incre_txt}) toolkit_.SetEnabled(control, on);
 }
 
 void MainLogic::Ck_frame_Click() {
-  const bool on = toolkit_.Checked("Ck_frame");
-  for (const char* control : {"Label2", "frame_txt", "Ck_time", "Ck_gps"}) toolkit_.SetEnabled(control, on);
+  const bool on = toolkit_.Checked(ControlId::Ck_frame);
+  for (ControlId control : {ControlId::Label2, ControlId::frame_txt, ControlId::Ck_time, ControlId::Ck_gps}) toolkit_.SetEnabled(control, on);
 }
 
 void MainLogic::cmd_make_Click() {

@@ -28,7 +28,7 @@ void MainLogic::cmd_add_Click() {
   if (files.FileCount == 0) return;
   const IntakeResult result = AddPhotoFiles(*this, files);
   const int rows = toolkit_.RowCount(ListId::Photos);
-  toolkit_.SetText("pic_box", PhotoListCaption(rows));
+  toolkit_.SetText(ControlId::pic_box, PhotoListCaption(rows));
   toolkit_.ShowMessage(IntakeSummary(result, rows), MessageButtons::Ok, MessageIcon::Information);
 }
 
@@ -43,7 +43,7 @@ void MainLogic::cmd_del_Click() {
   for (int i = k; i < n; ++i) Photos(i) = Photos(i + 1);
   Photos(n) = PhotoRecord{};
   toolkit_.RemoveRow(ListId::Photos, k);
-  toolkit_.SetText("pic_box", PhotoListCaption(toolkit_.RowCount(ListId::Photos)));
+  toolkit_.SetText(ControlId::pic_box, PhotoListCaption(toolkit_.RowCount(ListId::Photos)));
 }
 
 void MainLogic::cmd_clear_Click() {
@@ -55,7 +55,7 @@ void MainLogic::cmd_clear_Click() {
   }
   for (int i = 1; i <= n; ++i) Photos(i) = PhotoRecord{};
   toolkit_.ClearRows(ListId::Photos);
-  toolkit_.SetText("pic_box", "照片列表");
+  toolkit_.SetText(ControlId::pic_box, "照片列表");
 }
 
 void MainLogic::ListView_ItemClick(int row) {
@@ -64,7 +64,7 @@ void MainLogic::ListView_ItemClick(int row) {
   toolkit_.SetRowToolTip(ListId::Photos, row, path);
   toolkit_.ClearPreview();
   const std::string sizeText = DrawMiniPicture(toolkit_, path);
-  toolkit_.SetText("picture_review", "照片预览 (" + sizeText + ")");
+  toolkit_.SetText(ControlId::picture_review, "照片预览 (" + sizeText + ")");
 }
 
 }  // namespace geoframe

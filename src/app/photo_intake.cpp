@@ -69,7 +69,7 @@ IntakeResult AddPhotoFiles(MainLogic& logic, const DlgFileList& files) {
     } else if (PhotoRecord record = MakePhotoRecord(name, files.FolderPath); !record.FileName.empty()) {
       ui.AppendRow(ListId::Photos, record.FileName, record.HasExifTime ? 1 : 2);
       const int row = ui.RowCount(ListId::Photos);
-      if (!record.ExifTime.empty()) ui.SetSubItem(ListId::Photos, row, 1, record.ExifTime);
+      if (!record.ExifTime.empty()) logic.SetShownTime(row, record.ExifTime);
       ++result.added;
       if (record.HasExifTime) ++result.withExif;
       logic.Photos(row) = std::move(record);

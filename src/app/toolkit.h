@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/control_table.h"
 #include "output/image.h"
 
 namespace geoframe {
@@ -13,6 +14,12 @@ namespace geoframe {
 enum class ListId {
   Photos,  // ListView
   Track,   // ListGps
+};
+
+// The sub-item columns of both lists (sub-items 1 and 2; the row text is column 0).
+enum class Column {
+  Time = 1,        // the photo's shown time, the track point's local time
+  Coordinate = 2,  // the coordinate text, or empty
 };
 
 enum class MessageButtons { Ok, YesNo };
@@ -35,7 +42,7 @@ struct ChosenFiles {
 };
 
 // The operations the window's logic performs on its controls. Rows are numbered
-// from 1; controls are named by their object names ("wct", "tzt(0)", "Ck_frame").
+// from 1; controls are named by their ids in the control table.
 // The Qt window implements it, and MemoryToolkit keeps everything in memory for
 // tests and the command-line front end.
 class Toolkit {
@@ -48,9 +55,9 @@ class Toolkit {
   virtual void AppendRow(ListId list, const std::string& text, int icon) = 0;
   virtual std::string RowText(ListId list, int row) const = 0;
   virtual void SetRowText(ListId list, int row, const std::string& text) = 0;
-  // Sub-items 1 and 2; an unset sub-item reads as the empty text.
-  virtual std::string SubItem(ListId list, int row, int subItem) const = 0;
-  virtual void SetSubItem(ListId list, int row, int subItem, const std::string& text) = 0;
+  // The sub-items beside the row text; an unset sub-item reads as the empty text.
+  virtual std::string SubItem(ListId list, int row, Column column) const = 0;
+  virtual void SetSubItem(ListId list, int row, Column column, const std::string& text) = 0;
   // The selected row, 0 when none is selected.
   virtual int SelectedRow(ListId list) const = 0;
   virtual void RemoveRow(ListId list, int row) = 0;
@@ -63,21 +70,21 @@ class Toolkit {
   virtual std::optional<ChosenFiles> ShowOpenFile(const OpenFileRequest& request) = 0;
 
   // Captions of frames, labels, buttons and check boxes, and texts of text boxes.
-  virtual std::string Text(std::string_view control) const = 0;
-  virtual void SetText(std::string_view control, const std::string& text) = 0;
+  virtual std::string Text(ControlId control) const = 0;
+  virtual void SetText(ControlId control, const std::string& text) = 0;
   // Check box value (checked) or option button selection (selected).
-  virtual bool Checked(std::string_view control) const = 0;
-  virtual void SetChecked(std::string_view control, bool checked) = 0;
-  virtual bool Enabled(std::string_view control) const = 0;
-  virtual void SetEnabled(std::string_view control, bool enabled) = 0;
-  virtual bool Visible(std::string_view control) const = 0;
-  virtual void SetVisible(std::string_view control, bool visible) = 0;
+  virtual bool Checked(ControlId control) const = 0;
+  virtual void SetChecked(ControlId control, bool checked) = 0;
+  virtual bool Enabled(ControlId control) const = 0;
+  virtual void SetEnabled(ControlId control, bool enabled) = 0;
+  virtual bool Visible(ControlId control) const = 0;
+  virtual void SetVisible(ControlId control, bool visible) = 0;
   // Width in twips (the progress bar sp_info).
-  virtual int WidthTwips(std::string_view control) const = 0;
-  virtual void SetWidthTwips(std::string_view control, int twips) = 0;
+  virtual int WidthTwips(ControlId control) const = 0;
+  virtual void SetWidthTwips(ControlId control, int twips) = 0;
   // Paints the control now, so that it shows its state during a long loop that
   // does not return to the event loop.
-  virtual void RepaintNow(std::string_view control) = 0;
+  virtual void RepaintNow(ControlId control) = 0;
 
   // The preview surface Pictemp (280 x 210 pixels).
   virtual void ClearPreview() = 0;

@@ -14,7 +14,7 @@ void ClearTrack(MainLogic& logic) {
   int rows = std::min(ui.RowCount(ListId::Track), kMaxTrackPoints);
   for (int n = 1; n <= rows; ++n) logic.TrackPoints(n) = TrackPoint{};
   ui.ClearRows(ListId::Track);
-  ui.SetText("Gps_box", TrackBoxCaption({}));
+  ui.SetText(ControlId::Gps_box, TrackBoxCaption({}));
 }
 
 // The path the user chose in the track dialog, or nothing on Cancel.
@@ -30,11 +30,11 @@ void ShowTrack(MainLogic& logic, const TrackLog& log) {
   for (const TrackPoint& point : log.points) {
     int n = ui.RowCount(ListId::Track) + 1;
     ui.AppendRow(ListId::Track, TrackRowText(n), 0);
-    ui.SetSubItem(ListId::Track, n, 1, point.PointTime);
-    ui.SetSubItem(ListId::Track, n, 2, point.Coordinate);
+    ui.SetSubItem(ListId::Track, n, Column::Time, point.PointTime);
+    ui.SetSubItem(ListId::Track, n, Column::Coordinate, point.Coordinate);
     logic.TrackPoints(n) = point;
   }
-  ui.SetText("Gps_box", TrackBoxCaption(log.points));
+  ui.SetText(ControlId::Gps_box, TrackBoxCaption(log.points));
 }
 
 }  // namespace

@@ -131,17 +131,17 @@ Parsed ParseRunOptions(const std::vector<std::string>& args) {
 void SetOutputControls(HeadlessSession& session, const OutputOptions& output) {
   MemoryToolkit& ui = session.toolkit();
   MainLogic& logic = session.logic();
-  ui.SetChecked("Ck_backup", output.backup);
-  ui.SetChecked("Ck_reanme", output.rename);
+  ui.SetChecked(ControlId::Ck_backup, output.backup);
+  ui.SetChecked(ControlId::Ck_reanme, output.rename);
   logic.Ck_reanme_Click();
-  ui.SetChecked("Op_time", output.renameByTime);
-  ui.SetChecked("Op_incre", !output.renameByTime);
-  ui.SetText("incre_txt", output.prefix);
-  ui.SetChecked("Ck_frame", output.frame);
+  ui.SetChecked(ControlId::Op_time, output.renameByTime);
+  ui.SetChecked(ControlId::Op_incre, !output.renameByTime);
+  ui.SetText(ControlId::incre_txt, output.prefix);
+  ui.SetChecked(ControlId::Ck_frame, output.frame);
   logic.Ck_frame_Click();
-  ui.SetText("frame_txt", output.comment);
-  ui.SetChecked("Ck_gps", output.withCoordinate);
-  ui.SetChecked("Ck_time", output.withTime);
+  ui.SetText(ControlId::frame_txt, output.comment);
+  ui.SetChecked(ControlId::Ck_gps, output.withCoordinate);
+  ui.SetChecked(ControlId::Ck_time, output.withTime);
 }
 
 std::string AbsolutePath(const std::string& path) {
@@ -177,7 +177,7 @@ int RunBatch(HeadlessSession& session) {
   EditAllPhotos(logic, [&](int row, int count, const PhotoOutcome& outcome) {
     failed += outcome.ok ? 0 : 1;
     std::cout << oldPaths[static_cast<std::size_t>(row - 1)] << '\t' << logic.Photos(row).FullPath() << '\t'
-              << session.toolkit().SubItem(ListId::Photos, row, 2) << '\t' << (outcome.ok ? "ok" : outcome.error)
+              << logic.Coordinate(row) << '\t' << (outcome.ok ? "ok" : outcome.error)
               << '\n';
     if (terminal) std::cerr << "\r批量编辑  " << row * 100 / count << "% (" << row << "/" << count << ")" << std::flush;
   });

@@ -102,14 +102,14 @@ bool HeadlessSession::LoadTrack(const std::string& path) {
 }
 
 void HeadlessSession::SetClockOffset(const ClockOffset& offset) {
-  ui_.SetChecked("tz_f", offset.subtract);
+  ui_.SetChecked(ControlId::tz_f, offset.subtract);
   logic_.tz_f_Click();
-  ui_.SetText("tzt(0)", ClockFieldText(offset.hours));
-  ui_.SetText("tzt(1)", ClockFieldText(offset.minutes));
-  ui_.SetText("tzt(2)", ClockFieldText(offset.seconds));
+  ui_.SetText(ControlId::tzt_0, ClockFieldText(offset.hours));
+  ui_.SetText(ControlId::tzt_1, ClockFieldText(offset.minutes));
+  ui_.SetText(ControlId::tzt_2, ClockFieldText(offset.seconds));
 }
 
-void HeadlessSession::SetTolerance(int seconds) { ui_.SetText("wct", std::to_string(seconds)); }
+void HeadlessSession::SetTolerance(int seconds) { ui_.SetText(ControlId::wct, std::to_string(seconds)); }
 
 void HeadlessSession::CorrectClock() { logic_.cmd_tedit_Click(); }
 
@@ -118,8 +118,8 @@ void HeadlessSession::MatchPhotos() { logic_.cmd_plgoto_Click(); }
 std::vector<HeadlessSession::PhotoRow> HeadlessSession::PhotoRows() const {
   std::vector<PhotoRow> rows;
   for (int n = 1; n <= ui_.RowCount(ListId::Photos); ++n) {
-    rows.push_back(PhotoRow{ui_.RowText(ListId::Photos, n), ui_.SubItem(ListId::Photos, n, 1),
-                            ui_.SubItem(ListId::Photos, n, 2)});
+    rows.push_back(PhotoRow{ui_.RowText(ListId::Photos, n), logic_.ShownTime(n),
+                            logic_.Coordinate(n)});
   }
   return rows;
 }
@@ -127,8 +127,8 @@ std::vector<HeadlessSession::PhotoRow> HeadlessSession::PhotoRows() const {
 std::vector<HeadlessSession::TrackRow> HeadlessSession::TrackRows() const {
   std::vector<TrackRow> rows;
   for (int n = 1; n <= ui_.RowCount(ListId::Track); ++n) {
-    rows.push_back(TrackRow{ui_.RowText(ListId::Track, n), ui_.SubItem(ListId::Track, n, 1),
-                            ui_.SubItem(ListId::Track, n, 2), logic_.TrackPoints(n).ElapsedSeconds});
+    rows.push_back(TrackRow{ui_.RowText(ListId::Track, n), ui_.SubItem(ListId::Track, n, Column::Time),
+                            ui_.SubItem(ListId::Track, n, Column::Coordinate), logic_.TrackPoints(n).ElapsedSeconds});
   }
   return rows;
 }

@@ -12,7 +12,7 @@ namespace {
 class RecordingToolkit : public MemoryToolkit {
  public:
   Answer ShowMessage(const std::string& text, MessageButtons buttons, MessageIcon icon) override {
-    tzboxEnabledAtMessage.push_back(Enabled("tzbox"));
+    tzboxEnabledAtMessage.push_back(Enabled(ControlId::tzbox));
     return MemoryToolkit::ShowMessage(text, buttons, icon);
   }
   std::vector<bool> tzboxEnabledAtMessage;
@@ -23,47 +23,47 @@ class ClockCommandsTest : public ::testing::Test {
   void AddPhoto(const std::string& name, const std::string& exifTime) {
     ui_.AppendRow(ListId::Photos, name, exifTime.empty() ? 2 : 1);
     int row = ui_.RowCount(ListId::Photos);
-    ui_.SetSubItem(ListId::Photos, row, 1, exifTime);
+    ui_.SetSubItem(ListId::Photos, row, Column::Time, exifTime);
     logic_.Photos(row) = PhotoRecord{!exifTime.empty(), name, "/photos/", exifTime};
   }
   void SetCorrection(bool subtract, const std::string& h, const std::string& m, const std::string& s) {
-    ui_.SetChecked("tz_f", subtract);
+    ui_.SetChecked(ControlId::tz_f, subtract);
     logic_.tz_f_Click();
-    ui_.SetText("tzt(0)", h);
-    ui_.SetText("tzt(1)", m);
-    ui_.SetText("tzt(2)", s);
+    ui_.SetText(ControlId::tzt_0, h);
+    ui_.SetText(ControlId::tzt_1, m);
+    ui_.SetText(ControlId::tzt_2, s);
   }
-  std::string Shown(int row) const { return ui_.SubItem(ListId::Photos, row, 1); }
+  std::string Shown(int row) const { return ui_.SubItem(ListId::Photos, row, Column::Time); }
 
   RecordingToolkit ui_;
   MainLogic logic_{ui_};
 };
 
 TEST_F(ClockCommandsTest, SignToggleSetsCaption) {
-  ui_.SetChecked("tz_f", true);
+  ui_.SetChecked(ControlId::tz_f, true);
   logic_.tz_f_Click();
-  EXPECT_EQ(ui_.Text("tz_f"), "-");
-  ui_.SetChecked("tz_f", false);
+  EXPECT_EQ(ui_.Text(ControlId::tz_f), "-");
+  ui_.SetChecked(ControlId::tz_f, false);
   logic_.tz_f_Click();
-  EXPECT_EQ(ui_.Text("tz_f"), "+");
+  EXPECT_EQ(ui_.Text(ControlId::tz_f), "+");
 }
 
 TEST_F(ClockCommandsTest, StepButtonsWriteTwoDigitsIntoTheirField) {
   logic_.tzc_Click(3);  // hours down from 00
-  EXPECT_EQ(ui_.Text("tzt(0)"), "23");
+  EXPECT_EQ(ui_.Text(ControlId::tzt_0), "23");
   logic_.tzc_Click(1);
-  EXPECT_EQ(ui_.Text("tzt(1)"), "01");
+  EXPECT_EQ(ui_.Text(ControlId::tzt_1), "01");
   logic_.tzc_Click(5);
-  EXPECT_EQ(ui_.Text("tzt(2)"), "59");
+  EXPECT_EQ(ui_.Text(ControlId::tzt_2), "59");
   logic_.tzc_Click(6);  // no such button: nothing changes
-  EXPECT_EQ(ui_.Text("tzt(0)"), "23");
+  EXPECT_EQ(ui_.Text(ControlId::tzt_0), "23");
 }
 
 TEST_F(ClockCommandsTest, EmptyListDoesNothing) {
   SetCorrection(false, "01", "00", "00");
   logic_.cmd_tedit_Click();
   EXPECT_TRUE(ui_.messages().empty());
-  EXPECT_TRUE(ui_.Enabled("tzbox"));
+  EXPECT_TRUE(ui_.Enabled(ControlId::tzbox));
 }
 
 struct CorrectionCase {
@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ClockCommandsTest, CorrectionsDoNotAddUpAndZeroRestores) {
   AddPhoto("a.jpg", "2010-12-06 20:15:00");
   AddPhoto("b.jpg", "");
-  ui_.SetSubItem(ListId::Photos, 2, 1, "hand-written");
+  ui_.SetSubItem(ListId::Photos, 2, Column::Time, "hand-written");
   SetCorrection(false, "08", "00", "00");
   logic_.cmd_tedit_Click();
   SetCorrection(false, "01", "00", "00");
@@ -123,15 +123,15 @@ TEST_F(ClockCommandsTest, OtherRowsCorrectedAroundBadOneAndTzboxDisabledOnlyDuri
   AddPhoto("a.jpg", "2010-12-06 08:00:00");
   AddPhoto("bad.jpg", "2010-02-30 08:00:00");
   AddPhoto("c.jpg", "2010-12-06 09:00:00");
-  ui_.SetSubItem(ListId::Photos, 1, 2, "N1°00.0000',E2°00.0000'");
+  ui_.SetSubItem(ListId::Photos, 1, Column::Coordinate, "N1°00.0000',E2°00.0000'");
   SetCorrection(false, "00", "00", "30");
   logic_.cmd_tedit_Click();
   EXPECT_EQ(Shown(1), "2010-12-06 08:00:30");
   EXPECT_EQ(Shown(2), "2010-02-30 08:00:00");
   EXPECT_EQ(Shown(3), "2010-12-06 09:00:30");
-  EXPECT_EQ(ui_.SubItem(ListId::Photos, 1, 2), "N1°00.0000',E2°00.0000'");  // coordinates untouched
+  EXPECT_EQ(ui_.SubItem(ListId::Photos, 1, Column::Coordinate), "N1°00.0000',E2°00.0000'");  // coordinates untouched
   ASSERT_EQ(ui_.tzboxEnabledAtMessage, std::vector<bool>{false});
-  EXPECT_TRUE(ui_.Enabled("tzbox"));
+  EXPECT_TRUE(ui_.Enabled(ControlId::tzbox));
 }
 
 }  // namespace

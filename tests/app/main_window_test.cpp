@@ -110,6 +110,8 @@ const ExpectedLine kLines[] = {
 };
 // clang-format on
 
+ControlId Id(const char* name) { return FindControl(name)->id; }
+
 QRect Px(int left, int top, int width, int height) { return QRect(left / 15, top / 15, width / 15, height / 15); }
 
 std::string ScreenshotPath(const char* name) { return std::string(GEOFRAME_SCREENSHOT_DIR) + "/" + name; }
@@ -131,10 +133,10 @@ TEST_F(MainWindowTest, EveryControlStandsWhereTheLayoutPutsIt) {
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->parentWidget(), W(e.container));
     EXPECT_EQ(w->geometry(), Px(e.left, e.top, e.width, e.height));
-    EXPECT_EQ(window.Text(e.name), e.caption);
-    EXPECT_EQ(window.Enabled(e.name), e.enabled);
-    EXPECT_EQ(window.Checked(e.name), e.checked);
-    EXPECT_EQ(window.Visible(e.name), std::string(e.name) != "pic_info");  // the strip waits hidden
+    EXPECT_EQ(window.Text(Id(e.name)), e.caption);
+    EXPECT_EQ(window.Enabled(Id(e.name)), e.enabled);
+    EXPECT_EQ(window.Checked(Id(e.name)), e.checked);
+    EXPECT_EQ(window.Visible(Id(e.name)), std::string(e.name) != "pic_info");  // the strip waits hidden
   }
   for (const ExpectedLine& l : kLines) {
     SCOPED_TRACE(l.name);
@@ -190,10 +192,10 @@ TEST_F(MainWindowTest, ListRowsThroughTheToolkit) {
   window.AppendRow(ListId::Photos, "a.jpg", 1);
   window.AppendRow(ListId::Photos, "b.jpg", 2);
   window.AppendRow(ListId::Photos, "c.jpg", 2);
-  window.SetSubItem(ListId::Photos, 2, 1, "2010-12-06 08:30:15");
-  window.SetSubItem(ListId::Photos, 2, 2, "N30°15.1234',E120°30.5678'");
-  EXPECT_EQ(window.SubItem(ListId::Photos, 1, 1), "");
-  EXPECT_EQ(window.SubItem(ListId::Photos, 2, 2), "N30°15.1234',E120°30.5678'");
+  window.SetSubItem(ListId::Photos, 2, Column::Time, "2010-12-06 08:30:15");
+  window.SetSubItem(ListId::Photos, 2, Column::Coordinate, "N30°15.1234',E120°30.5678'");
+  EXPECT_EQ(window.SubItem(ListId::Photos, 1, Column::Time), "");
+  EXPECT_EQ(window.SubItem(ListId::Photos, 2, Column::Coordinate), "N30°15.1234',E120°30.5678'");
   EXPECT_EQ(window.SelectedRow(ListId::Photos), 0);
   auto* tree = qobject_cast<QTreeWidget*>(W("ListView"));
   tree->topLevelItem(1)->setSelected(true);
@@ -217,8 +219,8 @@ TEST_F(MainWindowTest, ProgressStripShowsAndHides) {
   window.show();
   window.logic().ShowProgress("加载照片文件", 1, 3);
   EXPECT_TRUE(W("pic_info")->isVisible());
-  EXPECT_EQ(window.Text("txt_info"), "加载照片文件 33%");
-  EXPECT_EQ(window.WidthTwips("sp_info"), 1980);
+  EXPECT_EQ(window.Text(ControlId::txt_info), "加载照片文件 33%");
+  EXPECT_EQ(window.WidthTwips(ControlId::sp_info), 1980);
   EXPECT_EQ(W("sp_info")->width(), 132);
   window.logic().ShowProgress("", 0, 0);
   EXPECT_FALSE(W("pic_info")->isVisible());
@@ -226,12 +228,12 @@ TEST_F(MainWindowTest, ProgressStripShowsAndHides) {
 
 TEST_F(MainWindowTest, ButtonsReachTheirHandlers) {
   qobject_cast<QPushButton*>(W("tzc(0)"))->click();
-  EXPECT_EQ(window.Text("tzt(0)"), "01");
+  EXPECT_EQ(window.Text(ControlId::tzt_0), "01");
   qobject_cast<QPushButton*>(W("wcc(0)"))->click();
-  EXPECT_NE(window.Text("wct"), "120");
+  EXPECT_NE(window.Text(ControlId::wct), "120");
   qobject_cast<QPushButton*>(W("tz_f"))->click();
-  EXPECT_TRUE(window.Checked("tz_f"));
-  EXPECT_EQ(window.Text("tz_f"), "-");
+  EXPECT_TRUE(window.Checked(ControlId::tz_f));
+  EXPECT_EQ(window.Text(ControlId::tz_f), "-");
 }
 
 TEST_F(MainWindowTest, PreviewIsClippedToTheSurface) {
@@ -268,18 +270,18 @@ TEST(MainWindowScreenshot, SavesPngs) {
   testing::TempDir dir;
   testing::WriteFileBytes(dir.path() / "IMG_0001.JPG", tools::MakeSamplePhoto(640, 480, 1, "2010:12:06 08:30:15"));
   window.AppendRow(ListId::Photos, "IMG_0001.JPG", 1);
-  window.SetSubItem(ListId::Photos, 1, 1, "2010-12-06 08:30:15");
-  window.SetSubItem(ListId::Photos, 1, 2, "N30°15.1234',E120°30.5678'");
+  window.SetSubItem(ListId::Photos, 1, Column::Time, "2010-12-06 08:30:15");
+  window.SetSubItem(ListId::Photos, 1, Column::Coordinate, "N30°15.1234',E120°30.5678'");
   window.AppendRow(ListId::Photos, "IMG_0002.JPG", 2);
   window.logic().Photos(1) = PhotoRecord{true, "IMG_0001.JPG", dir.folder(), "2010-12-06 08:30:15"};
   window.logic().ListView_ItemClick(1);
   window.AppendRow(ListId::Track, "1", 0);
-  window.SetSubItem(ListId::Track, 1, 1, "2010-12-06 08:30:00");
-  window.SetSubItem(ListId::Track, 1, 2, "N30°15.1234',E120°30.5678'");
+  window.SetSubItem(ListId::Track, 1, Column::Time, "2010-12-06 08:30:00");
+  window.SetSubItem(ListId::Track, 1, Column::Coordinate, "N30°15.1234',E120°30.5678'");
   window.logic().ShowProgress("加载照片文件", 2, 3);
   ASSERT_TRUE(window.grab().save(QString::fromStdString(ScreenshotPath("main_window_in_use.png"))));
   const auto bytes = std::filesystem::file_size(dir.path() / "IMG_0001.JPG");
-  EXPECT_EQ(window.Text("picture_review"), "照片预览 (" + PreviewSizeText({640, 480}, bytes) + ")");
+  EXPECT_EQ(window.Text(ControlId::picture_review), "照片预览 (" + PreviewSizeText({640, 480}, bytes) + ")");
 }
 
 }  // namespace

@@ -31,19 +31,19 @@ class MatchCommandsTest : public ::testing::Test {
     for (int seconds : elapsed) {
       int n = ui_.RowCount(ListId::Track) + 1;
       ui_.AppendRow(ListId::Track, "记录000" + std::to_string(n), 0);
-      ui_.SetSubItem(ListId::Track, n, 1, At(seconds));
-      ui_.SetSubItem(ListId::Track, n, 2, Coordinate(n));
+      ui_.SetSubItem(ListId::Track, n, Column::Time, At(seconds));
+      ui_.SetSubItem(ListId::Track, n, Column::Coordinate, Coordinate(n));
       logic_.TrackPoints(n) = TrackPoint{At(seconds), Coordinate(n), seconds};
     }
   }
   void AddPhoto(const std::string& shown, bool hasExif = true, const std::string& coordinate = "") {
     ui_.AppendRow(ListId::Photos, "p.jpg", hasExif ? 1 : 2);
     int row = ui_.RowCount(ListId::Photos);
-    ui_.SetSubItem(ListId::Photos, row, 1, shown);
-    ui_.SetSubItem(ListId::Photos, row, 2, coordinate);
+    ui_.SetSubItem(ListId::Photos, row, Column::Time, shown);
+    ui_.SetSubItem(ListId::Photos, row, Column::Coordinate, coordinate);
     logic_.Photos(row) = PhotoRecord{hasExif, "p.jpg", "/photos/", hasExif ? shown : ""};
   }
-  std::string CoordinateOf(int row) const { return ui_.SubItem(ListId::Photos, row, 2); }
+  std::string CoordinateOf(int row) const { return ui_.SubItem(ListId::Photos, row, Column::Coordinate); }
 
   MemoryToolkit ui_;
   MainLogic logic_{ui_};
@@ -82,10 +82,10 @@ TEST_F(MatchCommandsTest, PhotosWithoutExifUntouchedAndBadTimesFail) {
 TEST_F(MatchCommandsTest, ToleranceIsReadFromItsField) {
   LoadTrack({0, 10, 20});
   AddPhoto(At(14));
-  ui_.SetText("wct", "3");
+  ui_.SetText(ControlId::wct, "3");
   logic_.cmd_plgoto_Click();
   EXPECT_EQ(CoordinateOf(1), "");
-  ui_.SetText("wct", "4");
+  ui_.SetText(ControlId::wct, "4");
   logic_.cmd_plgoto_Click();
   EXPECT_EQ(CoordinateOf(1), Coordinate(2));
 }
@@ -107,14 +107,14 @@ TEST_F(MatchCommandsTest, NothingWithoutPhotosOrTrack) {
 
 TEST_F(MatchCommandsTest, ToleranceButtonsWritePlainNumbers) {
   logic_.wcc_Click(0);
-  EXPECT_EQ(ui_.Text("wct"), "130");
-  ui_.SetText("wct", "5");
+  EXPECT_EQ(ui_.Text(ControlId::wct), "130");
+  ui_.SetText(ControlId::wct, "5");
   logic_.wcc_Click(1);
-  EXPECT_EQ(ui_.Text("wct"), "600");
+  EXPECT_EQ(ui_.Text(ControlId::wct), "600");
   logic_.wcc_Click(2);
-  EXPECT_EQ(ui_.Text("wct"), "0");  // no leading zeros
+  EXPECT_EQ(ui_.Text(ControlId::wct), "0");  // no leading zeros
   logic_.wcc_Click(4);              // no such button
-  EXPECT_EQ(ui_.Text("wct"), "0");
+  EXPECT_EQ(ui_.Text(ControlId::wct), "0");
 }
 
 TEST_F(MatchCommandsTest, ManualAssignmentNeedsBothSelectionsAndExifTime) {

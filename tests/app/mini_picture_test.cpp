@@ -101,7 +101,7 @@ TEST_F(PreviewTest, ClickDrawsFittedPictureAndSetsCaptionAndToolTip) {
   EXPECT_EQ((PreviewPlacement{draw.left, draw.top, draw.width, draw.height}), (PreviewPlacement{40, 55, 200, 100}));
   EXPECT_EQ(draw.pictureWidth, 200);
   EXPECT_EQ(draw.pictureHeight, 100);
-  EXPECT_EQ(ui.Text("picture_review"), "照片预览 (" + PreviewSizeText({200, 100}, bytes.size()) + ")");
+  EXPECT_EQ(ui.Text(ControlId::picture_review), "照片预览 (" + PreviewSizeText({200, 100}, bytes.size()) + ")");
 }
 
 TEST_F(PreviewTest, LargePictureIsDecodedReducedButStillCoversTheDrawnSize) {
@@ -142,7 +142,7 @@ TEST_F(PreviewTest, UnlistableFilesGiveEmptyCaption) {
   for (const std::string name : {"p.png", "p.jpeg", ".hidden.jpg", "gone.jpg"}) {
     SCOPED_TRACE(name);
     Click(name);
-    EXPECT_EQ(ui.Text("picture_review"), "照片预览 ()");
+    EXPECT_EQ(ui.Text(ControlId::picture_review), "照片预览 ()");
   }
   EXPECT_TRUE(ui.previewDraws().empty());
   EXPECT_EQ(ui.previewClears(), 4);
@@ -152,7 +152,7 @@ TEST_F(PreviewTest, ClickOutsideTheListDoesNothing) {
   logic.ListView_ItemClick(1);
   logic.ListView_ItemClick(0);
   EXPECT_EQ(ui.previewClears(), 0);
-  EXPECT_EQ(ui.Text("picture_review"), "照片预览");
+  EXPECT_EQ(ui.Text(ControlId::picture_review), "照片预览");
 }
 
 // Every camera file previews upright: the size text gives its upright size and

@@ -28,10 +28,10 @@ class OutputCommands : public ::testing::Test {
     int row = ui_.RowCount(ListId::Photos) + 1;
     logic_.Photos(row) = {!time.empty(), name, dir_.folder(), time};
     ui_.AppendRow(ListId::Photos, name, time.empty() ? 2 : 1);
-    ui_.SetSubItem(ListId::Photos, row, 1, time);
-    ui_.SetSubItem(ListId::Photos, row, 2, "N30°15.1234',E120°30.5678'");
+    ui_.SetSubItem(ListId::Photos, row, Column::Time, time);
+    ui_.SetSubItem(ListId::Photos, row, Column::Coordinate, "N30°15.1234',E120°30.5678'");
   }
-  void Check(const char* control, bool on) { ui_.SetChecked(control, on); }
+  void Check(ControlId control, bool on) { ui_.SetChecked(control, on); }
   bool Exists(const std::string& name) const { return fs::exists(dir_.path() / name); }
   std::vector<std::string> Messages() const {
     std::vector<std::string> texts;
@@ -47,23 +47,23 @@ class OutputCommands : public ::testing::Test {
 
 TEST_F(OutputCommands, CheckBoxesEnableTheirOptionsAndKeepTheirValues) {
   struct Case {
-    const char* box;
-    std::vector<const char*> dependents;
+    ControlId box;
+    std::vector<ControlId> dependents;
     void (MainLogic::*click)();
-  } cases[] = {{"Ck_reanme", {"Op_time", "Op_incre", "incre_txt"}, &MainLogic::Ck_reanme_Click},
-               {"Ck_frame", {"Label2", "frame_txt", "Ck_time", "Ck_gps"}, &MainLogic::Ck_frame_Click}};
-  ui_.SetChecked("Op_incre", true);
-  ui_.SetText("incre_txt", "trip");
+  } cases[] = {{ControlId::Ck_reanme, {ControlId::Op_time, ControlId::Op_incre, ControlId::incre_txt}, &MainLogic::Ck_reanme_Click},
+               {ControlId::Ck_frame, {ControlId::Label2, ControlId::frame_txt, ControlId::Ck_time, ControlId::Ck_gps}, &MainLogic::Ck_frame_Click}};
+  ui_.SetChecked(ControlId::Op_incre, true);
+  ui_.SetText(ControlId::incre_txt, "trip");
   for (const Case& c : cases) {
     for (bool on : {true, false, true, false}) {
       Check(c.box, on);
       (logic_.*c.click)();
-      for (const char* dependent : c.dependents) EXPECT_EQ(ui_.Enabled(dependent), on) << dependent;
+      for (ControlId dependent : c.dependents) EXPECT_EQ(ui_.Enabled(dependent), on) << Spec(dependent).name;
     }
   }
-  EXPECT_TRUE(ui_.Checked("Op_incre"));
-  EXPECT_EQ(ui_.Text("incre_txt"), "trip");
-  EXPECT_TRUE(ui_.Checked("Ck_time"));
+  EXPECT_TRUE(ui_.Checked(ControlId::Op_incre));
+  EXPECT_EQ(ui_.Text(ControlId::incre_txt), "trip");
+  EXPECT_TRUE(ui_.Checked(ControlId::Ck_time));
 }
 
 TEST_F(OutputCommands, EmptyListDoesNothing) {
@@ -78,8 +78,8 @@ TEST_F(OutputCommands, BatchRenamesShowsProgressPreviewAndCompletion) {
   AddPhoto("a.JPG", "2010-11-11 13:31:02");
   AddPhoto("b.JPG", "2010-11-11 13:31:02");
   AddPhoto("c.JPG", "");
-  Check("Ck_backup", false);
-  Check("Ck_reanme", true);
+  Check(ControlId::Ck_backup, false);
+  Check(ControlId::Ck_reanme, true);
   logic_.cmd_allmake_Click();
   std::vector<std::string> expectedFrames = {"批量编辑  0%|0|shown", "批量编辑  33%|1980|shown",
                                              "批量编辑  66%|3960|shown", "批量编辑  100%|6000|shown",
@@ -96,7 +96,7 @@ TEST_F(OutputCommands, BatchRenamesShowsProgressPreviewAndCompletion) {
   }
   // Only the name changed.
   EXPECT_EQ(logic_.Photos(1).ExifTime, "2010-11-11 13:31:02");
-  EXPECT_EQ(ui_.SubItem(ListId::Photos, 2, 2), "N30°15.1234',E120°30.5678'");
+  EXPECT_EQ(ui_.SubItem(ListId::Photos, 2, Column::Coordinate), "N30°15.1234',E120°30.5678'");
   EXPECT_EQ(ui_.rows(ListId::Photos)[2].icon, 2);
   // Row 1 is previewed under its new name.
   EXPECT_EQ(ui_.rows(ListId::Photos)[0].toolTip, dir_.folder() + "20101111_133102.JPG");
@@ -108,8 +108,8 @@ TEST_F(OutputCommands, BatchGoesOnAfterAFailureAndCountsIt) {
   AddPhoto("b.JPG", "2010-11-11 13:31:03");
   AddPhoto("c.JPG", "2010-11-11 13:31:04");
   disk_.FailOn(testing::FsOp::Write, "133103", "磁盘已满");
-  Check("Ck_reanme", true);
-  Check("Ck_frame", true);
+  Check(ControlId::Ck_reanme, true);
+  Check(ControlId::Ck_frame, true);
   logic_.cmd_allmake_Click();
   EXPECT_EQ(Messages(), std::vector<std::string>{"批处理完成!\r\n共处理 3 个照片。\r\n其中 1 个照片处理失败，已保持原样。"});
   EXPECT_EQ(ui_.RowText(ListId::Photos, 2), "b.JPG");
@@ -121,10 +121,10 @@ TEST_F(OutputCommands, BatchGoesOnAfterAFailureAndCountsIt) {
 TEST_F(OutputCommands, MakeProcessesTheSelectedRowAndPreviewsIt) {
   AddPhoto("a.JPG", "2010-11-11 13:31:02");
   AddPhoto("b.jpg", "2010-11-11 13:31:05");
-  Check("Ck_reanme", true);
-  ui_.SetChecked("Op_incre", true);
-  ui_.SetChecked("Op_time", false);
-  ui_.SetText("incre_txt", "trip");
+  Check(ControlId::Ck_reanme, true);
+  ui_.SetChecked(ControlId::Op_incre, true);
+  ui_.SetChecked(ControlId::Op_time, false);
+  ui_.SetText(ControlId::incre_txt, "trip");
   logic_.cmd_make_Click();  // nothing selected: nothing done
   EXPECT_TRUE(disk_.log().empty());
   ui_.Select(ListId::Photos, 2);
@@ -140,7 +140,7 @@ TEST_F(OutputCommands, MakeProcessesTheSelectedRowAndPreviewsIt) {
 TEST_F(OutputCommands, MakeSaysWhenThePhotoFailed) {
   AddPhoto("a.JPG", "2010-11-11 13:31:02");
   fs::remove(dir_.path() / "a.JPG");
-  Check("Ck_frame", true);
+  Check(ControlId::Ck_frame, true);
   ui_.Select(ListId::Photos, 1);
   logic_.cmd_make_Click();
   ASSERT_EQ(ui_.messages().size(), 1u);
@@ -150,13 +150,13 @@ TEST_F(OutputCommands, MakeSaysWhenThePhotoFailed) {
 
 TEST_F(OutputCommands, BadPrefixIsRefusedBeforeAnyFileIsTouched) {
   AddPhoto("a.JPG", "2010-11-11 13:31:02");
-  Check("Ck_reanme", true);
-  ui_.SetChecked("Op_incre", true);
-  ui_.SetChecked("Op_time", false);
+  Check(ControlId::Ck_reanme, true);
+  ui_.SetChecked(ControlId::Op_incre, true);
+  ui_.SetChecked(ControlId::Op_time, false);
   ui_.Select(ListId::Photos, 1);
   for (const char* prefix : {"../x", "a/b", "c:", ".hidden"}) {
     ui_.clearRecords();
-    ui_.SetText("incre_txt", prefix);
+    ui_.SetText(ControlId::incre_txt, prefix);
     logic_.cmd_allmake_Click();
     logic_.cmd_make_Click();
     EXPECT_EQ(ui_.messages().size(), 2u) << prefix;

@@ -54,7 +54,7 @@ TEST_F(PhotoIntakeTest, CancelChangesNothing) {
   EXPECT_EQ(ui.RowCount(ListId::Photos), 0);
   EXPECT_TRUE(ui.messages().empty());
   EXPECT_TRUE(ui.progressFrames().empty());
-  EXPECT_EQ(ui.Text("pic_box"), "照片列表");
+  EXPECT_EQ(ui.Text(ControlId::pic_box), "照片列表");
 }
 
 TEST_F(PhotoIntakeTest, ListsUsableFilesWithTimeAndIcon) {
@@ -65,10 +65,10 @@ TEST_F(PhotoIntakeTest, ListsUsableFilesWithTimeAndIcon) {
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].text, "a.jpg");
   EXPECT_EQ(rows[0].icon, 1);
-  EXPECT_EQ(rows[0].subItem1, "2010-12-06 08:30:15");
+  EXPECT_EQ(rows[0].time, "2010-12-06 08:30:15");
   EXPECT_EQ(rows[1].text, "b.JPG");
   EXPECT_EQ(rows[1].icon, 2);
-  EXPECT_EQ(rows[1].subItem1, "");
+  EXPECT_EQ(rows[1].time, "");
   EXPECT_EQ(rows[2].text, "c.jpg");
   EXPECT_EQ(rows[2].icon, 2);
 
@@ -77,7 +77,7 @@ TEST_F(PhotoIntakeTest, ListsUsableFilesWithTimeAndIcon) {
   EXPECT_EQ(logic.Photos(3), (PhotoRecord{false, "c.jpg", dir.folder(), ""}));
   EXPECT_EQ(logic.Photos(4), PhotoRecord{});
 
-  EXPECT_EQ(ui.Text("pic_box"), "照片列表 3张照片");
+  EXPECT_EQ(ui.Text(ControlId::pic_box), "照片列表 3张照片");
   ASSERT_EQ(ui.messages().size(), 1u);
   EXPECT_EQ(ui.messages()[0].text,
             "当次加载 3 张（其中 1 张含EXIF信息）照片!\r\n\r\n当前列表已加载共 3 张照片!");
@@ -100,7 +100,7 @@ TEST_F(PhotoIntakeTest, OnlyUnusableFilesStillReportAndRewriteCaption) {
   Choose({"x.png", "missing.jpg"});
   logic.cmd_add_Click();
   EXPECT_EQ(ui.RowCount(ListId::Photos), 1);
-  EXPECT_EQ(ui.Text("pic_box"), "照片列表 1张照片");
+  EXPECT_EQ(ui.Text(ControlId::pic_box), "照片列表 1张照片");
   ASSERT_EQ(ui.messages().size(), 2u);
   EXPECT_EQ(ui.messages()[1].text,
             "当次加载 0 张（其中 0 张含EXIF信息）照片!\r\n\r\n当前列表已加载共 1 张照片!");
@@ -111,7 +111,7 @@ TEST_F(PhotoIntakeTest, SameFileTwiceGivesTwoRows) {
   logic.cmd_add_Click();
   ASSERT_EQ(ui.RowCount(ListId::Photos), 2);
   EXPECT_EQ(logic.Photos(1), logic.Photos(2));
-  EXPECT_EQ(ui.rows(ListId::Photos)[0].subItem1, ui.rows(ListId::Photos)[1].subItem1);
+  EXPECT_EQ(ui.rows(ListId::Photos)[0].time, ui.rows(ListId::Photos)[1].time);
 }
 
 TEST_F(PhotoIntakeTest, StopsAtTheListLimitAndSaysHowManyWereLeftOut) {
@@ -123,7 +123,7 @@ TEST_F(PhotoIntakeTest, StopsAtTheListLimitAndSaysHowManyWereLeftOut) {
   logic.cmd_add_Click();
   EXPECT_EQ(ui.RowCount(ListId::Photos), kMaxPhotos);
   EXPECT_EQ(logic.Photos(kMaxPhotos).FileName, "c.jpg");
-  EXPECT_EQ(ui.Text("pic_box"), "照片列表 999张照片");
+  EXPECT_EQ(ui.Text(ControlId::pic_box), "照片列表 999张照片");
   ASSERT_EQ(ui.messages().size(), 1u);
   EXPECT_EQ(ui.messages()[0].text,
             "当次加载 1 张（其中 0 张含EXIF信息）照片!\r\n\r\n当前列表已加载共 999 张照片!"
@@ -165,7 +165,7 @@ TEST_P(RemovePhotoTest, MovesLaterRecordsDownAndBlanksTheLast) {
   EXPECT_EQ(RowTexts(), c.left);
   for (int i = 1; i <= 2; ++i) EXPECT_EQ(logic.Photos(i), Record(c.left[static_cast<std::size_t>(i - 1)]));
   EXPECT_EQ(logic.Photos(3), PhotoRecord{});
-  EXPECT_EQ(ui.Text("pic_box"), "照片列表 2张照片");
+  EXPECT_EQ(ui.Text(ControlId::pic_box), "照片列表 2张照片");
   ASSERT_EQ(ui.messages().size(), 1u);
   EXPECT_EQ(ui.messages()[0].text, "确定移除 " + std::string(1, static_cast<char>('a' + c.selected - 1)) + ".jpg ?");
   EXPECT_EQ(ui.messages()[0].buttons, MessageButtons::YesNo);
@@ -182,7 +182,7 @@ TEST_F(PhotoListEditTest, RemoveAnsweredNoKeepsEverything) {
   logic.cmd_del_Click();
   EXPECT_EQ(RowTexts(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
   EXPECT_EQ(logic.Photos(2), Record("b.jpg"));
-  EXPECT_EQ(ui.Text("pic_box"), "照片列表");
+  EXPECT_EQ(ui.Text(ControlId::pic_box), "照片列表");
 }
 
 TEST_F(PhotoListEditTest, RemoveWithoutSelectionAsksNothing) {
@@ -200,7 +200,7 @@ TEST_F(PhotoListEditTest, RemovingTheOnlyPhotoShowsZero) {
   logic.cmd_del_Click();
   EXPECT_EQ(ui.RowCount(ListId::Photos), 0);
   EXPECT_EQ(logic.Photos(1), PhotoRecord{});
-  EXPECT_EQ(ui.Text("pic_box"), "照片列表 0张照片");
+  EXPECT_EQ(ui.Text(ControlId::pic_box), "照片列表 0张照片");
 }
 
 TEST_F(PhotoListEditTest, ClearAsksThenBlanksAll) {
@@ -211,7 +211,7 @@ TEST_F(PhotoListEditTest, ClearAsksThenBlanksAll) {
   EXPECT_EQ(ui.messages()[0].icon, MessageIcon::Question);
   EXPECT_EQ(ui.RowCount(ListId::Photos), 0);
   for (int i = 1; i <= 3; ++i) EXPECT_EQ(logic.Photos(i), PhotoRecord{});
-  EXPECT_EQ(ui.Text("pic_box"), "照片列表");
+  EXPECT_EQ(ui.Text(ControlId::pic_box), "照片列表");
 }
 
 TEST_F(PhotoListEditTest, ClearAnsweredNoKeepsEverything) {
@@ -228,7 +228,7 @@ TEST(PhotoListEdit, EmptyListAsksNothing) {
   logic.cmd_del_Click();
   logic.cmd_clear_Click();
   EXPECT_TRUE(ui.messages().empty());
-  EXPECT_EQ(ui.Text("pic_box"), "照片列表");
+  EXPECT_EQ(ui.Text(ControlId::pic_box), "照片列表");
 }
 
 // Every camera file of the shared test data is listed, with the shooting time

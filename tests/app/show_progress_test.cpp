@@ -19,9 +19,9 @@ TEST_P(ShowProgressTest, ShowsTruncatedPercentAndBar) {
   MainLogic logic(ui);
   const ProgressCase& c = GetParam();
   logic.ShowProgress("加载照片文件", c.current, c.total);
-  EXPECT_TRUE(ui.Visible("pic_info"));
-  EXPECT_EQ(ui.Text("txt_info"), c.text);
-  EXPECT_EQ(ui.WidthTwips("sp_info"), c.barTwips);
+  EXPECT_TRUE(ui.Visible(ControlId::pic_info));
+  EXPECT_EQ(ui.Text(ControlId::txt_info), c.text);
+  EXPECT_EQ(ui.WidthTwips(ControlId::sp_info), c.barTwips);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ShowProgressTest,
@@ -37,19 +37,19 @@ TEST(ShowProgress, TotalZeroShowsStripWithoutChangingIt) {
   MainLogic logic(ui);
   logic.ShowProgress("批量编辑 ", 1, 2);
   logic.ShowProgress("other", 0, 0);
-  EXPECT_TRUE(ui.Visible("pic_info"));
-  EXPECT_EQ(ui.Text("txt_info"), "批量编辑  50%");
-  EXPECT_EQ(ui.WidthTwips("sp_info"), 3000);
+  EXPECT_TRUE(ui.Visible(ControlId::pic_info));
+  EXPECT_EQ(ui.Text(ControlId::txt_info), "批量编辑  50%");
+  EXPECT_EQ(ui.WidthTwips(ControlId::sp_info), 3000);
 }
 
 TEST(ShowProgress, EmptyCaptionHidesAndKeepsLastState) {
   MemoryToolkit ui;
   MainLogic logic(ui);
-  EXPECT_FALSE(ui.Visible("pic_info"));
+  EXPECT_FALSE(ui.Visible(ControlId::pic_info));
   logic.ShowProgress("加载照片文件", 1, 2);
   logic.ShowProgress("", 0, 0);
-  EXPECT_FALSE(ui.Visible("pic_info"));
-  EXPECT_EQ(ui.Text("txt_info"), "加载照片文件 50%");
+  EXPECT_FALSE(ui.Visible(ControlId::pic_info));
+  EXPECT_EQ(ui.Text(ControlId::txt_info), "加载照片文件 50%");
   EXPECT_EQ(ui.progressFrames().back(), "加载照片文件 50%|3000|hidden");
 }
 

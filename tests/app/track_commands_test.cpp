@@ -46,14 +46,14 @@ TEST_F(TrackCommandsTest, LoadFillsListTableCaptionAndReports) {
   ASSERT_EQ(ui_.RowCount(ListId::Track), 3);
   EXPECT_EQ(ui_.RowText(ListId::Track, 1), "记录0001");
   EXPECT_EQ(ui_.RowText(ListId::Track, 3), "记录0003");
-  EXPECT_EQ(ui_.SubItem(ListId::Track, 2, 1), "2010-12-06 16:00:05");
-  EXPECT_EQ(ui_.SubItem(ListId::Track, 2, 2), "N30°15.1234',E120°30.5678'");
+  EXPECT_EQ(ui_.SubItem(ListId::Track, 2, Column::Time), "2010-12-06 16:00:05");
+  EXPECT_EQ(ui_.SubItem(ListId::Track, 2, Column::Coordinate), "N30°15.1234',E120°30.5678'");
   EXPECT_EQ(logic_.TrackPoints(1).ElapsedSeconds, 0);
   EXPECT_EQ(logic_.TrackPoints(2).ElapsedSeconds, 5);
   EXPECT_EQ(logic_.TrackPoints(3).ElapsedSeconds, -2);
   EXPECT_EQ(logic_.TrackPoints(3).PointTime, "2010-12-06 15:59:58");
   EXPECT_TRUE(logic_.TrackPoints(4).Coordinate.empty());
-  EXPECT_EQ(ui_.Text("Gps_box"), "GPS路径 3个轨迹点 (2010-12-06 16:00:00 到 2010-12-06 15:59:58)");
+  EXPECT_EQ(ui_.Text(ControlId::Gps_box), "GPS路径 3个轨迹点 (2010-12-06 16:00:00 到 2010-12-06 15:59:58)");
   ASSERT_EQ(ui_.messages().size(), 1u);
   EXPECT_EQ(ui_.messages()[0].text, "共成功加载路径轨迹点 3 个!");
   EXPECT_EQ(ui_.messages()[0].buttons, MessageButtons::Ok);
@@ -70,7 +70,7 @@ TEST_F(TrackCommandsTest, FileWithoutUsableLineReportsZero) {
   ChooseLog("empty.name", "$GPGGA,1,2,3\r\n$GPRMC,080000,V,3015.1234,N,12030.5678,E,0,0,061210\r\n");
   logic_.cmd_addname_Click();
   EXPECT_EQ(ui_.RowCount(ListId::Track), 0);
-  EXPECT_EQ(ui_.Text("Gps_box"), "GPS路径");
+  EXPECT_EQ(ui_.Text(ControlId::Gps_box), "GPS路径");
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"共成功加载路径轨迹点 0 个!"});
 }
 
@@ -123,7 +123,7 @@ TEST_F(TrackCommandsTest, UnreadableFileIsReportedAndLeavesNoTrack) {
   logic.cmd_addname_Click();  // Yes to the reload question, then the folder
   EXPECT_EQ(ui.RowCount(ListId::Track), 0);
   EXPECT_TRUE(logic.TrackPoints(1).Coordinate.empty());
-  EXPECT_EQ(ui.Text("Gps_box"), "GPS路径");
+  EXPECT_EQ(ui.Text(ControlId::Gps_box), "GPS路径");
   ASSERT_EQ(ui.messages().size(), 2u);
   EXPECT_EQ(ui.messages()[1].text, "无法读取轨迹路径文件:\r\n" + dir_.folder() + "folder.txt\r\n未加载任何轨迹点。");
   EXPECT_EQ(ui.messages()[1].buttons, MessageButtons::Ok);
@@ -146,7 +146,7 @@ TEST_F(TrackCommandsTest, ReloadQuestionNoKeepsTrackYesThenCancelLeavesNone) {
   logic_.cmd_addname_Click();  // dialog cancelled
   EXPECT_EQ(ui_.dialogs().size(), 1u);
   EXPECT_EQ(ui_.RowCount(ListId::Track), 0);
-  EXPECT_EQ(ui_.Text("Gps_box"), "GPS路径");
+  EXPECT_EQ(ui_.Text(ControlId::Gps_box), "GPS路径");
   EXPECT_TRUE(logic_.TrackPoints(1).PointTime.empty());
   EXPECT_TRUE(logic_.TrackPoints(2).Coordinate.empty());
   EXPECT_EQ(logic_.TrackPoints(2).ElapsedSeconds, 0);
@@ -170,7 +170,7 @@ TEST_F(TrackCommandsTest, ClearNameAsksAndKeepsPhotoCoordinates) {
   ChooseLog("a.txt", Rmc("080000") + "\r\n" + Rmc("080010"));
   logic_.cmd_addname_Click();
   ui_.AppendRow(ListId::Photos, "p.jpg", 1);
-  ui_.SetSubItem(ListId::Photos, 1, 2, "N1°00.0000',E2°00.0000'");
+  ui_.SetSubItem(ListId::Photos, 1, Column::Coordinate, "N1°00.0000',E2°00.0000'");
   ui_.clearRecords();
 
   ui_.QueueAnswer(Answer::No);
@@ -181,9 +181,9 @@ TEST_F(TrackCommandsTest, ClearNameAsksAndKeepsPhotoCoordinates) {
 
   logic_.cmd_clearname_Click();  // Yes
   EXPECT_EQ(ui_.RowCount(ListId::Track), 0);
-  EXPECT_EQ(ui_.Text("Gps_box"), "GPS路径");
+  EXPECT_EQ(ui_.Text(ControlId::Gps_box), "GPS路径");
   EXPECT_TRUE(logic_.TrackPoints(2).PointTime.empty());
-  EXPECT_EQ(ui_.SubItem(ListId::Photos, 1, 2), "N1°00.0000',E2°00.0000'");
+  EXPECT_EQ(ui_.SubItem(ListId::Photos, 1, Column::Coordinate), "N1°00.0000',E2°00.0000'");
 }
 
 }  // namespace

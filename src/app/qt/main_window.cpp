@@ -132,11 +132,11 @@ QGroupBox* FrameBox(const QString& caption, QWidget* parent) {
   return box;
 }
 
-QFrame* Panel(QWidget* parent, std::string_view name) {
+QFrame* Panel(QWidget* parent, ControlId id) {
   auto* panel = new QFrame(parent);
   // The preview's frame and the coordinate buttons' panel carry a sunken border;
   // the clock and tolerance inputs sit on borderless panels.
-  if (name == "Picture1" || name == "Picture3") panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  if (id == ControlId::Picture1 || id == ControlId::Picture3) panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   return panel;
 }
 
@@ -177,7 +177,7 @@ QWidget* MakeControl(const ControlSpec& spec, QWidget* parent) {
   using K = ControlKind;
   switch (spec.kind) {
     case K::Frame: return FrameBox(Q(spec.caption), parent);
-    case K::Panel: return Panel(parent, spec.name);
+    case K::Panel: return Panel(parent, spec.id);
     case K::ListView: return new QTreeWidget(parent);
     case K::Button: return new QPushButton(Q(spec.caption), parent);
     case K::ToggleButton: return CheckableButton<QPushButton>(spec, parent);
@@ -186,7 +186,7 @@ QWidget* MakeControl(const ControlSpec& spec, QWidget* parent) {
     case K::TextBox: return new QLineEdit(Q(spec.caption), parent);
     case K::Label: return Label(Q(spec.caption), parent);
     case K::PictureBox:
-      if (spec.name == "Pictemp") return new PreviewSurface(parent);
+      if (spec.id == ControlId::Pictemp) return new PreviewSurface(parent);
       return StripFrame(parent);
     case K::Rectangle: return FilledBox(parent, QColor(192, 192, 192));
     case K::Line:
@@ -253,15 +253,11 @@ MainWindow::MainWindow() : logic_(*this), lastFolder_(QDir::currentPath()) {
 
 MainWindow::~MainWindow() = default;
 
-QWidget* MainWindow::control(std::string_view name) const {
-  auto it = controls_.find(name);
-  if (it == controls_.end()) throw std::out_of_range("no control named " + std::string(name));
-  return it->second;
-}
+QWidget* MainWindow::control(ControlId id) const { return controls_.at(static_cast<std::size_t>(id)); }
 
 void MainWindow::CreateControls() {
   for (const ControlSpec& spec : ControlTable()) {
-    QWidget* parent = spec.container.empty() ? this : control(spec.container);
+    QWidget* parent = spec.container == ControlId::Window ? this : control(spec.container);
     QWidget* widget = MakeControl(spec, parent);
     widget->setObjectName(Q(spec.name));
     // Set on each control: a frame's style sheet would otherwise hand its
@@ -272,25 +268,25 @@ void MainWindow::CreateControls() {
     }
     // Lines and labels lie on their container's surface, under its controls; the
     // progress strip's label stays over its bar.
-    if (spec.kind == ControlKind::Line || (spec.kind == ControlKind::Label && spec.container != "pic_info")) {
+    if (spec.kind == ControlKind::Line || (spec.kind == ControlKind::Label && spec.container != ControlId::pic_info)) {
       widget->lower();
     }
     widget->setEnabled(spec.enabled);
     if (!spec.visible) widget->hide();
-    controls_.emplace(spec.name, widget);
+    controls_.at(static_cast<std::size_t>(spec.id)) = widget;
   }
-  preview_ = static_cast<PreviewSurface*>(control("Pictemp"));
-  AddStripBorder(control("pic_info"));
-  auto* progressText = static_cast<QLabel*>(control("txt_info"));
+  preview_ = static_cast<PreviewSurface*>(control(ControlId::Pictemp));
+  AddStripBorder(control(ControlId::pic_info));
+  auto* progressText = static_cast<QLabel*>(control(ControlId::txt_info));
   progressText->setAlignment(Qt::AlignCenter);
   progressText->setFont(WindowFont(16, true));
   // The clock units at 10.5 pt put 时, 分 and 秒 each right after its field's buttons.
-  control("Label4")->setFont(UnitLabelFont(14));
-  control("Label1")->setFont(UnitLabelFont(12));
+  control(ControlId::Label4)->setFont(UnitLabelFont(14));
+  control(ControlId::Label1)->setFont(UnitLabelFont(12));
   for (const ControlSpec& spec : ControlTable()) {
     if (spec.kind == ControlKind::CheckBox || spec.kind == ControlKind::OptionButton ||
         spec.kind == ControlKind::Label) {
-      CondenseToFit(control(spec.name), Q(spec.caption));
+      CondenseToFit(control(spec.id), Q(spec.caption));
     }
   }
 }
@@ -312,31 +308,31 @@ void MainWindow::ConnectHandlers() {
       }
     };
   };
-  auto onClick = [&](std::string_view name, void (MainLogic::*handler)()) {
-    auto* button = static_cast<QAbstractButton*>(control(name));
+  auto onClick = [&](ControlId id, void (MainLogic::*handler)()) {
+    auto* button = static_cast<QAbstractButton*>(control(id));
     connect(button, &QAbstractButton::clicked, this, guarded([this, handler] { (logic_.*handler)(); }));
   };
-  onClick("cmd_add", &MainLogic::cmd_add_Click);
-  onClick("cmd_del", &MainLogic::cmd_del_Click);
-  onClick("cmd_clear", &MainLogic::cmd_clear_Click);
-  onClick("cmd_addname", &MainLogic::cmd_addname_Click);
-  onClick("cmd_clearname", &MainLogic::cmd_clearname_Click);
-  onClick("tz_f", &MainLogic::tz_f_Click);  // clicked comes after the toggle
-  onClick("cmd_tedit", &MainLogic::cmd_tedit_Click);
-  onClick("cmd_plgoto", &MainLogic::cmd_plgoto_Click);
-  onClick("cmd_hdaddpl", &MainLogic::cmd_hdaddpl_Click);
-  onClick("cmd_clrnowpl", &MainLogic::cmd_clrnowpl_Click);
-  onClick("cmd_plclr", &MainLogic::cmd_plclr_Click);
-  onClick("Ck_reanme", &MainLogic::Ck_reanme_Click);
-  onClick("Ck_frame", &MainLogic::Ck_frame_Click);
-  onClick("cmd_make", &MainLogic::cmd_make_Click);
-  onClick("cmd_allmake", &MainLogic::cmd_allmake_Click);
+  onClick(ControlId::cmd_add, &MainLogic::cmd_add_Click);
+  onClick(ControlId::cmd_del, &MainLogic::cmd_del_Click);
+  onClick(ControlId::cmd_clear, &MainLogic::cmd_clear_Click);
+  onClick(ControlId::cmd_addname, &MainLogic::cmd_addname_Click);
+  onClick(ControlId::cmd_clearname, &MainLogic::cmd_clearname_Click);
+  onClick(ControlId::tz_f, &MainLogic::tz_f_Click);  // clicked comes after the toggle
+  onClick(ControlId::cmd_tedit, &MainLogic::cmd_tedit_Click);
+  onClick(ControlId::cmd_plgoto, &MainLogic::cmd_plgoto_Click);
+  onClick(ControlId::cmd_hdaddpl, &MainLogic::cmd_hdaddpl_Click);
+  onClick(ControlId::cmd_clrnowpl, &MainLogic::cmd_clrnowpl_Click);
+  onClick(ControlId::cmd_plclr, &MainLogic::cmd_plclr_Click);
+  onClick(ControlId::Ck_reanme, &MainLogic::Ck_reanme_Click);
+  onClick(ControlId::Ck_frame, &MainLogic::Ck_frame_Click);
+  onClick(ControlId::cmd_make, &MainLogic::cmd_make_Click);
+  onClick(ControlId::cmd_allmake, &MainLogic::cmd_allmake_Click);
   for (int i = 0; i <= 5; ++i) {
-    auto* button = static_cast<QAbstractButton*>(control("tzc(" + std::to_string(i) + ")"));
+    auto* button = static_cast<QAbstractButton*>(control(TzStep(i)));
     connect(button, &QAbstractButton::clicked, this, guarded([this, i] { logic_.tzc_Click(i); }));
   }
   for (int i = 0; i <= 3; ++i) {
-    auto* button = static_cast<QAbstractButton*>(control("wcc(" + std::to_string(i) + ")"));
+    auto* button = static_cast<QAbstractButton*>(control(ToleranceStep(i)));
     connect(button, &QAbstractButton::clicked, this, guarded([this, i] { logic_.wcc_Click(i); }));
   }
   QTreeWidget* photos = list(ListId::Photos);
@@ -354,7 +350,7 @@ void MainWindow::CentreOnScreen() {
 }
 
 QTreeWidget* MainWindow::list(ListId id) const {
-  return static_cast<QTreeWidget*>(control(id == ListId::Photos ? "ListView" : "ListGps"));
+  return static_cast<QTreeWidget*>(control(id == ListId::Photos ? ControlId::ListView : ControlId::ListGps));
 }
 
 }  // namespace geoframe

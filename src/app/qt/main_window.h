@@ -4,9 +4,8 @@
 #include <QStringList>
 #include <QWidget>
 
-#include <map>
+#include <array>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/main_logic.h"
@@ -38,33 +37,32 @@ class MainWindow : public QWidget, public Toolkit {
   ~MainWindow() override;
 
   MainLogic& logic() { return logic_; }
-  // The control of that object name; throws std::out_of_range for an unknown name.
-  QWidget* control(std::string_view name) const;
+  QWidget* control(ControlId id) const;
 
   // Toolkit
   int RowCount(ListId list) const override;
   void AppendRow(ListId list, const std::string& text, int icon) override;
   std::string RowText(ListId list, int row) const override;
   void SetRowText(ListId list, int row, const std::string& text) override;
-  std::string SubItem(ListId list, int row, int subItem) const override;
-  void SetSubItem(ListId list, int row, int subItem, const std::string& text) override;
+  std::string SubItem(ListId list, int row, Column column) const override;
+  void SetSubItem(ListId list, int row, Column column, const std::string& text) override;
   int SelectedRow(ListId list) const override;
   void RemoveRow(ListId list, int row) override;
   void ClearRows(ListId list) override;
   void SetRowToolTip(ListId list, int row, const std::string& text) override;
   Answer ShowMessage(const std::string& text, MessageButtons buttons, MessageIcon icon) override;
   std::optional<ChosenFiles> ShowOpenFile(const OpenFileRequest& request) override;
-  std::string Text(std::string_view control) const override;
-  void SetText(std::string_view control, const std::string& text) override;
-  bool Checked(std::string_view control) const override;
-  void SetChecked(std::string_view control, bool checked) override;
-  bool Enabled(std::string_view control) const override;
-  void SetEnabled(std::string_view control, bool enabled) override;
-  bool Visible(std::string_view control) const override;
-  void SetVisible(std::string_view control, bool visible) override;
-  int WidthTwips(std::string_view control) const override;
-  void SetWidthTwips(std::string_view control, int twips) override;
-  void RepaintNow(std::string_view control) override;
+  std::string Text(ControlId control) const override;
+  void SetText(ControlId control, const std::string& text) override;
+  bool Checked(ControlId control) const override;
+  void SetChecked(ControlId control, bool checked) override;
+  bool Enabled(ControlId control) const override;
+  void SetEnabled(ControlId control, bool enabled) override;
+  bool Visible(ControlId control) const override;
+  void SetVisible(ControlId control, bool visible) override;
+  int WidthTwips(ControlId control) const override;
+  void SetWidthTwips(ControlId control, int twips) override;
+  void RepaintNow(ControlId control) override;
   void ClearPreview() override;
   void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) override;
 
@@ -76,7 +74,7 @@ class MainWindow : public QWidget, public Toolkit {
   QTreeWidget* list(ListId id) const;
 
   MainLogic logic_;
-  std::map<std::string, QWidget*, std::less<>> controls_;
+  std::array<QWidget*, kControlCount> controls_{};
   PreviewSurface* preview_ = nullptr;
   QString lastFolder_;  // where the open dialog starts: the folder last chosen
 };

@@ -67,12 +67,12 @@ std::string MainWindow::RowText(ListId id, int row) const { return Item(list(id)
 
 void MainWindow::SetRowText(ListId id, int row, const std::string& text) { Item(list(id), row)->setText(0, Q(text)); }
 
-std::string MainWindow::SubItem(ListId id, int row, int subItem) const {
-  return Item(list(id), row)->text(subItem).toStdString();
+std::string MainWindow::SubItem(ListId id, int row, Column column) const {
+  return Item(list(id), row)->text(static_cast<int>(column)).toStdString();
 }
 
-void MainWindow::SetSubItem(ListId id, int row, int subItem, const std::string& text) {
-  Item(list(id), row)->setText(subItem, Q(text));
+void MainWindow::SetSubItem(ListId id, int row, Column column, const std::string& text) {
+  Item(list(id), row)->setText(static_cast<int>(column), Q(text));
 }
 
 int MainWindow::SelectedRow(ListId id) const {
@@ -116,7 +116,7 @@ std::optional<ChosenFiles> MainWindow::ShowOpenFile(const OpenFileRequest& reque
   return chosen;
 }
 
-std::string MainWindow::Text(std::string_view name) const {
+std::string MainWindow::Text(ControlId name) const {
   QWidget* w = control(name);
   if (auto* box = qobject_cast<QGroupBox*>(w)) return box->title().toStdString();
   if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text().toStdString();
@@ -125,7 +125,7 @@ std::string MainWindow::Text(std::string_view name) const {
   return {};
 }
 
-void MainWindow::SetText(std::string_view name, const std::string& text) {
+void MainWindow::SetText(ControlId name, const std::string& text) {
   QWidget* w = control(name);
   if (auto* box = qobject_cast<QGroupBox*>(w)) box->setTitle(Q(text));
   else if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(Q(text));
@@ -133,34 +133,34 @@ void MainWindow::SetText(std::string_view name, const std::string& text) {
   else if (auto* label = qobject_cast<QLabel*>(w)) label->setText(Q(text));
 }
 
-bool MainWindow::Checked(std::string_view name) const {
+bool MainWindow::Checked(ControlId name) const {
   auto* button = qobject_cast<QAbstractButton*>(control(name));
   return button != nullptr && button->isChecked();
 }
 
-void MainWindow::SetChecked(std::string_view name, bool checked) {
+void MainWindow::SetChecked(ControlId name, bool checked) {
   if (auto* button = qobject_cast<QAbstractButton*>(control(name))) button->setChecked(checked);
 }
 
 // The control's own setting, whatever its container's.
-bool MainWindow::Enabled(std::string_view name) const {
+bool MainWindow::Enabled(ControlId name) const {
   return !control(name)->testAttribute(Qt::WA_ForceDisabled);
 }
 
-void MainWindow::SetEnabled(std::string_view name, bool enabled) { control(name)->setEnabled(enabled); }
+void MainWindow::SetEnabled(ControlId name, bool enabled) { control(name)->setEnabled(enabled); }
 
-bool MainWindow::Visible(std::string_view name) const { return !control(name)->isHidden(); }
+bool MainWindow::Visible(ControlId name) const { return !control(name)->isHidden(); }
 
-void MainWindow::SetVisible(std::string_view name, bool visible) { control(name)->setVisible(visible); }
+void MainWindow::SetVisible(ControlId name, bool visible) { control(name)->setVisible(visible); }
 
-int MainWindow::WidthTwips(std::string_view name) const { return control(name)->width() * kTwips; }
+int MainWindow::WidthTwips(ControlId name) const { return control(name)->width() * kTwips; }
 
-void MainWindow::SetWidthTwips(std::string_view name, int twips) {
+void MainWindow::SetWidthTwips(ControlId name, int twips) {
   QWidget* w = control(name);
   w->resize((twips + kTwips / 2) / kTwips, w->height());
 }
 
-void MainWindow::RepaintNow(std::string_view name) { control(name)->repaint(); }
+void MainWindow::RepaintNow(ControlId name) { control(name)->repaint(); }
 
 void MainWindow::ClearPreview() { preview_->Clear(); }
 
