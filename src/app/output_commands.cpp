@@ -23,13 +23,7 @@ OutputOptions ReadOptions(const Toolkit& ui) {
 
 PhotoInput ReadPhoto(MainLogic& logic, int row) {
   const PhotoRecord& record = logic.Photos(row);
-  const Toolkit& ui = logic.toolkit();
-  return {row,
-          record.FolderPath,
-          record.FileName,
-          record.HasExifTime,
-          logic.ShownTime(row),
-          logic.Coordinate(row)};
+  return {row, record.FolderPath, record.FileName, record.HasExifTime, logic.ShownTime(row), logic.Coordinate(row)};
 }
 
 // Only the name changes: the record's other fields and the row's time,

@@ -2,18 +2,13 @@
 
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "output/output_error.h"
+
 namespace geoframe {
 
-// The one exception type of photo output: a message a user can act on, naming
-// the file and the reason, in the program's language.
-class OutputError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // The file operations photo output needs. RealFileSystem works on the disk; tests
 // put a fault-injecting one in its place. Paths are UTF-8 texts. Every operation
