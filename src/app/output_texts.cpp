@@ -1,0 +1,88 @@
+#include "app/output_texts.h"
+
+#include <cerrno>
+#include <cstring>  // strerror
+
+namespace geoframe {
+
+namespace {
+
+// The reason of a failed system call, in the program's language where we know it.
+std::string SystemReason(int error) {
+  switch (error) {
+    case ENOSPC: return "磁盘已满";
+    case EDQUOT: return "磁盘配额已用完";
+    case EACCES:
+    case EPERM: return "没有权限";
+    case EROFS: return "文件系统只读";
+    case ENOENT: return "文件或文件夹不存在";
+    case ENOTDIR: return "路径中有一段不是文件夹";
+    case EEXIST: return "同名的文件已存在";
+    case EISDIR: return "这是一个文件夹";
+    case ENAMETOOLONG: return "文件名太长";
+    case EIO: return "读写出错";
+    case EBUSY:
+    case ETXTBSY: return "文件正被占用";
+    default: return std::strerror(error);
+  }
+}
+
+std::string Reason(const FileError& error) {
+  switch (error.kind()) {
+    case FileErrorKind::System: return SystemReason(error.errnum());
+    case FileErrorKind::Folder: return "这是一个文件夹，不是文件";
+    case FileErrorKind::Special: return "这是设备或管道，不是普通文件";
+    case FileErrorKind::TooLarge: return "文件太大";
+    case FileErrorKind::Shrank: return "文件在读取时变短了";
+    case FileErrorKind::Busy: return "另一个批处理正在使用这个文件夹";
+  }
+  return "未知错误";
+}
+
+std::string WithPath(const OutputError& error, const std::string& text) {
+  const std::string& path = error.fields().path;
+  return path.empty() ? text : path + ": " + text;
+}
+
+}  // namespace
+
+std::string FileErrorText(const FileError& error) {
+  const std::string& path = error.path();
+  switch (error.op()) {
+    case FileOp::Read: return "无法读取文件 " + path + ": " + Reason(error);
+    case FileOp::Write: return "无法写入文件 " + path + ": " + Reason(error);
+    case FileOp::Copy: return "无法复制到 " + error.target() + ": " + Reason(error);
+    case FileOp::Rename: return "无法把 " + path + " 改名为 " + error.target() + ": " + Reason(error);
+    case FileOp::Remove: return "无法删除文件 " + path + ": " + Reason(error);
+    case FileOp::CreateFolder: return "无法创建文件夹 " + path + ": " + Reason(error);
+    case FileOp::Lock: return "无法锁定文件夹 " + path + ": " + Reason(error);
+  }
+  return path + ": " + Reason(error);
+}
+
+std::string OutputErrorText(const OutputError& error) {
+  const OutputError::Fields& f = error.fields();
+  switch (error.kind()) {
+    case OutputErrorKind::NotJpeg: return WithPath(error, "无法解码照片: 不是可读的 JPEG 图像: " + f.detail);
+    case OutputErrorKind::NoPixels: return WithPath(error, "无法解码照片: JPEG 图像没有像素");
+    case OutputErrorKind::Damaged: return WithPath(error, "照片数据已损坏或不完整");
+    case OutputErrorKind::TooLarge:
+      return WithPath(error, "照片太大：" + std::to_string(f.width) + " x " + std::to_string(f.height) + " 像素");
+    case OutputErrorKind::Unsupported: return WithPath(error, "无法解码照片: 不支持的颜色格式");
+    case OutputErrorKind::NoGui: return "没有图形环境，无法绘制注释文字";
+    case OutputErrorKind::EncodeFailed: return WithPath(error, "无法压缩图像: " + f.detail);
+    case OutputErrorKind::OutOfMemory: return "内存不足，无法给 " + f.path + " 加边框";
+    case OutputErrorKind::BadName: return "“" + f.detail + "”不能用作文件名。";
+    case OutputErrorKind::NameTooLong: return "新文件名“" + f.detail + "”太长。";
+    case OutputErrorKind::NamesExhausted:
+      return "文件夹 " + f.path + " 中 " + f.detail + " 及其编号的文件名都已被占用";
+    case OutputErrorKind::Missing: return "找不到照片文件 " + f.path;
+    case OutputErrorKind::SameFileAgain:
+      return f.path + ": 与第 " + std::to_string(f.row) + " 行是同一个文件，已处理过";
+    case OutputErrorKind::FolderBusy: return "文件夹 " + f.path + " 正由另一个批处理使用";
+    case OutputErrorKind::Transitional: return error.what();
+  }
+  return error.what();
+}
+
+}  // namespace geoframe
