@@ -40,7 +40,7 @@ void MakePhotos() {
 }
 
 std::size_t Floor(const std::string& path) {
-  std::vector<std::uint8_t> jpeg = RealFileSystem().ReadFile(path);
+  std::vector<std::uint8_t> jpeg = RealFileSystem().ReadFile(path, std::int64_t{1} << 30);
   RgbImage image = DecodeJpeg(jpeg);
   return EncodeJpeg(image.pixels.data(), image.width, image.height, image.width * 3, kFramedQuality).size();
 }

@@ -4,6 +4,7 @@
 #include <map>
 #include <new>  // bad_alloc
 
+#include "io/file_error.h"
 #include "output/frame_picture.h"
 #include "output/save_jpg.h"
 
@@ -154,6 +155,8 @@ RenderedPhoto RenderPhoto(const PhotoPlan& plan, const FileSystem& fs) {
     return {EncodePicture(canvas, kFramedQuality), ""};
   } catch (const OutputError& error) {
     return {{}, error.what()};
+  } catch (const FileError& error) {
+    return {{}, error.what()};  // Transitional: the failure gets its kind with the typed outcomes
   } catch (const std::bad_alloc&) {
     return {{}, "内存不足，无法给 " + plan.photo.folder + plan.photo.fileName + " 加边框"};
   }

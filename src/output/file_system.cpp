@@ -9,6 +9,8 @@
 #include <cstdlib>  // mkstemp
 #include <cstring>  // strerror
 
+#include "io/read_file.h"
+
 namespace geoframe {
 
 namespace {
@@ -177,18 +179,8 @@ class DiskFileSystem : public FileSystem {
     if (::mkdir(path.c_str(), 0755) != 0) Fail("无法创建文件夹", path, errno);
   }
 
-  std::vector<std::uint8_t> ReadFile(const std::string& path) const override {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) Fail("无法读取文件", path, errno);
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) Fail("无法读取文件", path, errno);
-    if (!S_ISREG(info.st_mode)) Fail("无法读取文件", path, EISDIR);
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
-    ReadChunks(fd.get(), path, [&bytes](std::span<const std::uint8_t> chunk) {
-      bytes.insert(bytes.end(), chunk.begin(), chunk.end());
-    });
-    return bytes;
+  std::vector<std::uint8_t> ReadFile(const std::string& path, std::int64_t maxBytes) const override {
+    return ReadWholeFile(path, maxBytes);
   }
 
   void CopyFile(const std::string& from, const std::string& to) override {

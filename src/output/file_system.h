@@ -23,7 +23,8 @@ class FileSystem {
   virtual bool NameTaken(const std::string& path) const = 0;
   virtual bool FolderExists(const std::string& path) const = 0;
   virtual void CreateFolder(const std::string& path) = 0;
-  virtual std::vector<std::uint8_t> ReadFile(const std::string& path) const = 0;
+  // The whole file; one larger than maxBytes is refused before it is read.
+  virtual std::vector<std::uint8_t> ReadFile(const std::string& path, std::int64_t maxBytes) const = 0;
   // Copies byte for byte; never replaces an existing target.
   virtual void CopyFile(const std::string& from, const std::string& to) = 0;
   // Renames inside one folder; never replaces an existing target.

@@ -150,7 +150,7 @@ QImage FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const std:
 
 QImage FramePicture(const std::string& path, const std::string& annotation, const FileSystem& fs) {
   if (!fs.FileExists(path)) throw OutputError("找不到照片文件 " + path);
-  std::vector<std::uint8_t> jpeg = fs.ReadFile(path);
+  std::vector<std::uint8_t> jpeg = fs.ReadFile(path, kMaxPhotoFileBytes);
   try {
     return FrameJpeg(jpeg, ReadOrientation(path), annotation);
   } catch (const OutputError& error) {

@@ -23,6 +23,10 @@ inline constexpr int kPhotoLeft = kFrameMargin + kCellBorder;  // where the phot
 // 450 MB of RGB), instead of failing somewhere inside an allocation.
 inline constexpr std::int64_t kMaxCanvasPixels = 150'000'000;
 
+// The largest photo file framing reads: far above what a camera writes for a
+// photo of kMaxCanvasPixels, far below what would strain memory.
+inline constexpr std::int64_t kMaxPhotoFileBytes = std::int64_t{256} << 20;
+
 // (w + 48) x (h + 48) for an upright photo of w x h.
 PixelSize CanvasSize(PixelSize upright);
 

@@ -21,9 +21,9 @@ void FaultyFileSystem::CreateFolder(const std::string& path) {
   inner_.CreateFolder(path);
 }
 
-std::vector<std::uint8_t> FaultyFileSystem::ReadFile(const std::string& path) const {
+std::vector<std::uint8_t> FaultyFileSystem::ReadFile(const std::string& path, std::int64_t maxBytes) const {
   Check(FsOp::Read, path, "");
-  return inner_.ReadFile(path);
+  return inner_.ReadFile(path, maxBytes);
 }
 
 void FaultyFileSystem::CopyFile(const std::string& from, const std::string& to) {

@@ -31,7 +31,7 @@ class FaultyFileSystem : public FileSystem {
   bool NameTaken(const std::string& path) const override { return inner_.NameTaken(path); }
   bool FolderExists(const std::string& path) const override { return inner_.FolderExists(path); }
   void CreateFolder(const std::string& path) override;
-  std::vector<std::uint8_t> ReadFile(const std::string& path) const override;
+  std::vector<std::uint8_t> ReadFile(const std::string& path, std::int64_t maxBytes) const override;
   void CopyFile(const std::string& from, const std::string& to) override;
   void RenameFile(const std::string& from, const std::string& to) override;
   void RemoveFile(const std::string& path) override;

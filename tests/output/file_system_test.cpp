@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "io/file_error.h"
 #include "test_support.h"
 
 namespace geoframe {
@@ -86,7 +87,7 @@ TEST(RealFileSystem, ErrorsNameTheFileAndTheReason) {
   } catch (const OutputError& error) {
     EXPECT_EQ(std::string(error.what()), "无法写入文件 " + path + ": 文件或文件夹不存在");
   }
-  EXPECT_THROW(RealFileSystem().ReadFile(dir.folder() + "absent.jpg"), OutputError);
+  EXPECT_THROW(RealFileSystem().ReadFile(dir.folder() + "absent.jpg", 1 << 20), FileError);
   EXPECT_THROW(RealFileSystem().RemoveFile(dir.folder() + "absent.jpg"), OutputError);
 }
 
