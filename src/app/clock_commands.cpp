@@ -1,41 +1,56 @@
+#include "app/clock_commands.h"
+
 #include <algorithm>  // std::min
 #include <optional>
-#include <string>
 
-#include "app/main_logic.h"
-#include "timematch/clock_correction.h"
 #include "timematch/date_time.h"
 
 namespace geoframe {
+
 namespace {
 
-// Shows every photo's EXIF time again (the correction 00:00:00).
-void RestoreExifTimes(MainLogic& logic, int rows) {
-  for (int n = 1; n <= rows; ++n) {
-    const PhotoRecord& photo = logic.Photos(n);
-    if (photo.HasExifTime) logic.SetShownTime(n, photo.ExifTime);
-  }
-}
-
-// Shows every photo's EXIF time shifted by the offset; always counted from the
-// EXIF time, so corrections never add up. Returns how many photos kept their
-// shown time because their EXIF time could not be shifted.
-int ShiftExifTimes(MainLogic& logic, int rows, const std::string& offset, bool subtract) {
-  int uncorrected = 0;
-  for (int n = 1; n <= rows; ++n) {
-    const PhotoRecord& photo = logic.Photos(n);
-    if (!photo.HasExifTime) continue;
-    std::optional<std::string> corrected = ShiftDateTime(photo.ExifTime, offset, subtract);
-    if (corrected) {
-      logic.SetShownTime(n, *corrected);
-    } else {
-      ++uncorrected;
-    }
-  }
-  return uncorrected;
+// The offset the sign toggle and the three fields show.
+ClockOffset OffsetInFields(const Toolkit& ui) {
+  ClockOffset offset;
+  offset.subtract = ui.Checked(ControlId::tz_f);
+  offset.hours = ReadWholeNumber16(ui.Text(TzField(0))).value_or(0);
+  offset.minutes = ReadWholeNumber16(ui.Text(TzField(1))).value_or(0);
+  offset.seconds = ReadWholeNumber16(ui.Text(TzField(2))).value_or(0);
+  return offset;
 }
 
 }  // namespace
+
+ClockCorrectionResult CorrectPhotoTimes(MainLogic& logic, const ClockOffset& offset) {
+  ClockCorrectionResult result{offset, offset.IsZero(), 0};
+  const int rows = std::min(logic.toolkit().RowCount(ListId::Photos), kMaxPhotos);
+  for (int n = 1; n <= rows; ++n) {
+    const PhotoRecord& photo = logic.Photos(n);
+    if (!photo.HasExifTime) continue;
+    if (result.restored) {
+      logic.SetShownTime(n, photo.ExifTime);
+      continue;
+    }
+    std::optional<std::string> corrected = ShiftDateTime(photo.ExifTime, offset.Text(), offset.subtract);
+    if (corrected) {
+      logic.SetShownTime(n, *corrected);
+    } else {
+      ++result.uncorrected;
+    }
+  }
+  return result;
+}
+
+std::string ClockCorrectionText(const ClockCorrectionResult& result) {
+  if (result.restored) return {};
+  std::string text = "修正相机时间: ";
+  text += result.offset.subtract ? "-" : "+";
+  text += result.offset.Text();
+  if (result.uncorrected > 0) {
+    text += "\r\n有 " + std::to_string(result.uncorrected) + " 张照片的拍摄时间无效, 未能修正。";
+  }
+  return text;
+}
 
 void MainLogic::tz_f_Click() { toolkit_.SetText(ControlId::tz_f, toolkit_.Checked(ControlId::tz_f) ? "-" : "+"); }
 
@@ -47,20 +62,11 @@ void MainLogic::tzc_Click(int index) {
 }
 
 void MainLogic::cmd_tedit_Click() {
-  int rows = std::min(toolkit_.RowCount(ListId::Photos), kMaxPhotos);
-  if (rows == 0) return;
+  if (toolkit_.RowCount(ListId::Photos) == 0) return;
   toolkit_.SetEnabled(ControlId::tzbox, false);
-  std::string hours = toolkit_.Text(TzField(0));
-  std::string minutes = toolkit_.Text(TzField(1));
-  std::string seconds = toolkit_.Text(TzField(2));
-  if (hours == "00" && minutes == "00" && seconds == "00") {
-    RestoreExifTimes(*this, rows);
-  } else {
-    std::string offset = hours + ":" + minutes + ":" + seconds;
-    bool subtract = toolkit_.Checked(ControlId::tz_f);
-    int uncorrected = ShiftExifTimes(*this, rows, offset, subtract);
-    toolkit_.ShowMessage(ClockCorrectionMessage(subtract, offset, uncorrected), MessageButtons::Ok,
-                         MessageIcon::Information);
+  const ClockCorrectionResult result = CorrectPhotoTimes(*this, OffsetInFields(toolkit_));
+  if (!result.restored) {
+    toolkit_.ShowMessage(ClockCorrectionText(result), MessageButtons::Ok, MessageIcon::Information);
   }
   toolkit_.SetEnabled(ControlId::tzbox, true);
 }

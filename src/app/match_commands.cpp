@@ -1,12 +1,9 @@
-#include <algorithm>  // std::min
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <vector>
+#include "app/match_commands.h"
 
-#include "app/main_logic.h"
+#include <algorithm>  // std::min
+#include <optional>
+
 #include "timematch/date_time.h"
-#include "timematch/matching.h"
 
 namespace geoframe {
 namespace {
@@ -18,19 +15,34 @@ std::vector<std::int32_t> ElapsedValues(const MainLogic& logic, int points) {
   return elapsed;
 }
 
-// The coordinate row n gets, or the empty text when the photo failed.
-std::string CoordinateFor(MainLogic& logic, int n, const std::vector<std::int32_t>& elapsed) {
-  Toolkit& ui = logic.toolkit();
-  // Read again for every photo, as the window does.
-  std::optional<std::int32_t> tolerance = ReadWholeNumber32(ui.Text(ControlId::wct));
-  if (!tolerance) return {};
-  TrackMatch match =
-      MatchShownTime(logic.ShownTime(n), logic.TrackPoints(1).PointTime, elapsed, *tolerance);
-  if (match.outcome != MatchOutcome::Matched) return {};
-  return logic.TrackPoints(static_cast<int>(match.point) + 1).Coordinate;
+}  // namespace
+
+MatchResult MatchPhotosToTrack(MainLogic& logic, std::int32_t tolerance) {
+  MatchResult result;
+  const int rows = std::min(logic.toolkit().RowCount(ListId::Photos), kMaxPhotos);
+  const int points = std::min(logic.toolkit().RowCount(ListId::Track), kMaxTrackPoints);
+  if (rows == 0 || points == 0) return result;
+  const std::vector<std::int32_t> elapsed = ElapsedValues(logic, points);
+  for (int n = 1; n <= rows; ++n) {
+    if (!logic.Photos(n).HasExifTime) continue;
+    const TrackMatch match = MatchShownTime(logic.ShownTime(n), logic.TrackPoints(1).PointTime, elapsed, tolerance);
+    result.photos.push_back({n, match.outcome});
+    ++result.needed;
+    if (match.outcome == MatchOutcome::Matched) {
+      ++result.matched;
+      logic.SetCoordinate(n, logic.TrackPoints(static_cast<int>(match.point) + 1).Coordinate);
+    } else {
+      logic.SetCoordinate(n, "");
+    }
+  }
+  return result;
 }
 
-}  // namespace
+std::string MatchSummaryText(const MatchResult& result) {
+  return "需要添加坐标 " + std::to_string(result.needed) + "个;\r\n自动匹配并添加坐标 " +
+         std::to_string(result.matched) + "个;\r\n失败(超周期或误差) " +
+         std::to_string(result.needed - result.matched) + "个!";
+}
 
 void MainLogic::wcc_Click(int index) {
   if (index < 0 || index > 3) return;
@@ -39,21 +51,12 @@ void MainLogic::wcc_Click(int index) {
 }
 
 void MainLogic::cmd_plgoto_Click() {
-  int rows = std::min(toolkit_.RowCount(ListId::Photos), kMaxPhotos);
-  int points = std::min(toolkit_.RowCount(ListId::Track), kMaxTrackPoints);
-  if (rows == 0 || points == 0) return;
-  std::vector<std::int32_t> elapsed = ElapsedValues(*this, points);
-  int needed = 0;
-  int matched = 0;
-  for (int n = 1; n <= rows; ++n) {
-    if (!Photos(n).HasExifTime) continue;
-    ++needed;
-    // A failed photo loses any coordinate it had, also one given by hand.
-    std::string coordinate = CoordinateFor(*this, n, elapsed);
-    if (!coordinate.empty()) ++matched;
-    SetCoordinate(n, coordinate);
-  }
-  toolkit_.ShowMessage(MatchSummaryMessage(needed, matched), MessageButtons::Ok, MessageIcon::Information);
+  if (toolkit_.RowCount(ListId::Photos) == 0 || toolkit_.RowCount(ListId::Track) == 0) return;
+  // The tolerance box only ever holds what its step buttons put there; should
+  // it hold no number, nothing lies within it and every photo fails.
+  const std::int32_t tolerance = ReadWholeNumber32(toolkit_.Text(ControlId::wct)).value_or(-1);
+  const MatchResult result = MatchPhotosToTrack(*this, tolerance);
+  toolkit_.ShowMessage(MatchSummaryText(result), MessageButtons::Ok, MessageIcon::Information);
 }
 
 void MainLogic::cmd_hdaddpl_Click() {

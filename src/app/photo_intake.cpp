@@ -1,11 +1,11 @@
 #include "app/photo_intake.h"
 
-#include <filesystem>
-#include <system_error>
-#include <utility>  // std::move
+#include <algorithm>  // std::count_if
+#include <utility>    // std::move
 
 #include "app/main_logic.h"
 #include "exif/exif_reader.h"
+#include "io/file_kind.h"
 
 namespace geoframe {
 
@@ -20,17 +20,11 @@ bool EndsInJpgAnyCase(const std::string& path) {
   return last == ".JPG";
 }
 
-bool IsHiddenName(const std::string& path) {
-  std::size_t slash = path.find_last_of('/');
-  std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  return nameStart < path.size() && path[nameStart] == '.';
-}
-
 // The camera's time as a photo record holds it; empty when the file has none.
 std::string ShootingTimeOrEmpty(const std::string& path) {
   try {
     return ReadShootingTime(path);
-  } catch (...) {
+  } catch (const ExifError&) {
     // Whatever stops the EXIF reader, the photo is listed without a time.
     return {};
   }
@@ -38,23 +32,35 @@ std::string ShootingTimeOrEmpty(const std::string& path) {
 
 constexpr const char* kLoadCaption = "加载照片文件";
 
+// The record of a file known to be usable.
+PhotoRecord RecordOf(const std::string& name, const std::string& folder) {
+  PhotoRecord record{false, name, folder, ShootingTimeOrEmpty(folder + name)};
+  record.HasExifTime = !record.ExifTime.empty();
+  return record;
+}
+
 }  // namespace
 
-bool IsListablePhoto(const std::string& path) {
-  if (path.empty() || !EndsInJpgAnyCase(path) || IsHiddenName(path)) return false;
-  std::error_code ec;
-  return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+std::optional<LeftOutReason> UnlistableReason(const std::string& path) {
+  if (!EndsInJpgAnyCase(path)) return LeftOutReason::NotJpg;
+  if (IsHiddenName(path)) return LeftOutReason::Hidden;
+  switch (KindOf(path)) {
+    case FileKind::Regular: return std::nullopt;
+    case FileKind::Missing: return LeftOutReason::Missing;
+    case FileKind::Folder: return LeftOutReason::Folder;
+    case FileKind::Special: return LeftOutReason::Special;
+  }
+  return LeftOutReason::Missing;
+}
+
+int IntakeResult::LeftOutFull() const {
+  return static_cast<int>(std::count_if(leftOut.begin(), leftOut.end(),
+                                        [](const LeftOutFile& f) { return f.reason == LeftOutReason::ListFull; }));
 }
 
 PhotoRecord MakePhotoRecord(const std::string& name, const std::string& folder) {
-  PhotoRecord record;
-  const std::string path = folder + name;
-  if (!IsListablePhoto(path)) return record;
-  record.FileName = name;
-  record.FolderPath = folder;
-  record.ExifTime = ShootingTimeOrEmpty(path);
-  record.HasExifTime = !record.ExifTime.empty();
-  return record;
+  if (!IsListablePhoto(folder + name)) return {};
+  return RecordOf(name, folder);
 }
 
 IntakeResult AddPhotoFiles(MainLogic& logic, const DlgFileList& files) {
@@ -63,10 +69,13 @@ IntakeResult AddPhotoFiles(MainLogic& logic, const DlgFileList& files) {
   logic.ShowProgress(kLoadCaption, 0, files.FileCount);
   for (std::int32_t k = 1; k <= files.FileCount; ++k) {
     const std::string& name = files.FileNames[static_cast<std::size_t>(k - 1)];
-    if (ui.RowCount(ListId::Photos) >= kMaxPhotos) {
-      // No record could hold another row; only count what would have been added.
-      if (IsListablePhoto(files.FolderPath + name)) ++result.leftOutFull;
-    } else if (PhotoRecord record = MakePhotoRecord(name, files.FolderPath); !record.FileName.empty()) {
+    if (std::optional<LeftOutReason> reason = UnlistableReason(files.FolderPath + name)) {
+      result.leftOut.push_back({static_cast<std::size_t>(k - 1), name, *reason});
+    } else if (ui.RowCount(ListId::Photos) >= kMaxPhotos) {
+      // No record could hold another row.
+      result.leftOut.push_back({static_cast<std::size_t>(k - 1), name, LeftOutReason::ListFull});
+    } else {
+      PhotoRecord record = RecordOf(name, files.FolderPath);
       ui.AppendRow(ListId::Photos, record.FileName, record.HasExifTime ? 1 : 2);
       const int row = ui.RowCount(ListId::Photos);
       if (!record.ExifTime.empty()) logic.SetShownTime(row, record.ExifTime);
@@ -84,11 +93,24 @@ std::string IntakeSummary(const IntakeResult& result, int rowCount) {
   std::string text = "当次加载 " + std::to_string(result.added) + " 张（其中 " +
                      std::to_string(result.withExif) + " 张含EXIF信息）照片!\r\n\r\n" +
                      "当前列表已加载共 " + std::to_string(rowCount) + " 张照片!";
-  if (result.leftOutFull > 0) {
-    text += "\r\n列表已满（最多 " + std::to_string(kMaxPhotos) + " 张），另有 " +
-            std::to_string(result.leftOutFull) + " 张照片未能加入!";
+  if (const int full = result.LeftOutFull(); full > 0) {
+    text += "\r\n列表已满（最多 " + std::to_string(kMaxPhotos) + " 张），另有 " + std::to_string(full) +
+            " 张照片未能加入!";
   }
   return text;
+}
+
+std::string NotAddedText(LeftOutReason reason) {
+  const std::string lead = "无法添加：";
+  switch (reason) {
+    case LeftOutReason::Missing: return lead + "文件不存在";
+    case LeftOutReason::NotJpg: return lead + "不是 .jpg 照片";
+    case LeftOutReason::Hidden: return lead + "隐藏文件";
+    case LeftOutReason::Folder: return lead + "这是一个文件夹";
+    case LeftOutReason::Special: return lead + "这是设备或管道，不是普通文件";
+    case LeftOutReason::ListFull: return lead + "照片列表已满（最多 " + std::to_string(kMaxPhotos) + " 张）";
+  }
+  return lead + "无法使用";
 }
 
 std::string PhotoListCaption(int rowCount) { return "照片列表 " + std::to_string(rowCount) + "张照片"; }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/photo_record.h"
 #include "app/split_dlg_file.h"
@@ -9,27 +11,51 @@ namespace geoframe {
 
 class MainLogic;
 
-// A file the photo list and the preview accept: an ordinary file (a hidden one,
-// whose name starts with ".", counts as missing) whose path ends in ".JPG" in
-// any letter case. Files ending in ".jpeg" are therefore never listed.
-bool IsListablePhoto(const std::string& path);
+// Why a chosen file gets no row.
+enum class LeftOutReason {
+  Missing,   // nothing under that name
+  NotJpg,    // the name does not end in ".jpg" in any letter case (".jpeg" neither)
+  Hidden,    // the name starts with "."
+  Folder,    // a folder
+  Special,   // a FIFO, device or socket
+  ListFull,  // a usable photo, but the list already holds its 999 photos
+};
+
+// Why the path is no photo the list and the preview accept (an ordinary,
+// non-hidden file whose path ends in ".JPG" in any letter case), or nothing
+// when it is one. ListFull is never given here.
+std::optional<LeftOutReason> UnlistableReason(const std::string& path);
+inline bool IsListablePhoto(const std::string& path) { return !UnlistableReason(path).has_value(); }
 
 // The record of one chosen file: blank when the file is not usable; otherwise
 // name and folder, and the camera's shooting time when its EXIF data gives one
 // (a file whose EXIF cannot be read is listed without a time).
 PhotoRecord MakePhotoRecord(const std::string& name, const std::string& folder);
 
-// What one load added to the photo list.
+// A chosen file that got no row, and why.
+struct LeftOutFile {
+  std::size_t index = 0;  // its place in the list of chosen names
+  std::string name;
+  LeftOutReason reason = LeftOutReason::Missing;
+};
+
+// What one load did to the photo list.
 struct IntakeResult {
-  int added = 0;        // rows appended
-  int withExif = 0;     // of those, rows whose photo has an EXIF time
-  int leftOutFull = 0;  // usable files not added because the list held its 999 photos
+  int added = 0;                     // rows appended (the last `added` rows of the list)
+  int withExif = 0;                  // of those, rows whose photo has an EXIF time
+  std::vector<LeftOutFile> leftOut;  // in the order chosen
+
+  // Usable files not added because the list held its 999 photos.
+  int LeftOutFull() const;
 };
 
 // Appends one row and one record per usable file, in order, showing the
 // progress strip while it runs and hiding it at the end. Stops adding at the
-// list's limit of 999 photos and counts the usable files left out.
+// list's limit of 999 photos; every file left out is named with its reason.
 IntakeResult AddPhotoFiles(MainLogic& logic, const DlgFileList& files);
+
+// What a front end says of a file left out: "无法添加：文件不存在" and the like.
+std::string NotAddedText(LeftOutReason reason);
 
 // The message shown after a load.
 std::string IntakeSummary(const IntakeResult& result, int rowCount);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli_commands.h"
+#include "app/exif_texts.h"
 #include "exif/exif_reader.h"
 
 namespace geoframe::cli {
@@ -53,7 +54,7 @@ bool DumpFile(const std::string& path) {
   try {
     reader.Load(path);
   } catch (const ExifError& error) {
-    std::cerr << "geoframe-cli exif: " << path << ": " << error.what() << '\n';
+    std::cerr << "geoframe-cli exif: " << ExifErrorText(path, error) << '\n';
     ok = false;
   }
   PrintRecords(reader);
@@ -66,7 +67,7 @@ bool PrintShootingTime(const std::string& path) {
   try {
     time = ReadShootingTime(path);
   } catch (const ExifError& error) {
-    std::cerr << "geoframe-cli exif: " << path << ": " << error.what() << '\n';
+    std::cerr << "geoframe-cli exif: " << ExifErrorText(path, error) << '\n';
     ok = false;
   }
   std::cout << path << '\t' << time << '\n';

@@ -5,6 +5,8 @@
 
 #include "cli/cli_commands.h"
 #include "cli/headless_session.h"
+#include "timematch/clock_correction.h"
+#include "timematch/matching.h"
 
 namespace geoframe::cli {
 namespace {
@@ -17,7 +19,7 @@ constexpr const char* kUsage =
 struct MatchOptions {
   std::string track;
   ClockOffset offset;
-  int tolerance = 120;
+  int tolerance = kDefaultTolerance;
   std::vector<std::string> photos;
 };
 
@@ -67,24 +69,21 @@ int RunMatch(const std::vector<std::string>& args) {
     return 2;
   }
   HeadlessSession session;
-  int added = session.AddPhotos(options->photos);
+  const std::vector<HeadlessSession::NotAdded> notAdded = session.AddPhotos(options->photos);
   if (!session.LoadTrack(options->track)) {
     PrintMessages(session);
     std::cerr << "geoframe-cli match: " << options->track << ": no such file or not readable\n";
     return 1;
   }
-  session.SetClockOffset(options->offset);
-  session.CorrectClock();
-  session.SetTolerance(options->tolerance);
-  session.MatchPhotos();
+  session.CorrectClock(options->offset);
+  session.MatchPhotos(options->tolerance);
   for (const HeadlessSession::PhotoRow& row : session.PhotoRows()) {
     std::cout << row.name << '\t' << row.shownTime << '\t' << row.coordinate << '\n';
   }
   std::cout.flush();
   PrintMessages(session);
-  int missing = static_cast<int>(options->photos.size()) - added;
-  if (missing > 0) {
-    std::cerr << "geoframe-cli match: " << missing << " of " << options->photos.size()
+  if (!notAdded.empty()) {
+    std::cerr << "geoframe-cli match: " << notAdded.size() << " of " << options->photos.size()
               << " photos could not be added\n";
     return 1;
   }

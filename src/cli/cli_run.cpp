@@ -1,7 +1,6 @@
 #include <unistd.h>  // isatty
 
 #include <QGuiApplication>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <set>
@@ -11,6 +10,8 @@
 #include "app/output_commands.h"
 #include "cli/cli_commands.h"
 #include "cli/headless_session.h"
+#include "timematch/clock_correction.h"
+#include "timematch/matching.h"
 
 namespace geoframe::cli {
 namespace {
@@ -37,7 +38,7 @@ constexpr const char* kUsage =
 struct RunOptions {
   std::string track;
   ClockOffset offset;
-  int tolerance = 120;
+  int tolerance = kDefaultTolerance;
   OutputOptions output;
   std::vector<std::string> photos;
   bool help = false;
@@ -144,23 +145,6 @@ void SetOutputControls(HeadlessSession& session, const OutputOptions& output) {
   ui.SetChecked(ControlId::Ck_time, output.withTime);
 }
 
-std::string AbsolutePath(const std::string& path) {
-  return std::filesystem::absolute(path).lexically_normal().string();
-}
-
-// The given photos that got no row (missing, or not named .jpg).
-std::vector<std::string> PhotosNotAdded(const std::vector<std::string>& given, HeadlessSession& session) {
-  std::set<std::string> listed;
-  for (int row = 1; row <= session.toolkit().RowCount(ListId::Photos); ++row) {
-    listed.insert(session.logic().Photos(row).FullPath());
-  }
-  std::vector<std::string> missing;
-  for (const std::string& path : given) {
-    if (!listed.contains(AbsolutePath(path))) missing.push_back(path);
-  }
-  return missing;
-}
-
 void PrintMessages(HeadlessSession& session) {
   for (const std::string& message : session.TakeMessages()) std::cerr << message << '\n';
 }
@@ -187,22 +171,19 @@ int RunBatch(HeadlessSession& session) {
 
 int Run(const RunOptions& options) {
   HeadlessSession session;
-  session.AddPhotos(options.photos);
-  const std::vector<std::string> notAdded = PhotosNotAdded(options.photos, session);
+  const std::vector<HeadlessSession::NotAdded> notAdded = session.AddPhotos(options.photos);
   if (!options.track.empty() && !session.LoadTrack(options.track)) {
     PrintMessages(session);
     std::cerr << "geoframe-cli run: " << options.track << ": no such file or not readable; no photo was touched\n";
     return 1;
   }
-  session.SetClockOffset(options.offset);
-  session.CorrectClock();
-  if (!options.track.empty()) {
-    session.SetTolerance(options.tolerance);
-    session.MatchPhotos();
-  }
+  session.CorrectClock(options.offset);
+  if (!options.track.empty()) session.MatchPhotos(options.tolerance);
   SetOutputControls(session, options.output);
   const int failed = RunBatch(session);
-  for (const std::string& path : notAdded) std::cout << path << "\t\t\t无法添加：文件不存在或不是 .jpg 照片\n";
+  for (const HeadlessSession::NotAdded& photo : notAdded) {
+    std::cout << photo.path << "\t\t\t" << NotAddedText(photo.reason) << '\n';
+  }
   std::cout.flush();
   PrintMessages(session);
   return failed > 0 || !notAdded.empty() ? 1 : 0;

@@ -2,24 +2,10 @@
 
 #include <filesystem>
 
-#include "timematch/clock_correction.h"
 #include "track/track_log.h"
 
 namespace geoframe::cli {
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// One or two digits within 0..maximum.
-std::optional<int> ReadField(std::string_view text, int maximum) {
-  if (text.empty() || text.size() > 2 || !IsDigit(text[0]) || (text.size() == 2 && !IsDigit(text[1]))) {
-    return std::nullopt;
-  }
-  int value = text[0] - '0';
-  if (text.size() == 2) value = value * 10 + (text[1] - '0');
-  if (value > maximum) return std::nullopt;
-  return value;
-}
 
 // The folder (with its trailing "/") and the name of a path, made absolute so
 // that the records name the file wherever the program runs.
@@ -40,52 +26,27 @@ std::string WithUnixLineEnds(const std::string& text) {
 
 }  // namespace
 
-std::optional<ClockOffset> ParseClockOffset(std::string_view text) {
-  if (text.empty() || (text[0] != '+' && text[0] != '-')) return std::nullopt;
-  ClockOffset offset;
-  offset.subtract = text[0] == '-';
-  text.remove_prefix(1);
-  std::size_t first = text.find(':');
-  std::size_t second = first == std::string_view::npos ? first : text.find(':', first + 1);
-  if (second == std::string_view::npos) return std::nullopt;
-  std::optional<int> h = ReadField(text.substr(0, first), 23);
-  std::optional<int> m = ReadField(text.substr(first + 1, second - first - 1), 59);
-  std::optional<int> s = ReadField(text.substr(second + 1), 59);
-  if (!h || !m || !s) return std::nullopt;
-  offset.hours = *h;
-  offset.minutes = *m;
-  offset.seconds = *s;
-  return offset;
-}
-
-std::optional<int> ParseTolerance(std::string_view text) {
-  if (text.empty() || text.size() > 3) return std::nullopt;
-  int value = 0;
-  for (char c : text) {
-    if (!IsDigit(c)) return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  if (value > 600) return std::nullopt;
-  return value;
-}
-
 HeadlessSession::HeadlessSession(FileSystem& fileSystem) : logic_(ui_, fileSystem) {}
 
-int HeadlessSession::AddPhotos(const std::vector<std::string>& paths) {
-  int before = ui_.RowCount(ListId::Photos);
+std::vector<HeadlessSession::NotAdded> HeadlessSession::AddPhotos(const std::vector<std::string>& paths) {
+  std::vector<NotAdded> notAdded;
   std::size_t i = 0;
   while (i < paths.size()) {
-    ChosenFiles chosen;
-    chosen.folder = FolderAndName(paths[i]).first;
+    const std::size_t first = i;
+    DlgFileList files;
+    files.FolderPath = FolderAndName(paths[i]).first;
     for (; i < paths.size(); ++i) {
       auto [folder, name] = FolderAndName(paths[i]);
-      if (folder != chosen.folder) break;
-      chosen.names.push_back(name);
+      if (folder != files.FolderPath) break;
+      files.FileNames.push_back(name);
     }
-    ui_.QueueOpenFile(std::move(chosen));
-    logic_.cmd_add_Click();
+    files.FileCount = static_cast<std::int32_t>(files.FileNames.size());
+    const IntakeResult result = AddPhotoFiles(logic_, files);
+    for (const LeftOutFile& file : result.leftOut) notAdded.push_back({paths[first + file.index], file.reason});
+    ui_.ShowMessage(IntakeSummary(result, ui_.RowCount(ListId::Photos)), MessageButtons::Ok,
+                    MessageIcon::Information);
   }
-  return ui_.RowCount(ListId::Photos) - before;
+  return notAdded;
 }
 
 bool HeadlessSession::LoadTrack(const std::string& path) {
@@ -101,19 +62,21 @@ bool HeadlessSession::LoadTrack(const std::string& path) {
   return false;
 }
 
-void HeadlessSession::SetClockOffset(const ClockOffset& offset) {
-  ui_.SetChecked(ControlId::tz_f, offset.subtract);
-  logic_.tz_f_Click();
-  ui_.SetText(ControlId::tzt_0, ClockFieldText(offset.hours));
-  ui_.SetText(ControlId::tzt_1, ClockFieldText(offset.minutes));
-  ui_.SetText(ControlId::tzt_2, ClockFieldText(offset.seconds));
+ClockCorrectionResult HeadlessSession::CorrectClock(const ClockOffset& offset) {
+  const ClockCorrectionResult result = CorrectPhotoTimes(logic_, offset);
+  if (ui_.RowCount(ListId::Photos) > 0 && !result.restored) {
+    ui_.ShowMessage(ClockCorrectionText(result), MessageButtons::Ok, MessageIcon::Information);
+  }
+  return result;
 }
 
-void HeadlessSession::SetTolerance(int seconds) { ui_.SetText(ControlId::wct, std::to_string(seconds)); }
-
-void HeadlessSession::CorrectClock() { logic_.cmd_tedit_Click(); }
-
-void HeadlessSession::MatchPhotos() { logic_.cmd_plgoto_Click(); }
+MatchResult HeadlessSession::MatchPhotos(int tolerance) {
+  const MatchResult result = MatchPhotosToTrack(logic_, tolerance);
+  if (ui_.RowCount(ListId::Photos) > 0 && ui_.RowCount(ListId::Track) > 0) {
+    ui_.ShowMessage(MatchSummaryText(result), MessageButtons::Ok, MessageIcon::Information);
+  }
+  return result;
+}
 
 std::vector<HeadlessSession::PhotoRow> HeadlessSession::PhotoRows() const {
   std::vector<PhotoRow> rows;

@@ -6,35 +6,29 @@
 #include <string_view>
 #include <vector>
 
+#include "app/clock_commands.h"
 #include "app/main_logic.h"
+#include "app/match_commands.h"
 #include "app/memory_toolkit.h"
+#include "app/photo_intake.h"
 #include "output/file_system.h"
 
 namespace geoframe::cli {
 
-// A signed clock correction as the window's fields hold it.
-struct ClockOffset {
-  bool subtract = false;  // the sign toggle: true subtracts the offset from the EXIF times
-  int hours = 0;          // 0..23
-  int minutes = 0;        // 0..59
-  int seconds = 0;        // 0..59
-};
-
-// "+HH:MM:SS" or "-HH:MM:SS" (one or two digits per field) within the ranges the
-// window's step buttons allow; nothing otherwise.
-std::optional<ClockOffset> ParseClockOffset(std::string_view text);
-// A tolerance in whole seconds, 0..600 as the window allows; nothing otherwise.
-std::optional<int> ParseTolerance(std::string_view text);
-
-// The window's logic on an in-memory toolkit, driven the way a user drives the
-// window: every step goes through the same command handler, with the dialogs
-// answered from the arguments and every question answered Yes.
+// The window's logic on an in-memory toolkit: each step calls the same function
+// the window's command handler calls and gets its outcome, and the message the
+// window would show is recorded (see TakeMessages).
 class HeadlessSession {
  public:
   struct PhotoRow {
     std::string name;        // the row text: the file name
     std::string shownTime;   // sub-item 1
     std::string coordinate;  // sub-item 2
+  };
+  // A given photo that got no row.
+  struct NotAdded {
+    std::string path;  // as given
+    LeftOutReason reason;
   };
   struct TrackRow {
     std::string text;  // 记录0001
@@ -45,17 +39,16 @@ class HeadlessSession {
 
   explicit HeadlessSession(FileSystem& fileSystem = RealFileSystem());
 
-  // Adds photos through the photo dialog (one dialog per run of paths in the same
-  // folder, in the given order). Returns how many rows were added.
-  int AddPhotos(const std::vector<std::string>& paths);
+  // Adds photos as the photo dialog would (one load per run of paths in the
+  // same folder, in the given order). Returns the given paths that got no row.
+  std::vector<NotAdded> AddPhotos(const std::vector<std::string>& paths);
   // Loads a track log through the track dialog, replacing a loaded one. True
   // when the file was found and read (whether or not it held usable lines).
   bool LoadTrack(const std::string& path);
-  // Puts the correction into the sign toggle and the three fields.
-  void SetClockOffset(const ClockOffset& offset);
-  void SetTolerance(int seconds);
-  void CorrectClock();  // the "修正时间" button
-  void MatchPhotos();   // the "自动匹配坐标" button
+  // The "修正时间" button with that correction.
+  ClockCorrectionResult CorrectClock(const ClockOffset& offset);
+  // The "自动匹配坐标" button with that tolerance (0..600 seconds).
+  MatchResult MatchPhotos(int tolerance);
 
   std::vector<PhotoRow> PhotoRows() const;
   std::vector<TrackRow> TrackRows() const;

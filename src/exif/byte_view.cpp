@@ -7,9 +7,10 @@
 namespace geoframe {
 
 void ByteView::ThrowOutOfRange(std::int64_t index, std::int64_t length) {
-  throw ExifError(ExifErrorKind::OutOfRange, "read at byte " + std::to_string(index) +
-                                                 " is outside the file of " + std::to_string(length) +
-                                                 " bytes");
+  throw ExifError(ExifErrorKind::OutOfRange,
+                  "read at byte " + std::to_string(index) + " is outside the file of " + std::to_string(length) +
+                      " bytes",
+                  length);
 }
 
 std::uint8_t ByteView::At(std::int64_t index) const {

@@ -2,10 +2,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <variant>
 #include <vector>
+
+#include "io/file_error.h"
 
 namespace geoframe {
 
@@ -17,20 +20,27 @@ enum class ExifErrorKind {
   Conversion,  // a value that should be a number is not
 };
 
-// The one exception type of the EXIF reader. An Io error names the file and
-// carries the errno of the failed call (0 when none failed, e.g. for a folder).
+// The one exception type of the EXIF reader. what() is a short English text
+// for developers; a front end tells the user from the kind and the data: an Io
+// error carries the file layer's error, a read outside the file the length of
+// the file (0: an empty file).
 class ExifError : public std::runtime_error {
  public:
-  ExifError(ExifErrorKind kind, const std::string& message, std::string path = {}, int errnum = 0)
-      : std::runtime_error(message), kind_(kind), path_(std::move(path)), errnum_(errnum) {}
+  ExifError(ExifErrorKind kind, const std::string& message, std::int64_t fileLength = -1)
+      : std::runtime_error(message), kind_(kind), fileLength_(fileLength) {}
+  explicit ExifError(const FileError& cause)
+      : std::runtime_error(cause.what()), kind_(ExifErrorKind::Io), cause_(cause) {}
+
   ExifErrorKind kind() const { return kind_; }
-  const std::string& path() const { return path_; }
-  int errnum() const { return errnum_; }
+  // Io: why the file could not be opened or read.
+  const std::optional<FileError>& cause() const { return cause_; }
+  // OutOfRange: the length of the file read past; -1 when not known.
+  std::int64_t fileLength() const { return fileLength_; }
 
  private:
   ExifErrorKind kind_;
-  std::string path_;
-  int errnum_;
+  std::int64_t fileLength_ = -1;
+  std::optional<FileError> cause_;
 };
 
 // A converted entry value: empty, a 32-bit signed integer, or a text. Texts

@@ -11,7 +11,7 @@ namespace geoframe {
 namespace {
 
 [[noreturn]] void ThrowIo(const FileError& error) {
-  throw ExifError(ExifErrorKind::Io, error.what(), error.path(), error.errnum());
+  throw ExifError(error);
 }
 
 OpenFile Open(const std::string& path) {

@@ -34,17 +34,23 @@ TrackMatch MatchShownTime(std::string_view shownTime, std::string_view firstPoin
 
 int StepTolerance(int value, int button) {
   switch (button) {
-    case 0: return value < 591 ? value + 10 : 0;
-    case 1: return value > 9 ? value - 10 : 600;
-    case 2: return value < 600 ? value + 1 : 0;
-    case 3: return value > 0 ? value - 1 : 600;
+    case 0: return value <= kMaxTolerance - 10 ? value + 10 : 0;
+    case 1: return value > 9 ? value - 10 : kMaxTolerance;
+    case 2: return value < kMaxTolerance ? value + 1 : 0;
+    case 3: return value > 0 ? value - 1 : kMaxTolerance;
     default: return value;
   }
 }
 
-std::string MatchSummaryMessage(int needed, int matched) {
-  return "需要添加坐标 " + std::to_string(needed) + "个;\r\n自动匹配并添加坐标 " + std::to_string(matched) +
-         "个;\r\n失败(超周期或误差) " + std::to_string(needed - matched) + "个!";
+std::optional<int> ParseTolerance(std::string_view text) {
+  if (text.empty() || text.size() > 3) return std::nullopt;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value > kMaxTolerance) return std::nullopt;
+  return value;
 }
 
 }  // namespace geoframe

@@ -32,11 +32,16 @@ TrackMatch MatchElapsed(std::int32_t seconds, std::span<const std::int32_t> elap
 TrackMatch MatchShownTime(std::string_view shownTime, std::string_view firstPointTime,
                           std::span<const std::int32_t> elapsed, std::int32_t tolerance);
 
+// The matching tolerance is 0..600 seconds; the window starts at 120.
+inline constexpr int kMaxTolerance = 600;
+inline constexpr int kDefaultTolerance = 120;
+
 // The tolerance step buttons: 0 is +10, 1 is -10, 2 is +1, 3 is -1; the value
 // stays within 0..600 and wraps around (595 + 10 gives 0, 5 - 10 gives 600).
 int StepTolerance(int value, int button);
 
-// The three-line report after automatic matching.
-std::string MatchSummaryMessage(int needed, int matched);
+// A tolerance written as whole seconds (at most three digits) within 0..600;
+// nothing otherwise.
+std::optional<int> ParseTolerance(std::string_view text);
 
 }  // namespace geoframe

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>  // mkfifo
 
 #include <filesystem>
 #include <string>
@@ -104,6 +105,26 @@ TEST_F(PhotoIntakeTest, OnlyUnusableFilesStillReportAndRewriteCaption) {
   ASSERT_EQ(ui.messages().size(), 2u);
   EXPECT_EQ(ui.messages()[1].text,
             "当次加载 0 张（其中 0 张含EXIF信息）照片!\r\n\r\n当前列表已加载共 1 张照片!");
+}
+
+TEST_F(PhotoIntakeTest, EachFileLeftOutIsNamedWithItsReason) {
+  ASSERT_EQ(::mkfifo((dir.path() / "pipe.jpg").c_str(), 0600), 0);  // never opened, so never waited on
+  for (int i = 1; i <= kMaxPhotos - 1; ++i) ui.AppendRow(ListId::Photos, "old.jpg", 2);
+  const std::vector<std::string> names = {"x.jpeg", "a.jpg", ".hidden.jpg", "missing.jpg", "folder.jpg",
+                                          "pipe.jpg", "c.jpg", "x.png"};
+  const IntakeResult result = AddPhotoFiles(logic, DlgFileList{8, dir.folder(), names});
+  using R = LeftOutReason;
+  const std::vector<std::pair<std::size_t, R>> expected = {{0, R::NotJpg}, {2, R::Hidden},   {3, R::Missing},
+                                                           {4, R::Folder}, {5, R::Special}, {6, R::ListFull},
+                                                           {7, R::NotJpg}};
+  std::vector<std::pair<std::size_t, R>> leftOut;
+  for (const LeftOutFile& file : result.leftOut) {
+    EXPECT_EQ(file.name, names[file.index]);
+    leftOut.emplace_back(file.index, file.reason);
+  }
+  EXPECT_EQ(leftOut, expected);
+  EXPECT_EQ(result.added, 1);
+  EXPECT_EQ(result.LeftOutFull(), 1);
 }
 
 TEST_F(PhotoIntakeTest, SameFileTwiceGivesTwoRows) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>  // mkfifo
 
 #include "cli/cli_commands.h"
 #include "test_support.h"
@@ -45,24 +46,31 @@ class CliExif : public ::testing::Test {
   std::string photo = testing::WriteFile(dir.path(), "photo.jpg", PhotoWithTime());
   std::string plain = testing::WriteFile(dir.path(), "plain.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 0, 0, 0xFF, 0xD9});
   std::string missing = (dir.path() / "missing.jpg").string();
+  std::string empty = testing::WriteFile(dir.path(), "empty.jpg", {});
 };
 
 TEST_F(CliExif, PrintsPathTabTimeAndFailsOnlyForUnreadableFiles) {
+  const std::string fifo = (dir.path() / "fifo.jpg").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // must be refused, not waited on
   struct Case {
     std::vector<std::string> args;
     int status;
     std::string out;
+    std::string err;  // the reason told, or nothing
   } cases[] = {
-      {{photo}, 0, photo + "\t2012-05-01 13:45:30\n"},
-      {{plain}, 0, plain + "\t\n"},
-      {{missing}, 1, missing + "\t\n"},
-      {{photo, missing, plain}, 1, photo + "\t2012-05-01 13:45:30\n" + missing + "\t\n" + plain + "\t\n"},
+      {{photo}, 0, photo + "\t2012-05-01 13:45:30\n", ""},
+      {{plain}, 0, plain + "\t\n", ""},
+      {{missing}, 1, missing + "\t\n", missing + ": 文件或文件夹不存在"},
+      {{empty}, 1, empty + "\t\n", empty + ": 文件是空的"},
+      {{fifo}, 1, fifo + "\t\n", fifo + ": 这是设备或管道，不是普通文件"},
+      {{photo, missing, plain}, 1, photo + "\t2012-05-01 13:45:30\n" + missing + "\t\n" + plain + "\t\n", missing},
   };
   for (const Case& c : cases) {
     const Output o = RunCli(c.args);
     EXPECT_EQ(o.status, c.status) << c.out;
     EXPECT_EQ(o.out, c.out);
-    EXPECT_EQ(o.err.find(missing) != std::string::npos, c.status == 1) << o.err;
+    if (c.err.empty()) EXPECT_EQ(o.err, "");
+    else EXPECT_NE(o.err.find(c.err), std::string::npos) << o.err;
   }
 }
 

@@ -10,40 +10,6 @@
 namespace geoframe::cli {
 namespace {
 
-struct OffsetCase {
-  std::string_view text;
-  bool valid;
-  bool subtract = false;
-  int hours = 0, minutes = 0, seconds = 0;
-};
-
-class ParseClockOffsetTest : public ::testing::TestWithParam<OffsetCase> {};
-
-TEST_P(ParseClockOffsetTest, AcceptsOnlyWhatTheFieldsCanHold) {
-  const OffsetCase& c = GetParam();
-  std::optional<ClockOffset> offset = ParseClockOffset(c.text);
-  ASSERT_EQ(offset.has_value(), c.valid) << c.text;
-  if (!offset) return;
-  EXPECT_EQ(offset->subtract, c.subtract);
-  EXPECT_EQ(offset->hours, c.hours);
-  EXPECT_EQ(offset->minutes, c.minutes);
-  EXPECT_EQ(offset->seconds, c.seconds);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ParseClockOffsetTest,
-    ::testing::Values(OffsetCase{"+01:30:00", true, false, 1, 30, 0}, OffsetCase{"-23:59:59", true, true, 23, 59, 59},
-                      OffsetCase{"+0:5:7", true, false, 0, 5, 7}, OffsetCase{"01:30:00", false},
-                      OffsetCase{"+24:00:00", false}, OffsetCase{"+00:60:00", false}, OffsetCase{"-00:00:60", false},
-                      OffsetCase{"+001:00:00", false}, OffsetCase{"+01:00", false}, OffsetCase{"+01:00:00:00", false},
-                      OffsetCase{"+ 1:00:00", false}, OffsetCase{"+-1:00:00", false}, OffsetCase{"", false}));
-
-TEST(ParseTolerance, ZeroToSixHundred) {
-  EXPECT_EQ(ParseTolerance("0"), 0);
-  EXPECT_EQ(ParseTolerance("600"), 600);
-  for (std::string_view text : {"601", "-1", "", "1.5", "12a", "0600"}) EXPECT_EQ(ParseTolerance(text), std::nullopt);
-}
-
 TEST(HeadlessSession, TrackLoadReportsWhetherTheFileWasRead) {
   testing::TempDir dir;
   std::string log = "$GPRMC,083015,A,3015.1234,N,12030.5678,E,0.0,0.0,061210,,,A*6C\n";
@@ -69,14 +35,16 @@ TEST(HeadlessSession, RealPhotoGetsCorrectedTimeAndPosition) {
       "$GPRMC,062840,A,3015.0040,N,12030.5678,E,0,0,130111,,,A*00\r\n";
   testing::WriteFileBytes(dir.path() / "t.txt", std::vector<std::uint8_t>(log.begin(), log.end()));
   HeadlessSession session;
-  ASSERT_EQ(session.AddPhotos({(testing::TestDataDir() / "jpeg" / "Apple iPhone 4.jpg").string(),
-                               (dir.path() / "not-a-photo.png").string()}),
-            1);
+  const std::string notAPhoto = (dir.path() / "not-a-photo.png").string();
+  std::vector<HeadlessSession::NotAdded> notAdded =
+      session.AddPhotos({(testing::TestDataDir() / "jpeg" / "Apple iPhone 4.jpg").string(), notAPhoto});
+  ASSERT_EQ(notAdded.size(), 1u);
+  EXPECT_EQ(notAdded[0].path, notAPhoto);
+  EXPECT_EQ(notAdded[0].reason, LeftOutReason::NotJpg);
   ASSERT_TRUE(session.LoadTrack((dir.path() / "t.txt").string()));
-  session.SetClockOffset(ClockOffset{true, 0, 5, 0});
-  session.CorrectClock();
-  session.SetTolerance(1);
-  session.MatchPhotos();
+  EXPECT_EQ(session.CorrectClock(ClockOffset{true, 0, 5, 0}).uncorrected, 0);
+  const MatchResult match = session.MatchPhotos(1);
+  EXPECT_EQ(match.matched, 1);
   std::vector<HeadlessSession::PhotoRow> rows = session.PhotoRows();
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].name, "Apple iPhone 4.jpg");

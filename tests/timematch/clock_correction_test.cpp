@@ -24,15 +24,41 @@ INSTANTIATE_TEST_SUITE_P(Cases, StepClockFieldTest,
                                            // a value beyond the field's range steps back into it
                                            StepCase{0, 99, 0}, StepCase{3, -5, 23}));
 
-TEST(ClockCorrectionTexts, FieldsAndMessage) {
+TEST(ClockFieldText, AtLeastTwoDigits) {
   EXPECT_EQ(ClockFieldText(0), "00");
   EXPECT_EQ(ClockFieldText(7), "07");
   EXPECT_EQ(ClockFieldText(59), "59");
-  EXPECT_EQ(ClockCorrectionMessage(false, "01:30:00", 0), "修正相机时间: +01:30:00");
-  EXPECT_EQ(ClockCorrectionMessage(true, "00:05:00", 0), "修正相机时间: -00:05:00");
-  EXPECT_EQ(ClockCorrectionMessage(false, "08:00:00", 2),
-            "修正相机时间: +08:00:00\r\n有 2 张照片的拍摄时间无效, 未能修正。");
+  EXPECT_EQ((ClockOffset{true, 1, 2, 30}).Text(), "01:02:30");
 }
+
+struct OffsetCase {
+  std::string_view text;
+  bool valid;
+  bool subtract = false;
+  int hours = 0, minutes = 0, seconds = 0;
+};
+
+class ParseClockOffsetTest : public ::testing::TestWithParam<OffsetCase> {};
+
+TEST_P(ParseClockOffsetTest, AcceptsOnlyWhatTheFieldsCanHold) {
+  const OffsetCase& c = GetParam();
+  std::optional<ClockOffset> offset = ParseClockOffset(c.text);
+  ASSERT_EQ(offset.has_value(), c.valid) << c.text;
+  if (!offset) return;
+  EXPECT_EQ(offset->subtract, c.subtract);
+  EXPECT_EQ(offset->hours, c.hours);
+  EXPECT_EQ(offset->minutes, c.minutes);
+  EXPECT_EQ(offset->seconds, c.seconds);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ParseClockOffsetTest,
+    ::testing::Values(OffsetCase{"+01:30:00", true, false, 1, 30, 0}, OffsetCase{"-23:59:59", true, true, 23, 59, 59},
+                      OffsetCase{"+0:5:7", true, false, 0, 5, 7}, OffsetCase{"01:30:00", false},
+                      OffsetCase{"+24:00:00", false}, OffsetCase{"+00:60:00", false}, OffsetCase{"-00:00:60", false},
+                      OffsetCase{"+001:00:00", false}, OffsetCase{"+01:00", false}, OffsetCase{"+01:00:00:00", false},
+                      OffsetCase{"+ 1:00:00", false}, OffsetCase{"+-1:00:00", false}, OffsetCase{"", false}));
+
 
 }  // namespace
 }  // namespace geoframe

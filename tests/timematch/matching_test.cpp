@@ -88,10 +88,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, StepToleranceTest,
                                            ToleranceCase{2, 599, 600}, ToleranceCase{2, 600, 0},
                                            ToleranceCase{3, 1, 0}, ToleranceCase{3, 0, 600}));
 
-TEST(MatchSummaryMessage, ThreeLines) {
-  EXPECT_EQ(MatchSummaryMessage(12, 10), "需要添加坐标 12个;\r\n自动匹配并添加坐标 10个;\r\n失败(超周期或误差) 2个!");
-  EXPECT_EQ(MatchSummaryMessage(0, 0), "需要添加坐标 0个;\r\n自动匹配并添加坐标 0个;\r\n失败(超周期或误差) 0个!");
+TEST(ParseTolerance, ZeroToSixHundred) {
+  EXPECT_EQ(ParseTolerance("0"), 0);
+  EXPECT_EQ(ParseTolerance("600"), 600);
+  for (std::string_view text : {"601", "-1", "", "1.5", "12a", "0600"}) EXPECT_EQ(ParseTolerance(text), std::nullopt);
 }
+
 
 }  // namespace
 }  // namespace geoframe

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/main_logic.h"
+#include "timematch/matching.h"
+
+namespace geoframe {
+
+// How matching placed one photo with an EXIF time (photos without one are
+// not matched and not counted).
+struct PhotoMatch {
+  int row = 0;
+  MatchOutcome outcome = MatchOutcome::TimeUnusable;
+};
+
+struct MatchResult {
+  std::vector<PhotoMatch> photos;  // in row order
+  int needed = 0;                  // photos with an EXIF time
+  int matched = 0;
+};
+
+// Gives every photo with an EXIF time the coordinate of the track point nearest
+// its shown time within the tolerance; a photo that fails loses any coordinate
+// it had, also one given by hand.
+MatchResult MatchPhotosToTrack(MainLogic& logic, std::int32_t tolerance);
+
+// The three-line report after automatic matching.
+std::string MatchSummaryText(const MatchResult& result);
+
+}  // namespace geoframe
