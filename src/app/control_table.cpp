@@ -94,6 +94,19 @@ static_assert(IdsInTableOrder(), "the control table lists the controls in the or
 
 std::span<const ControlSpec> ControlTable() { return kControls; }
 
+bool HasText(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Frame:
+    case ControlKind::Button:
+    case ControlKind::ToggleButton:
+    case ControlKind::CheckBox:
+    case ControlKind::OptionButton:
+    case ControlKind::TextBox:
+    case ControlKind::Label: return true;
+    default: return false;
+  }
+}
+
 const ControlSpec& Spec(ControlId id) { return kControls[static_cast<std::size_t>(id)]; }
 
 const ControlSpec* FindControl(std::string_view name) {

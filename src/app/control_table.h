@@ -36,6 +36,10 @@ enum class ControlKind {
   Line,          // a decoration line; its geometry is x1, y1, x2, y2
 };
 
+// Whether controls of this kind show a text (a caption, a label's text or a
+// text box's contents); the others ignore text given to them.
+bool HasText(ControlKind kind);
+
 // One control of the main window as it stands at start. Geometry is in twips
 // (15 to the pixel) relative to the container; an empty container is the window.
 struct ControlSpec {

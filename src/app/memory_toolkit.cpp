@@ -105,7 +105,9 @@ std::optional<ChosenFiles> MemoryToolkit::ShowOpenFile(const OpenFileRequest& re
 }
 
 std::string MemoryToolkit::Text(ControlId c) const { return control(c).text; }
-void MemoryToolkit::SetText(ControlId c, const std::string& text) { state(c).text = text; }
+void MemoryToolkit::SetText(ControlId c, const std::string& text) {
+  if (HasText(Spec(c).kind)) state(c).text = text;
+}
 
 bool MemoryToolkit::Checked(ControlId c) const { return control(c).checked; }
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>  // strerror
+#include <new>      // bad_alloc
 
 namespace geoframe {
 
@@ -45,6 +46,20 @@ std::string WithPath(const OutputError& error, const std::string& text) {
 }
 
 }  // namespace
+
+std::string UnexpectedFailureText(const std::exception_ptr& failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::bad_alloc&) {
+    return "内存不足，操作未能完成。";
+  } catch (const FileError& error) {
+    return FileErrorText(error);
+  } catch (const OutputError& error) {
+    return OutputErrorText(error);
+  } catch (const std::exception& error) {
+    return std::string("操作未能完成：") + error.what();
+  }
+}
 
 std::string FileErrorText(const FileError& error) {
   const std::string& path = error.path();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <string>
 
 #include "io/file_error.h"
@@ -17,5 +18,11 @@ std::string FileErrorText(const FileError& error);
 // Why a photo could not be read, framed or placed, naming the file where the
 // error names one.
 std::string OutputErrorText(const OutputError& error);
+
+// What a front end tells of a failure that no handler expected and that
+// reached its outermost level (an exhausted memory, a file error): the program
+// shows it and goes on rather than ending with the user's lists in it.
+// `failure` holds an exception (std::current_exception() in a catch block).
+std::string UnexpectedFailureText(const std::exception_ptr& failure);
 
 }  // namespace geoframe

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "app/output_texts.h"
 #include "cli/cli_commands.h"
 
 namespace {
@@ -24,10 +25,17 @@ int main(int argc, char** argv) {
   std::string command = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
   using namespace geoframe::cli;
-  if (command == "exif") return RunExif(args);
-  if (command == "track") return RunTrack(args);
-  if (command == "match") return RunMatch(args);
-  if (command == "run") return RunRun(args);
+  try {
+    if (command == "exif") return RunExif(args);
+    if (command == "track") return RunTrack(args);
+    if (command == "match") return RunMatch(args);
+    if (command == "run") return RunRun(args);
+  } catch (const std::exception&) {
+    // Out of memory, or a failure no subcommand expected: said plainly, not an abort.
+    std::cerr << "geoframe-cli " << command << ": " << geoframe::UnexpectedFailureText(std::current_exception())
+              << '\n';
+    return 1;
+  }
   std::cerr << kUsage;
   return 2;
 }

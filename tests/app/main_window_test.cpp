@@ -188,54 +188,6 @@ TEST_F(MainWindowTest, FontsAskForSongtiAndFindACjkFace) {
       << face.toStdString();
 }
 
-TEST_F(MainWindowTest, ListRowsThroughTheToolkit) {
-  window.AppendRow(ListId::Photos, "a.jpg", 1);
-  window.AppendRow(ListId::Photos, "b.jpg", 2);
-  window.AppendRow(ListId::Photos, "c.jpg", 2);
-  window.SetSubItem(ListId::Photos, 2, Column::Time, "2010-12-06 08:30:15");
-  window.SetSubItem(ListId::Photos, 2, Column::Coordinate, "N30°15.1234',E120°30.5678'");
-  EXPECT_EQ(window.SubItem(ListId::Photos, 1, Column::Time), "");
-  EXPECT_EQ(window.SubItem(ListId::Photos, 2, Column::Coordinate), "N30°15.1234',E120°30.5678'");
-  EXPECT_EQ(window.SelectedRow(ListId::Photos), 0);
-  auto* tree = qobject_cast<QTreeWidget*>(W("ListView"));
-  tree->topLevelItem(1)->setSelected(true);
-  EXPECT_EQ(window.SelectedRow(ListId::Photos), 2);
-  window.RemoveRow(ListId::Photos, 1);
-  EXPECT_EQ(window.RowCount(ListId::Photos), 2);
-  EXPECT_EQ(window.RowText(ListId::Photos, 1), "b.jpg");
-  EXPECT_EQ(window.SelectedRow(ListId::Photos), 1);  // the selection stays with its photo
-  window.RemoveRow(ListId::Photos, 1);
-  EXPECT_EQ(window.SelectedRow(ListId::Photos), 0);  // and does not move on to another
-  window.AppendRow(ListId::Photos, "b.jpg", 2);
-  window.SetRowToolTip(ListId::Photos, 2, "/p/c.jpg");
-  EXPECT_EQ(tree->topLevelItem(1)->toolTip(0), QStringLiteral("/p/c.jpg"));
-  EXPECT_FALSE(tree->topLevelItem(0)->icon(0).isNull());
-  window.ClearRows(ListId::Photos);
-  EXPECT_EQ(window.RowCount(ListId::Photos), 0);
-  EXPECT_THROW(window.RowText(ListId::Photos, 1), std::out_of_range);
-}
-
-TEST_F(MainWindowTest, ProgressStripShowsAndHides) {
-  window.show();
-  window.logic().ShowProgress("加载照片文件", 1, 3);
-  EXPECT_TRUE(W("pic_info")->isVisible());
-  EXPECT_EQ(window.Text(ControlId::txt_info), "加载照片文件 33%");
-  EXPECT_EQ(window.WidthTwips(ControlId::sp_info), 1980);
-  EXPECT_EQ(W("sp_info")->width(), 132);
-  window.logic().ShowProgress("", 0, 0);
-  EXPECT_FALSE(W("pic_info")->isVisible());
-}
-
-TEST_F(MainWindowTest, ButtonsReachTheirHandlers) {
-  qobject_cast<QPushButton*>(W("tzc(0)"))->click();
-  EXPECT_EQ(window.Text(ControlId::tzt_0), "01");
-  qobject_cast<QPushButton*>(W("wcc(0)"))->click();
-  EXPECT_NE(window.Text(ControlId::wct), "120");
-  qobject_cast<QPushButton*>(W("tz_f"))->click();
-  EXPECT_TRUE(window.Checked(ControlId::tz_f));
-  EXPECT_EQ(window.Text(ControlId::tz_f), "-");
-}
-
 TEST_F(MainWindowTest, PreviewIsClippedToTheSurface) {
   RgbImage red{300, 290, std::vector<std::uint8_t>(300 * 290 * 3, 0)};
   for (std::size_t i = 0; i < red.pixels.size(); i += 3) red.pixels[i] = 255;

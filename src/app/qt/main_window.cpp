@@ -32,6 +32,7 @@
 #include <stdexcept>
 
 #include "app/control_table.h"
+#include "app/output_texts.h"
 #include "app/qt/icons.h"
 #include "app/qt/preview_surface.h"
 
@@ -303,8 +304,8 @@ void MainWindow::ConnectHandlers() {
     return [this, handler] {
       try {
         handler();
-      } catch (const std::exception& e) {
-        ShowMessage(e.what(), MessageButtons::Ok, MessageIcon::Information);
+      } catch (const std::exception&) {
+        ShowMessage(UnexpectedFailureText(std::current_exception()), MessageButtons::Ok, MessageIcon::Information);
       }
     };
   };
