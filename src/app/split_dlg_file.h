@@ -22,6 +22,8 @@ struct DlgFileList {
 // or the folder, a NUL and the names separated by NULs. In both forms the folder
 // is the current folder, which the dialog has just made the chosen one; the
 // first length-of-currentFolder characters of raw are therefore dropped unseen.
+// (Kept for dialogs that answer in this raw form; the Qt dialog hands over the
+// folder and the names, which ToDlgFileList takes.)
 DlgFileList SplitDlgFile(std::string_view raw, std::string_view currentFolder);
 
 // The same, with the process's current folder.

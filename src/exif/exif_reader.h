@@ -85,7 +85,9 @@ class ExifReader {
   const std::vector<TagRecord>& Records() const;
   bool HasExif() const;
 
-  // text padded on the left to width with the first character of fill.
+  // text padded on the left to width with the first character of fill. Kept
+  // for callers of the reader's interface; the walk writes its two-digit hex
+  // texts directly.
   static std::string PadLeft(const std::string& text, std::size_t width, const std::string& fill);
 
  private:
