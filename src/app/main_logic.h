@@ -43,6 +43,10 @@ class MainLogic {
   void cmd_del_Click();
   void cmd_clear_Click();
   void ListView_ItemClick(int row);
+  // The photo list's selection changed, however it happened (a click, the
+  // arrow keys, Home/End, a removal): the preview shows the selected photo,
+  // the one 执行 acts on, or nothing when no photo is selected.
+  void ListView_SelectionChanged();
 
   // Track.
   void cmd_addname_Click();

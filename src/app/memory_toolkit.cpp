@@ -71,6 +71,8 @@ int MemoryToolkit::SelectedRow(ListId list) const {
   return r <= RowCount(list) ? r : 0;
 }
 
+void MemoryToolkit::SelectRow(ListId list, int r) { selected_.at(list) = r; }
+
 void MemoryToolkit::RemoveRow(ListId list, int r) {
   row(list, r);  // checks the index
   auto& rows = lists_.at(list);

@@ -48,7 +48,6 @@ class MemoryToolkit : public Toolkit {
   // of the next open-file dialogs (Cancel when none is queued).
   void QueueAnswer(Answer answer) { answers_.push_back(answer); }
   void QueueOpenFile(std::optional<ChosenFiles> files) { openFiles_.push_back(std::move(files)); }
-  void Select(ListId list, int row) { selected_[list] = row; }
 
   // What was shown.
   const std::vector<Message>& messages() const { return messages_; }
@@ -69,6 +68,7 @@ class MemoryToolkit : public Toolkit {
   std::string SubItem(ListId list, int row, Column column) const override;
   void SetSubItem(ListId list, int row, Column column, const std::string& text) override;
   int SelectedRow(ListId list) const override;
+  void SelectRow(ListId list, int row) override;
   void RemoveRow(ListId list, int row) override;
   void ClearRows(ListId list) override;
   void SetRowToolTip(ListId list, int row, const std::string& text) override;

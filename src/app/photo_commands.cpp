@@ -10,6 +10,8 @@ namespace geoframe {
 
 namespace {
 
+constexpr const char* kPreviewCaption = "照片预览";
+
 OpenFileRequest PhotoDialogRequest() {
   OpenFileRequest request;
   request.title = "选择照片...";
@@ -44,6 +46,7 @@ void MainLogic::cmd_del_Click() {
   Photos(n) = PhotoRecord{};
   toolkit_.RemoveRow(ListId::Photos, k);
   toolkit_.SetText(ControlId::pic_box, PhotoListCaption(toolkit_.RowCount(ListId::Photos)));
+  ListView_SelectionChanged();
 }
 
 void MainLogic::cmd_clear_Click() {
@@ -56,6 +59,17 @@ void MainLogic::cmd_clear_Click() {
   for (int i = 1; i <= n; ++i) Photos(i) = PhotoRecord{};
   toolkit_.ClearRows(ListId::Photos);
   toolkit_.SetText(ControlId::pic_box, "照片列表");
+  ListView_SelectionChanged();
+}
+
+void MainLogic::ListView_SelectionChanged() {
+  const int row = toolkit_.SelectedRow(ListId::Photos);
+  if (row >= 1) {
+    ListView_ItemClick(row);
+    return;
+  }
+  toolkit_.ClearPreview();
+  toolkit_.SetText(ControlId::picture_review, kPreviewCaption);
 }
 
 void MainLogic::ListView_ItemClick(int row) {
@@ -64,7 +78,7 @@ void MainLogic::ListView_ItemClick(int row) {
   toolkit_.SetRowToolTip(ListId::Photos, row, path);
   toolkit_.ClearPreview();
   const std::string sizeText = DrawMiniPicture(toolkit_, path);
-  toolkit_.SetText(ControlId::picture_review, "照片预览 (" + sizeText + ")");
+  toolkit_.SetText(ControlId::picture_review, std::string(kPreviewCaption) + " (" + sizeText + ")");
 }
 
 }  // namespace geoframe

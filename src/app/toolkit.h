@@ -60,6 +60,8 @@ class Toolkit {
   virtual void SetSubItem(ListId list, int row, Column column, const std::string& text) = 0;
   // The selected row, 0 when none is selected.
   virtual int SelectedRow(ListId list) const = 0;
+  // Selects the row (and makes it the current one); 0 selects none.
+  virtual void SelectRow(ListId list, int row) = 0;
   virtual void RemoveRow(ListId list, int row) = 0;
   virtual void ClearRows(ListId list) = 0;
   virtual void SetRowToolTip(ListId list, int row, const std::string& text) = 0;

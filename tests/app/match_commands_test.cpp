@@ -122,14 +122,14 @@ TEST_F(MatchCommandsTest, ManualAssignmentNeedsBothSelectionsAndExifTime) {
   AddPhoto(At(0));
   AddPhoto(At(0), false);
   logic_.cmd_hdaddpl_Click();  // nothing selected
-  ui_.Select(ListId::Track, 2);
+  ui_.SelectRow(ListId::Track, 2);
   logic_.cmd_hdaddpl_Click();  // no photo selected
   EXPECT_EQ(CoordinateOf(1), "");
 
-  ui_.Select(ListId::Photos, 1);
+  ui_.SelectRow(ListId::Photos, 1);
   logic_.cmd_hdaddpl_Click();
   EXPECT_EQ(CoordinateOf(1), Coordinate(2));
-  ui_.Select(ListId::Photos, 2);
+  ui_.SelectRow(ListId::Photos, 2);
   logic_.cmd_hdaddpl_Click();
   EXPECT_EQ(CoordinateOf(2), "");  // no EXIF time, no coordinate by hand
   EXPECT_TRUE(ui_.messages().empty());
@@ -141,7 +141,7 @@ TEST_F(MatchCommandsTest, ClearCurrentAndClearAll) {
   AddPhoto(At(0), true, "c");
   logic_.cmd_clrnowpl_Click();  // nothing selected
   EXPECT_EQ(CoordinateOf(2), "b");
-  ui_.Select(ListId::Photos, 2);
+  ui_.SelectRow(ListId::Photos, 2);
   logic_.cmd_clrnowpl_Click();  // also a photo without EXIF time
   EXPECT_EQ(CoordinateOf(2), "");
   EXPECT_EQ(CoordinateOf(1), "a");

@@ -127,7 +127,7 @@ TEST_F(OutputCommands, MakeProcessesTheSelectedRowAndPreviewsIt) {
   ui_.SetText(ControlId::incre_txt, "trip");
   logic_.cmd_make_Click();  // nothing selected: nothing done
   EXPECT_TRUE(disk_.log().empty());
-  ui_.Select(ListId::Photos, 2);
+  ui_.SelectRow(ListId::Photos, 2);
   logic_.cmd_make_Click();
   EXPECT_TRUE(ui_.messages().empty());
   EXPECT_EQ(ui_.RowText(ListId::Photos, 2), "trip0002.jpg");
@@ -141,7 +141,7 @@ TEST_F(OutputCommands, MakeSaysWhenThePhotoFailed) {
   AddPhoto("a.JPG", "2010-11-11 13:31:02");
   fs::remove(dir_.path() / "a.JPG");
   Check(ControlId::Ck_frame, true);
-  ui_.Select(ListId::Photos, 1);
+  ui_.SelectRow(ListId::Photos, 1);
   logic_.cmd_make_Click();
   ASSERT_EQ(ui_.messages().size(), 1u);
   EXPECT_EQ(ui_.messages()[0].text.rfind("照片 a.JPG 处理失败", 0), 0u) << ui_.messages()[0].text;
@@ -153,7 +153,7 @@ TEST_F(OutputCommands, BadPrefixIsRefusedBeforeAnyFileIsTouched) {
   Check(ControlId::Ck_reanme, true);
   ui_.SetChecked(ControlId::Op_incre, true);
   ui_.SetChecked(ControlId::Op_time, false);
-  ui_.Select(ListId::Photos, 1);
+  ui_.SelectRow(ListId::Photos, 1);
   for (const char* prefix : {"../x", "a/b", "c:", ".hidden"}) {
     ui_.clearRecords();
     ui_.SetText(ControlId::incre_txt, prefix);

@@ -181,7 +181,7 @@ class RemovePhotoTest : public PhotoListEditTest, public ::testing::WithParamInt
 
 TEST_P(RemovePhotoTest, MovesLaterRecordsDownAndBlanksTheLast) {
   const RemoveCase& c = GetParam();
-  ui.Select(ListId::Photos, c.selected);
+  ui.SelectRow(ListId::Photos, c.selected);
   logic.cmd_del_Click();
   EXPECT_EQ(RowTexts(), c.left);
   for (int i = 1; i <= 2; ++i) EXPECT_EQ(logic.Photos(i), Record(c.left[static_cast<std::size_t>(i - 1)]));
@@ -198,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, RemovePhotoTest,
                                            RemoveCase{3, {"a.jpg", "b.jpg"}}));
 
 TEST_F(PhotoListEditTest, RemoveAnsweredNoKeepsEverything) {
-  ui.Select(ListId::Photos, 2);
+  ui.SelectRow(ListId::Photos, 2);
   ui.QueueAnswer(Answer::No);
   logic.cmd_del_Click();
   EXPECT_EQ(RowTexts(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
@@ -213,11 +213,11 @@ TEST_F(PhotoListEditTest, RemoveWithoutSelectionAsksNothing) {
 }
 
 TEST_F(PhotoListEditTest, RemovingTheOnlyPhotoShowsZero) {
-  ui.Select(ListId::Photos, 1);
+  ui.SelectRow(ListId::Photos, 1);
   logic.cmd_del_Click();
-  ui.Select(ListId::Photos, 1);
+  ui.SelectRow(ListId::Photos, 1);
   logic.cmd_del_Click();
-  ui.Select(ListId::Photos, 1);
+  ui.SelectRow(ListId::Photos, 1);
   logic.cmd_del_Click();
   EXPECT_EQ(ui.RowCount(ListId::Photos), 0);
   EXPECT_EQ(logic.Photos(1), PhotoRecord{});
@@ -245,7 +245,7 @@ TEST_F(PhotoListEditTest, ClearAnsweredNoKeepsEverything) {
 TEST(PhotoListEdit, EmptyListAsksNothing) {
   MemoryToolkit ui;
   MainLogic logic(ui);
-  ui.Select(ListId::Photos, 1);
+  ui.SelectRow(ListId::Photos, 1);
   logic.cmd_del_Click();
   logic.cmd_clear_Click();
   EXPECT_TRUE(ui.messages().empty());

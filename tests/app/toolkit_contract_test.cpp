@@ -18,11 +18,10 @@
 namespace geoframe {
 namespace {
 
-// The two toolkits, with the few things a test does that the logic never does
-// (select a row as the user would, look at a row's icon).
+// The two toolkits, with the few things a test looks at that the logic never
+// reads back (a row's icon and tool-tip).
 struct Fake {
   MemoryToolkit toolkit;
-  void Select(ListId list, int row) { toolkit.Select(list, row); }
   // 1 or 2 for the photo list's two icons, 0 for none.
   int Icon(ListId list, int row) { return toolkit.rows(list).at(static_cast<std::size_t>(row - 1)).icon; }
   std::string ToolTip(ListId list, int row) { return toolkit.rows(list).at(static_cast<std::size_t>(row - 1)).toolTip; }
@@ -33,7 +32,6 @@ struct Window {
   QTreeWidget* Tree(ListId list) {
     return static_cast<QTreeWidget*>(toolkit.control(list == ListId::Photos ? ControlId::ListView : ControlId::ListGps));
   }
-  void Select(ListId list, int row) { Tree(list)->topLevelItem(row - 1)->setSelected(true); }
   int Icon(ListId list, int row) {
     const QIcon icon = Tree(list)->topLevelItem(row - 1)->icon(0);
     if (icon.isNull()) return 0;
@@ -72,8 +70,9 @@ TYPED_TEST(ToolkitContract, RowsSubItemsIconsAndSelectionAfterRemoval) {
   EXPECT_EQ(this->subject.ToolTip(ListId::Photos, 3), "/p/c.jpg");
   EXPECT_EQ(ui.RowText(ListId::Photos, 3), "d.jpg");
   EXPECT_EQ(ui.SelectedRow(ListId::Photos), 0);
-  this->subject.Select(ListId::Photos, 2);
-  EXPECT_EQ(ui.SelectedRow(ListId::Photos), 2);
+  ui.SelectRow(ListId::Photos, 3);
+  ui.SelectRow(ListId::Photos, 2);
+  EXPECT_EQ(ui.SelectedRow(ListId::Photos), 2);  // one row at a time
   EXPECT_EQ(ui.SelectedRow(ListId::Track), 0);
   ui.RemoveRow(ListId::Photos, 1);
   EXPECT_EQ(ui.RowCount(ListId::Photos), 2);
@@ -81,6 +80,9 @@ TYPED_TEST(ToolkitContract, RowsSubItemsIconsAndSelectionAfterRemoval) {
   EXPECT_EQ(ui.SelectedRow(ListId::Photos), 1);  // the selection stays with its photo
   ui.RemoveRow(ListId::Photos, 1);
   EXPECT_EQ(ui.SelectedRow(ListId::Photos), 0);  // and does not move on to another
+  ui.SelectRow(ListId::Photos, 1);
+  ui.SelectRow(ListId::Photos, 0);
+  EXPECT_EQ(ui.SelectedRow(ListId::Photos), 0);
   EXPECT_THROW(ui.RowText(ListId::Photos, 2), std::out_of_range);
   ui.ClearRows(ListId::Photos);
   EXPECT_EQ(ui.RowCount(ListId::Photos), 0);

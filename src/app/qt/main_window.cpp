@@ -336,11 +336,10 @@ void MainWindow::ConnectHandlers() {
     auto* button = static_cast<QAbstractButton*>(control(ToleranceStep(i)));
     connect(button, &QAbstractButton::clicked, this, guarded([this, i] { logic_.wcc_Click(i); }));
   }
-  QTreeWidget* photos = list(ListId::Photos);
-  connect(photos, &QTreeWidget::itemClicked, this, [this, photos, guarded](QTreeWidgetItem* item, int) {
-    const int row = photos->indexOfTopLevelItem(item) + 1;
-    guarded([this, row] { logic_.ListView_ItemClick(row); })();
-  });
+  // The preview follows the selection however it moves: a click, the arrow
+  // keys, Home/End, a removal.
+  connect(list(ListId::Photos), &QTreeWidget::itemSelectionChanged, this,
+          guarded([this] { logic_.ListView_SelectionChanged(); }));
 }
 
 void MainWindow::CentreOnScreen() {

@@ -47,6 +47,7 @@ class MainWindow : public QWidget, public Toolkit {
   std::string SubItem(ListId list, int row, Column column) const override;
   void SetSubItem(ListId list, int row, Column column, const std::string& text) override;
   int SelectedRow(ListId list) const override;
+  void SelectRow(ListId list, int row) override;
   void RemoveRow(ListId list, int row) override;
   void ClearRows(ListId list) override;
   void SetRowToolTip(ListId list, int row, const std::string& text) override;

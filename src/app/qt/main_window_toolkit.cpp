@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
@@ -80,12 +81,34 @@ int MainWindow::SelectedRow(ListId id) const {
   return selected.isEmpty() ? 0 : list(id)->indexOfTopLevelItem(selected.front()) + 1;
 }
 
-void MainWindow::RemoveRow(ListId id, int row) {
-  Item(list(id), row);  // checks the index
-  delete list(id)->takeTopLevelItem(row - 1);
+void MainWindow::SelectRow(ListId id, int row) {
+  QTreeWidget* tree = list(id);
+  if (row == 0) {
+    tree->clearSelection();
+    tree->setCurrentItem(nullptr);
+    return;
+  }
+  tree->setCurrentItem(Item(tree, row));
 }
 
-void MainWindow::ClearRows(ListId id) { list(id)->clear(); }
+// The selection of a removed row does not move on to the next row, as Qt's
+// current item would: the logic, which removes rows, decides what is shown
+// next, so the removal itself reports no selection change.
+void MainWindow::RemoveRow(ListId id, int row) {
+  QTreeWidget* tree = list(id);
+  const bool wasSelected = Item(tree, row)->isSelected();
+  const QSignalBlocker quiet(tree);
+  delete tree->takeTopLevelItem(row - 1);
+  if (wasSelected) {
+    tree->setCurrentItem(nullptr);
+    tree->clearSelection();
+  }
+}
+
+void MainWindow::ClearRows(ListId id) {
+  const QSignalBlocker quiet(list(id));
+  list(id)->clear();
+}
 
 void MainWindow::SetRowToolTip(ListId id, int row, const std::string& text) {
   QTreeWidgetItem* item = Item(list(id), row);
