@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/photo_record.h"
 #include "app/toolkit.h"
@@ -40,6 +41,9 @@ class MainLogic {
 
   // Photo list.
   void cmd_add_Click();
+  // Adds the photos at these paths exactly as 加入... adds chosen files (the
+  // photos named on the command line, or dropped on the list).
+  void AddPhotos(const std::vector<std::string>& paths);
   void cmd_del_Click();
   void cmd_clear_Click();
   void ListView_ItemClick(int row);

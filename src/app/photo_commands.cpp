@@ -12,6 +12,13 @@ namespace {
 
 constexpr const char* kPreviewCaption = "照片预览";
 
+// The list's caption and the summary after a load.
+void ReportIntake(Toolkit& ui, const IntakeResult& result) {
+  const int rows = ui.RowCount(ListId::Photos);
+  ui.SetText(ControlId::pic_box, PhotoListCaption(rows));
+  ui.ShowMessage(IntakeSummary(result, rows), MessageButtons::Ok, MessageIcon::Information);
+}
+
 OpenFileRequest PhotoDialogRequest() {
   OpenFileRequest request;
   request.title = "选择照片...";
@@ -28,10 +35,12 @@ void MainLogic::cmd_add_Click() {
   if (!chosen) return;  // Cancel: nothing chosen, no message
   const DlgFileList files = ToDlgFileList(*chosen);
   if (files.FileCount == 0) return;
-  const IntakeResult result = AddPhotoFiles(*this, files);
-  const int rows = toolkit_.RowCount(ListId::Photos);
-  toolkit_.SetText(ControlId::pic_box, PhotoListCaption(rows));
-  toolkit_.ShowMessage(IntakeSummary(result, rows), MessageButtons::Ok, MessageIcon::Information);
+  ReportIntake(toolkit_, AddPhotoFiles(*this, files));
+}
+
+void MainLogic::AddPhotos(const std::vector<std::string>& paths) {
+  if (paths.empty()) return;
+  ReportIntake(toolkit_, AddPhotoPaths(*this, paths));
 }
 
 void MainLogic::cmd_del_Click() {

@@ -1,6 +1,7 @@
 #include "app/photo_intake.h"
 
 #include <algorithm>  // std::count_if
+#include <filesystem>
 #include <utility>    // std::move
 
 #include "app/main_logic.h"
@@ -32,11 +33,46 @@ std::string ShootingTimeOrEmpty(const std::string& path) {
 
 constexpr const char* kLoadCaption = "加载照片文件";
 
+struct ChosenPhoto {
+  std::string folder;  // ends in "/"
+  std::string name;
+};
+
 // The record of a file known to be usable.
 PhotoRecord RecordOf(const std::string& name, const std::string& folder) {
   PhotoRecord record{false, name, folder, ShootingTimeOrEmpty(folder + name)};
   record.HasExifTime = !record.ExifTime.empty();
   return record;
+}
+
+// Appends one row and one record per usable file, in order, with the progress
+// strip; every file left out is named with its reason.
+IntakeResult AddChosenPhotos(MainLogic& logic, const std::vector<ChosenPhoto>& chosen) {
+  Toolkit& ui = logic.toolkit();
+  IntakeResult result;
+  const auto total = static_cast<std::int32_t>(chosen.size());
+  logic.ShowProgress(kLoadCaption, 0, total);
+  for (std::int32_t k = 1; k <= total; ++k) {
+    const auto index = static_cast<std::size_t>(k - 1);
+    const ChosenPhoto& photo = chosen[index];
+    if (std::optional<LeftOutReason> reason = UnlistableReason(photo.folder + photo.name)) {
+      result.leftOut.push_back({index, photo.name, *reason});
+    } else if (ui.RowCount(ListId::Photos) >= kMaxPhotos) {
+      // No record could hold another row.
+      result.leftOut.push_back({index, photo.name, LeftOutReason::ListFull});
+    } else {
+      PhotoRecord record = RecordOf(photo.name, photo.folder);
+      ui.AppendRow(ListId::Photos, record.FileName, record.HasExifTime ? 1 : 2);
+      const int row = ui.RowCount(ListId::Photos);
+      if (!record.ExifTime.empty()) logic.SetShownTime(row, record.ExifTime);
+      ++result.added;
+      if (record.HasExifTime) ++result.withExif;
+      logic.Photos(row) = std::move(record);
+    }
+    logic.ShowProgress(kLoadCaption, k, total);
+  }
+  logic.ShowProgress("", 0, 0);
+  return result;
 }
 
 }  // namespace
@@ -64,29 +100,19 @@ PhotoRecord MakePhotoRecord(const std::string& name, const std::string& folder) 
 }
 
 IntakeResult AddPhotoFiles(MainLogic& logic, const DlgFileList& files) {
-  Toolkit& ui = logic.toolkit();
-  IntakeResult result;
-  logic.ShowProgress(kLoadCaption, 0, files.FileCount);
-  for (std::int32_t k = 1; k <= files.FileCount; ++k) {
-    const std::string& name = files.FileNames[static_cast<std::size_t>(k - 1)];
-    if (std::optional<LeftOutReason> reason = UnlistableReason(files.FolderPath + name)) {
-      result.leftOut.push_back({static_cast<std::size_t>(k - 1), name, *reason});
-    } else if (ui.RowCount(ListId::Photos) >= kMaxPhotos) {
-      // No record could hold another row.
-      result.leftOut.push_back({static_cast<std::size_t>(k - 1), name, LeftOutReason::ListFull});
-    } else {
-      PhotoRecord record = RecordOf(name, files.FolderPath);
-      ui.AppendRow(ListId::Photos, record.FileName, record.HasExifTime ? 1 : 2);
-      const int row = ui.RowCount(ListId::Photos);
-      if (!record.ExifTime.empty()) logic.SetShownTime(row, record.ExifTime);
-      ++result.added;
-      if (record.HasExifTime) ++result.withExif;
-      logic.Photos(row) = std::move(record);
-    }
-    logic.ShowProgress(kLoadCaption, k, files.FileCount);
+  std::vector<ChosenPhoto> chosen;
+  for (const std::string& name : files.FileNames) chosen.push_back({files.FolderPath, name});
+  return AddChosenPhotos(logic, chosen);
+}
+
+IntakeResult AddPhotoPaths(MainLogic& logic, const std::vector<std::string>& paths) {
+  std::vector<ChosenPhoto> chosen;
+  for (const std::string& path : paths) {
+    // Absolute, so that the records name the file wherever the program runs.
+    const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
+    chosen.push_back({absolute.parent_path().string() + "/", absolute.filename().string()});
   }
-  logic.ShowProgress("", 0, 0);
-  return result;
+  return AddChosenPhotos(logic, chosen);
 }
 
 std::string IntakeSummary(const IntakeResult& result, int rowCount) {

@@ -53,6 +53,10 @@ struct IntakeResult {
 // progress strip while it runs and hiding it at the end. Stops adding at the
 // list's limit of 999 photos; every file left out is named with its reason.
 IntakeResult AddPhotoFiles(MainLogic& logic, const DlgFileList& files);
+// The same for full or relative paths, which may lie in several folders (the
+// photos named on the command line or dropped on the list); the indices of
+// the files left out count in `paths`.
+IntakeResult AddPhotoPaths(MainLogic& logic, const std::vector<std::string>& paths);
 
 // What a front end says of a file left out: "无法添加：文件不存在" and the like.
 std::string NotAddedText(LeftOutReason reason);

@@ -29,23 +29,10 @@ std::string WithUnixLineEnds(const std::string& text) {
 HeadlessSession::HeadlessSession(FileSystem& fileSystem) : logic_(ui_, fileSystem) {}
 
 std::vector<HeadlessSession::NotAdded> HeadlessSession::AddPhotos(const std::vector<std::string>& paths) {
+  const IntakeResult result = AddPhotoPaths(logic_, paths);
+  ui_.ShowMessage(IntakeSummary(result, ui_.RowCount(ListId::Photos)), MessageButtons::Ok, MessageIcon::Information);
   std::vector<NotAdded> notAdded;
-  std::size_t i = 0;
-  while (i < paths.size()) {
-    const std::size_t first = i;
-    DlgFileList files;
-    files.FolderPath = FolderAndName(paths[i]).first;
-    for (; i < paths.size(); ++i) {
-      auto [folder, name] = FolderAndName(paths[i]);
-      if (folder != files.FolderPath) break;
-      files.FileNames.push_back(name);
-    }
-    files.FileCount = static_cast<std::int32_t>(files.FileNames.size());
-    const IntakeResult result = AddPhotoFiles(logic_, files);
-    for (const LeftOutFile& file : result.leftOut) notAdded.push_back({paths[first + file.index], file.reason});
-    ui_.ShowMessage(IntakeSummary(result, ui_.RowCount(ListId::Photos)), MessageButtons::Ok,
-                    MessageIcon::Information);
-  }
+  for (const LeftOutFile& file : result.leftOut) notAdded.push_back({paths[file.index], file.reason});
   return notAdded;
 }
 

@@ -39,8 +39,8 @@ class HeadlessSession {
 
   explicit HeadlessSession(FileSystem& fileSystem = RealFileSystem());
 
-  // Adds photos as the photo dialog would (one load per run of paths in the
-  // same folder, in the given order). Returns the given paths that got no row.
+  // Adds photos as the photo dialog would, in the given order. Returns the
+  // given paths that got no row.
   std::vector<NotAdded> AddPhotos(const std::vector<std::string>& paths);
   // Loads a track log through the track dialog, replacing a loaded one. True
   // when the file was found and read (whether or not it held usable lines).

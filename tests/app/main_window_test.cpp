@@ -7,9 +7,16 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QDropEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTimer>
+#include <QUrl>
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeWidget>
@@ -201,6 +208,57 @@ TEST_F(MainWindowTest, PreviewIsClippedToTheSurface) {
   EXPECT_EQ(QColor(canvas.pixel(279, 209)), QColor(255, 0, 0));
   window.ClearPreview();
   EXPECT_NE(QColor(canvas.pixel(140, 105)), QColor(255, 0, 0));
+}
+
+// Answers the message box the next handler shows with 是 or 确定.
+void AnswerNextMessageBox() {
+  QTimer::singleShot(0, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->accept();
+  });
+}
+
+TEST_F(MainWindowTest, DroppedPhotosDeleteKeyAndEnterOnAButton) {
+  window.show();
+  testing::TempDir dir;
+  testing::WriteFileBytes(dir.path() / "a.jpg", tools::MakeSamplePhoto(64, 48, 1, "2010:12:06 08:30:15"));
+  testing::WriteFileBytes(dir.path() / "b.JPG", tools::MakeSamplePhoto(64, 48, 2));
+  QMimeData files;
+  files.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.folder() + "a.jpg")),
+                 QUrl::fromLocalFile(QString::fromStdString(dir.folder() + "b.JPG")),
+                 QUrl::fromLocalFile(QString::fromStdString(dir.folder() + "x.png"))});
+  auto* tree = qobject_cast<QTreeWidget*>(W("ListView"));
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(tree->viewport(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+  AnswerNextMessageBox();
+  QCoreApplication::sendEvent(tree->viewport(), &drop);
+  ASSERT_EQ(window.RowCount(ListId::Photos), 2);
+  EXPECT_EQ(window.Text(ControlId::pic_box), "照片列表 2张照片");
+  EXPECT_EQ(window.SubItem(ListId::Photos, 1, Column::Time), "2010-12-06 08:30:15");
+
+  window.SelectRow(ListId::Photos, 1);
+  EXPECT_NE(window.Text(ControlId::picture_review), "照片预览");  // the selected photo is shown
+  QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+  AnswerNextMessageBox();
+  QCoreApplication::sendEvent(tree, &del);
+  ASSERT_EQ(window.RowCount(ListId::Photos), 1);
+  EXPECT_EQ(window.RowText(ListId::Photos, 1), "b.JPG");
+  EXPECT_EQ(window.Text(ControlId::picture_review), "照片预览");
+
+  QKeyEvent enterKey(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QCoreApplication::sendEvent(W("tzc(0)"), &enterKey);
+  EXPECT_EQ(window.Text(ControlId::tzt_0), "01");
+}
+
+TEST_F(MainWindowTest, ListsScrollSidewaysOnlyWhenTheColumnsDoNotFit) {
+  window.show();
+  for (int i = 0; i < 40; ++i) window.AppendRow(ListId::Photos, "IMG_0001.JPG", 1);  // enough for a vertical bar
+  QCoreApplication::processEvents();
+  for (const char* name : {"ListView", "ListGps"}) {
+    auto* tree = qobject_cast<QTreeWidget*>(W(name));
+    EXPECT_FALSE(tree->horizontalScrollBar()->isVisible()) << name;
+  }
 }
 
 TEST(AnyCasePatterns, GivesEveryLetterCase) {

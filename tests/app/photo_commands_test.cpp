@@ -127,6 +127,29 @@ TEST_F(PhotoIntakeTest, EachFileLeftOutIsNamedWithItsReason) {
   EXPECT_EQ(result.LeftOutFull(), 1);
 }
 
+TEST_F(PhotoIntakeTest, PreviewFollowsTheSelectionAndEmptiesWithoutOne) {
+  Choose({"a.jpg", "b.JPG", "c.jpg"});
+  logic.cmd_add_Click();
+  ui.SelectRow(ListId::Photos, 2);  // b.JPG: 64 x 48 stored on its side
+  logic.ListView_SelectionChanged();
+  EXPECT_EQ(ui.previewDraws().size(), 1u);
+  EXPECT_TRUE(ui.Text(ControlId::picture_review).starts_with("照片预览 (尺寸48×64 ")) << ui.Text(ControlId::picture_review);
+  ui.SelectRow(ListId::Photos, 0);
+  logic.ListView_SelectionChanged();
+  EXPECT_EQ(ui.Text(ControlId::picture_review), "照片预览");
+  ui.SelectRow(ListId::Photos, 3);
+  logic.ListView_SelectionChanged();
+  EXPECT_EQ(ui.previewDraws().size(), 2u);
+  const int clears = ui.previewClears();
+  logic.cmd_del_Click();  // the shown photo goes, and with it the preview
+  EXPECT_EQ(ui.previewClears(), clears + 1);
+  EXPECT_EQ(ui.Text(ControlId::picture_review), "照片预览");
+  ui.SelectRow(ListId::Photos, 1);
+  logic.ListView_SelectionChanged();
+  logic.cmd_clear_Click();
+  EXPECT_EQ(ui.Text(ControlId::picture_review), "照片预览");
+}
+
 TEST_F(PhotoIntakeTest, SameFileTwiceGivesTwoRows) {
   Choose({"a.jpg", "a.jpg"});
   logic.cmd_add_Click();

@@ -1,6 +1,10 @@
 #include "app/qt/main_window.h"
 
 #include <QCheckBox>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QColor>
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -29,6 +33,7 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <functional>
 #include <stdexcept>
 
 #include "app/control_table.h"
@@ -201,7 +206,11 @@ void SetUpList(QTreeWidget* tree, const std::array<const char*, 3>& headers, con
   tree->setColumnCount(3);
   tree->setHeaderLabels({QString::fromUtf8(headers[0]), QString::fromUtf8(headers[1]), QString::fromUtf8(headers[2])});
   for (int i = 0; i < 3; ++i) tree->setColumnWidth(i, Pixels(twips[static_cast<std::size_t>(i)]));
+  // The last column takes the room the others leave (a little less than its
+  // nominal width once a vertical scroll bar shows), so that the list scrolls
+  // sideways only when the first two columns do not fit.
   tree->header()->setStretchLastSection(false);
+  tree->header()->setSectionResizeMode(2, QHeaderView::Stretch);
   tree->setRootIsDecorated(false);
   tree->setSortingEnabled(false);  // rows stand one to one beside their records
   tree->setUniformRowHeights(true);
@@ -210,6 +219,16 @@ void SetUpList(QTreeWidget* tree, const std::array<const char*, 3>& headers, con
   tree->setAllColumnsShowFocus(true);
   tree->setIconSize(QSize(16, 16));
   tree->setFont(WindowFont(14));
+}
+
+// The local files among dragged URLs (a file manager drags file:// URLs).
+std::vector<std::string> LocalFiles(const QMimeData* data) {
+  std::vector<std::string> paths;
+  if (data == nullptr || !data->hasUrls()) return paths;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+  }
+  return paths;
 }
 
 }  // namespace
@@ -297,17 +316,23 @@ void MainWindow::SetUpListViews() {
   SetUpList(list(ListId::Track), {"记录号", "记录时间", "坐标"}, {1050, 2250, 3450});
 }
 
-void MainWindow::ConnectHandlers() {
+void MainWindow::RunGuarded(const std::function<void()>& handler) {
   // A handler's failure must not end the program with the user's list in it:
   // it is shown, and the window goes on.
-  auto guarded = [this](auto handler) {
-    return [this, handler] {
-      try {
-        handler();
-      } catch (const std::exception&) {
-        ShowMessage(UnexpectedFailureText(std::current_exception()), MessageButtons::Ok, MessageIcon::Information);
-      }
-    };
+  try {
+    handler();
+  } catch (const std::exception&) {
+    ShowMessage(UnexpectedFailureText(std::current_exception()), MessageButtons::Ok, MessageIcon::Information);
+  }
+}
+
+void MainWindow::AddPhotos(const std::vector<std::string>& paths) {
+  RunGuarded([this, &paths] { logic_.AddPhotos(paths); });
+}
+
+void MainWindow::ConnectHandlers() {
+  auto guarded = [this](std::function<void()> handler) {
+    return [this, handler = std::move(handler)] { RunGuarded(handler); };
   };
   auto onClick = [&](ControlId id, void (MainLogic::*handler)()) {
     auto* button = static_cast<QAbstractButton*>(control(id));
@@ -340,6 +365,46 @@ void MainWindow::ConnectHandlers() {
   // keys, Home/End, a removal.
   connect(list(ListId::Photos), &QTreeWidget::itemSelectionChanged, this,
           guarded([this] { logic_.ListView_SelectionChanged(); }));
+  // Delete in the photo list, files dropped on it and Enter on a focused
+  // button: eventFilter.
+  list(ListId::Photos)->installEventFilter(this);
+  list(ListId::Photos)->viewport()->setAcceptDrops(true);
+  list(ListId::Photos)->viewport()->installEventFilter(this);
+  for (const ControlSpec& spec : ControlTable()) {
+    if (spec.kind == ControlKind::Button || spec.kind == ControlKind::ToggleButton) control(spec.id)->installEventFilter(this);
+  }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  const int key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event)->key() : 0;
+  // Delete in the photo list does what 移除... does, question included.
+  if (watched == list(ListId::Photos) && key == Qt::Key_Delete) {
+    RunGuarded([this] { logic_.cmd_del_Click(); });
+    return true;
+  }
+  if (watched == list(ListId::Photos)->viewport()) {
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+      auto* drag = static_cast<QDropEvent*>(event);
+      if (!LocalFiles(drag->mimeData()).empty()) drag->acceptProposedAction();
+      return true;
+    }
+    if (event->type() == QEvent::Drop) {
+      auto* drop = static_cast<QDropEvent*>(event);
+      const std::vector<std::string> paths = LocalFiles(drop->mimeData());
+      if (paths.empty()) return true;
+      drop->acceptProposedAction();
+      AddPhotos(paths);
+      return true;
+    }
+    return false;
+  }
+  // Enter or Return on a focused button presses it, as Space does.
+  auto* button = qobject_cast<QAbstractButton*>(watched);
+  if (button != nullptr && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+    button->click();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::CentreOnScreen() {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,8 @@ class MainWindow : public QWidget, public Toolkit {
   ~MainWindow() override;
 
   MainLogic& logic() { return logic_; }
+  // Adds photos as 加入... does (the photos the program was started with).
+  void AddPhotos(const std::vector<std::string>& paths);
   QWidget* control(ControlId id) const;
 
   // Toolkit
@@ -72,6 +75,9 @@ class MainWindow : public QWidget, public Toolkit {
   void SetUpListViews();
   void ConnectHandlers();
   void CentreOnScreen();
+  // Runs a handler; a failure it did not expect is shown, not fatal.
+  void RunGuarded(const std::function<void()>& handler);
+  bool eventFilter(QObject* watched, QEvent* event) override;
   QTreeWidget* list(ListId id) const;
 
   MainLogic logic_;
