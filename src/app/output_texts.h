@@ -3,6 +3,7 @@
 #include <string>
 
 #include "io/file_error.h"
+#include "output/edit_photo.h"
 #include "output/output_error.h"
 
 namespace geoframe {
@@ -17,5 +18,12 @@ std::string FileErrorText(const FileError& error);
 // Why a photo could not be read, framed or placed, naming the file where the
 // error names one.
 std::string OutputErrorText(const OutputError& error);
+
+// Why a photo failed, as the window and the command line show it; a failed
+// backup says that the photo was left untouched.
+std::string PhotoFailureText(const PhotoFailure& failure);
+
+// Why the prefix cannot be used for numbered names.
+std::string PrefixProblemText(const std::string& prefix, NameProblem problem);
 
 }  // namespace geoframe

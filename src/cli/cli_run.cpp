@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/output_commands.h"
+#include "app/output_texts.h"
 #include "cli/cli_commands.h"
 #include "cli/headless_session.h"
 
@@ -123,7 +124,9 @@ Parsed ParseRunOptions(const std::vector<std::string>& args) {
   if (options.help) return {options, ""};
   if (!options.output.frame && !annotationFlags.empty()) return Refuse(*annotationFlags.begin() + " needs --frame");
   if (options.photos.empty()) return Refuse("no photos given");
-  if (std::optional<std::string> problem = OptionsProblem(options.output)) return Refuse(*problem);
+  if (std::optional<NameProblem> problem = OptionsProblem(options.output)) {
+    return Refuse(PrefixProblemText(options.output.prefix, *problem));
+  }
   return {options, ""};
 }
 
@@ -175,9 +178,9 @@ int RunBatch(HeadlessSession& session) {
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
   int failed = 0;
   EditAllPhotos(logic, [&](int row, int count, const PhotoOutcome& outcome) {
-    failed += outcome.ok ? 0 : 1;
+    failed += outcome.ok() ? 0 : 1;
     std::cout << oldPaths[static_cast<std::size_t>(row - 1)] << '\t' << logic.Photos(row).FullPath() << '\t'
-              << logic.Coordinate(row) << '\t' << (outcome.ok ? "ok" : outcome.error)
+              << logic.Coordinate(row) << '\t' << (outcome.ok() ? "ok" : PhotoFailureText(*outcome.failure))
               << '\n';
     if (terminal) std::cerr << "\r批量编辑  " << row * 100 / count << "% (" << row << "/" << count << ")" << std::flush;
   });
