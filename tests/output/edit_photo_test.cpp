@@ -7,6 +7,7 @@
 #include <unistd.h>    // geteuid, close
 
 #include <filesystem>
+#include <new>  // bad_alloc
 #include <variant>
 
 #include "faulty_file_system.h"
@@ -324,6 +325,27 @@ TEST(Batch, AFolderAnotherBatchHoldsIsLeftAlone) {
   const int after = ::open(folder.folder().c_str(), O_RDONLY | O_DIRECTORY);
   EXPECT_EQ(::flock(after, LOCK_EX | LOCK_NB), 0);
   ::close(after);
+}
+
+// Running out of memory while reading one photo fails that photo only.
+TEST(Batch, RunningOutOfMemoryFailsOnlyThatPhoto) {
+  class NoMemoryFor : public FaultyFileSystem {
+   public:
+    std::vector<std::uint8_t> ReadFile(const std::string& path, std::int64_t maxBytes) const override {
+      if (path.ends_with("a.jpg")) throw std::bad_alloc();
+      return FaultyFileSystem::ReadFile(path, maxBytes);
+    }
+  } disk;
+  PhotoFolder folder;
+  std::vector<PhotoInput> photos = {folder.Add("a.jpg", 1), folder.Add("b.jpg", 2)};
+  const std::vector<std::uint8_t> original = folder.Bytes("a.jpg");
+  OutputOptions options;
+  options.frame = true;
+  std::vector<PhotoOutcome> outcomes = RunBatch(photos, options, disk);
+  EXPECT_EQ(OutputKind(outcomes[0]), OutputErrorKind::OutOfMemory);
+  EXPECT_TRUE(outcomes[1].ok()) << WhatFailed(outcomes[1]);
+  EXPECT_EQ(folder.Bytes("a.jpg"), original);
+  EXPECT_TRUE(folder.IsFramed("b.jpg"));
 }
 
 // A name that would be too long with its number fails before the backup.
