@@ -169,7 +169,7 @@ void PrintMessages(HeadlessSession& session) {
 }
 
 // Runs the batch, printing each photo's line as it is done and, on a
-// terminal, the progress strip's text. Returns the number of failed photos.
+// terminal, the progress strip's text as the window shows it. Returns the number of failed photos.
 int RunBatch(HeadlessSession& session) {
   MainLogic& logic = session.logic();
   const int rows = session.toolkit().RowCount(ListId::Photos);
@@ -182,7 +182,10 @@ int RunBatch(HeadlessSession& session) {
     std::cout << oldPaths[static_cast<std::size_t>(row - 1)] << '\t' << logic.Photos(row).FullPath() << '\t'
               << logic.Coordinate(row) << '\t' << (outcome.ok() ? "ok" : PhotoFailureText(*outcome.failure))
               << '\n';
-    if (terminal) std::cerr << "\r批量编辑  " << row * 100 / count << "% (" << row << "/" << count << ")" << std::flush;
+    if (terminal) {
+      std::cerr << '\r' << session.toolkit().Text(ControlId::txt_info) << " (" << row << "/" << count << ")"
+                << std::flush;
+    }
   });
   if (terminal && rows > 0) std::cerr << "\r\x1b[K" << std::flush;
   return failed;
