@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "io/write_file.h"  // NewFileMode
 #include "output/file_system.h"
 #include "sample_photos.h"
 #include "sample_track.h"
@@ -45,10 +46,12 @@ int main(int argc, char** argv) {
     unsigned seed = 0;
     for (const DemoPhoto& photo : kPhotos) {
       disk.WriteNewFile(folder + photo.name,
-                        geoframe::tools::MakeSamplePhoto(1600, 1200, ++seed, photo.exifTime, photo.orientation));
+                        geoframe::tools::MakeSamplePhoto(1600, 1200, ++seed, photo.exifTime, photo.orientation),
+                        geoframe::NewFileMode());
     }
     std::string track = geoframe::tools::MakeSampleTrack(kTrackStart, kTrackPoints, kTrackStep);
-    disk.WriteNewFile(folder + "track.txt", {reinterpret_cast<const std::uint8_t*>(track.data()), track.size()});
+    disk.WriteNewFile(folder + "track.txt", {reinterpret_cast<const std::uint8_t*>(track.data()), track.size()},
+                      geoframe::NewFileMode());
   } catch (const std::exception& error) {
     std::cerr << "geoframe-make-demo: " << error.what() << '\n';
     return 1;

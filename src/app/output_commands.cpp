@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "app/output_texts.h"
+#include "output/batch.h"
+
 namespace geoframe {
 
 namespace {
@@ -41,8 +44,8 @@ void Report(Toolkit& ui, const std::string& text) {
 
 // Shows why the options cannot be used; true when they can.
 bool OptionsUsable(Toolkit& ui, const OutputOptions& options) {
-  std::optional<std::string> problem = OptionsProblem(options);
-  if (problem) Report(ui, *problem + "\r\n没有处理任何照片。");
+  std::optional<NameProblem> problem = OptionsProblem(options);
+  if (problem) Report(ui, PrefixProblemText(options.prefix, *problem) + "\r\n没有处理任何照片。");
   return !problem;
 }
 
@@ -63,21 +66,20 @@ std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic, const P
   logic.ShowProgress(kBatchCaption, 0, rows);
   std::vector<PhotoInput> photos;
   for (int row = 1; row <= rows; ++row) photos.push_back(ReadPhoto(logic, row));
-  std::vector<PhotoPlan> plans = PlanPhotos(photos, options, logic.fileSystem());
-  std::vector<PhotoOutcome> outcomes;
   int failed = 0;
-  for (int row = 1; row <= rows; ++row) {
-    const PhotoPlan& plan = plans[static_cast<std::size_t>(row - 1)];
-    outcomes.push_back(CommitPhoto(plan, RenderPhoto(plan, logic.fileSystem()), logic.fileSystem()));
-    ApplyOutcome(logic, row, outcomes.back());
-    failed += outcomes.back().ok ? 0 : 1;
+  BatchObserver observer;
+  observer.onPhoto = [&](std::size_t index, const PhotoOutcome& outcome) {
+    const int row = static_cast<int>(index) + 1;
+    ApplyOutcome(logic, row, outcome);
+    failed += outcome.ok() ? 0 : 1;
     logic.ShowProgress(kBatchCaption, row, ui.RowCount(ListId::Photos));
-    if (onPhoto) onPhoto(row, rows, outcomes.back());
-  }
+    if (onPhoto) onPhoto(row, rows, outcome);
+  };
+  BatchResult result = EditPhotos(photos, options, logic.fileSystem(), observer);
   logic.ShowProgress("", 0, 0);
   logic.ListView_ItemClick(1);
   Report(ui, CompletionMessage(rows, failed));
-  return outcomes;
+  return std::move(result.outcomes);
 }
 
 void MainLogic::Ck_reanme_Click() {
@@ -99,7 +101,9 @@ void MainLogic::cmd_make_Click() {
   PhotoOutcome outcome = EditPhoto(ReadPhoto(*this, row), options, fileSystem_);
   ApplyOutcome(*this, row, outcome);
   ListView_ItemClick(row);
-  if (!outcome.ok) Report(toolkit_, "照片 " + outcome.fileName + " 处理失败，已保持原样：\r\n" + outcome.error);
+  if (!outcome.ok()) {
+    Report(toolkit_, "照片 " + outcome.fileName + " 处理失败，已保持原样：\r\n" + PhotoFailureText(*outcome.failure));
+  }
 }
 
 void MainLogic::cmd_allmake_Click() { EditAllPhotos(*this); }

@@ -3,6 +3,10 @@
 #include <cerrno>
 #include <cstring>  // strerror
 #include <new>      // bad_alloc
+#include <type_traits>
+#include <variant>
+
+#include "output/file_names.h"  // kMaxNameNumber
 
 namespace geoframe {
 
@@ -38,6 +42,19 @@ std::string Reason(const FileError& error) {
     case FileErrorKind::Busy: return "另一个批处理正在使用这个文件夹";
   }
   return "未知错误";
+}
+
+std::string NameReason(NameProblem problem) {
+  switch (problem) {
+    case NameProblem::Separator: return "含有路径分隔符 / 或 \\";
+    case NameProblem::ControlCharacter: return "含有控制字符";
+    case NameProblem::Hidden: return "以 . 开头，文件会被隐藏";
+    case NameProblem::ForbiddenCharacter: return "含有文件系统不接受的字符 < > : \" | ? *";
+    case NameProblem::NotUtf8: return "不是有效的 UTF-8 文字";
+    case NameProblem::TooLong:
+    case NameProblem::NoRoomForNumber: return "太长";
+  }
+  return "不可用";
 }
 
 std::string WithPath(const OutputError& error, const std::string& text) {
@@ -87,17 +104,37 @@ std::string OutputErrorText(const OutputError& error) {
     case OutputErrorKind::NoGui: return "没有图形环境，无法绘制注释文字";
     case OutputErrorKind::EncodeFailed: return WithPath(error, "无法压缩图像: " + f.detail);
     case OutputErrorKind::OutOfMemory: return "内存不足，无法给 " + f.path + " 加边框";
-    case OutputErrorKind::BadName: return "“" + f.detail + "”不能用作文件名。";
-    case OutputErrorKind::NameTooLong: return "新文件名“" + f.detail + "”太长。";
+    case OutputErrorKind::EmptyFile: return WithPath(error, "照片文件是空的（0 字节）");
+    case OutputErrorKind::BadName: return "新文件名“" + f.detail + "”不能用作文件名：" + NameReason(f.nameProblem) + "。";
+    case OutputErrorKind::NameTooLong: return "新文件名“" + f.detail + "”太长，文件系统不接受。";
     case OutputErrorKind::NamesExhausted:
-      return "文件夹 " + f.path + " 中 " + f.detail + " 及其编号的文件名都已被占用";
+      return "文件夹 " + f.path + " 中 " + f.detail + " 及其编号 1 到 " + std::to_string(kMaxNameNumber) +
+             " 的文件名都已被占用";
     case OutputErrorKind::Missing: return "找不到照片文件 " + f.path;
     case OutputErrorKind::SameFileAgain:
-      return f.path + ": 与第 " + std::to_string(f.row) + " 行是同一个文件，已处理过";
+      return f.path + ": 与第 " + std::to_string(f.row) + " 行是同一个文件，已处理过，这次跳过";
     case OutputErrorKind::FolderBusy: return "文件夹 " + f.path + " 正由另一个批处理使用";
     case OutputErrorKind::Transitional: return error.what();
   }
   return error.what();
+}
+
+std::string PhotoFailureText(const PhotoFailure& failure) {
+  const std::string text = std::visit(
+      [](const auto& error) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(error)>, FileError>) {
+          return FileErrorText(error);
+        } else {
+          return OutputErrorText(error);
+        }
+      },
+      failure.error);
+  return failure.stage == PhotoStage::Backup ? "无法备份，照片未改动: " + text : text;
+}
+
+std::string PrefixProblemText(const std::string& prefix, NameProblem problem) {
+  if (problem == NameProblem::NoRoomForNumber) return "前缀“" + prefix + "”太长。";
+  return "前缀“" + prefix + "”不能用作文件名：" + NameReason(problem) + "。";
 }
 
 }  // namespace geoframe

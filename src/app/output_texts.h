@@ -4,6 +4,7 @@
 #include <string>
 
 #include "io/file_error.h"
+#include "output/edit_photo.h"
 #include "output/output_error.h"
 
 namespace geoframe {
@@ -24,5 +25,12 @@ std::string OutputErrorText(const OutputError& error);
 // shows it and goes on rather than ending with the user's lists in it.
 // `failure` holds an exception (std::current_exception() in a catch block).
 std::string UnexpectedFailureText(const std::exception_ptr& failure);
+
+// Why a photo failed, as the window and the command line show it; a failed
+// backup says that the photo was left untouched.
+std::string PhotoFailureText(const PhotoFailure& failure);
+
+// Why the prefix cannot be used for numbered names.
+std::string PrefixProblemText(const std::string& prefix, NameProblem problem);
 
 }  // namespace geoframe

@@ -6,7 +6,9 @@
 
 #include "app/main_logic.h"
 #include "exif/exif_reader.h"
-#include "io/file_kind.h"
+#include "io/file_error.h"
+#include "io/hidden_name.h"
+#include "io/read_file.h"
 
 namespace geoframe {
 
@@ -80,9 +82,15 @@ IntakeResult AddChosenPhotos(MainLogic& logic, const std::vector<ChosenPhoto>& c
 std::optional<LeftOutReason> UnlistableReason(const std::string& path) {
   if (!EndsInJpgAnyCase(path)) return LeftOutReason::NotJpg;
   if (IsHiddenName(path)) return LeftOutReason::Hidden;
-  switch (KindOf(path)) {
+  std::optional<FileStatus> status;
+  try {
+    status = StatusOf(path);
+  } catch (const FileError&) {
+    // A name that cannot even be looked at is no file the list can use.
+  }
+  if (!status) return LeftOutReason::Missing;
+  switch (status->kind) {
     case FileKind::Regular: return std::nullopt;
-    case FileKind::Missing: return LeftOutReason::Missing;
     case FileKind::Folder: return LeftOutReason::Folder;
     case FileKind::Special: return LeftOutReason::Special;
   }

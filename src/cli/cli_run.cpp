@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/output_commands.h"
+#include "app/output_texts.h"
 #include "cli/cli_commands.h"
 #include "cli/headless_session.h"
 #include "timematch/clock_correction.h"
@@ -124,7 +125,9 @@ Parsed ParseRunOptions(const std::vector<std::string>& args) {
   if (options.help) return {options, ""};
   if (!options.output.frame && !annotationFlags.empty()) return Refuse(*annotationFlags.begin() + " needs --frame");
   if (options.photos.empty()) return Refuse("no photos given");
-  if (std::optional<std::string> problem = OptionsProblem(options.output)) return Refuse(*problem);
+  if (std::optional<NameProblem> problem = OptionsProblem(options.output)) {
+    return Refuse(PrefixProblemText(options.output.prefix, *problem));
+  }
   return {options, ""};
 }
 
@@ -150,7 +153,7 @@ void PrintMessages(HeadlessSession& session) {
 }
 
 // Runs the batch, printing each photo's line as it is done and, on a
-// terminal, the progress strip's text. Returns the number of failed photos.
+// terminal, the progress strip's text as the window shows it. Returns the number of failed photos.
 int RunBatch(HeadlessSession& session) {
   MainLogic& logic = session.logic();
   const int rows = session.toolkit().RowCount(ListId::Photos);
@@ -159,11 +162,14 @@ int RunBatch(HeadlessSession& session) {
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
   int failed = 0;
   EditAllPhotos(logic, [&](int row, int count, const PhotoOutcome& outcome) {
-    failed += outcome.ok ? 0 : 1;
+    failed += outcome.ok() ? 0 : 1;
     std::cout << oldPaths[static_cast<std::size_t>(row - 1)] << '\t' << logic.Photos(row).FullPath() << '\t'
-              << logic.Coordinate(row) << '\t' << (outcome.ok ? "ok" : outcome.error)
+              << logic.Coordinate(row) << '\t' << (outcome.ok() ? "ok" : PhotoFailureText(*outcome.failure))
               << '\n';
-    if (terminal) std::cerr << "\r批量编辑  " << row * 100 / count << "% (" << row << "/" << count << ")" << std::flush;
+    if (terminal) {
+      std::cerr << '\r' << session.toolkit().Text(ControlId::txt_info) << " (" << row << "/" << count << ")"
+                << std::flush;
+    }
   });
   if (terminal && rows > 0) std::cerr << "\r\x1b[K" << std::flush;
   return failed;

@@ -12,6 +12,17 @@ namespace geoframe {
 
 namespace {
 
+FileStatus StatusFrom(const struct stat& info) {
+  FileStatus status;
+  status.kind = S_ISREG(info.st_mode)   ? FileKind::Regular
+                : S_ISDIR(info.st_mode) ? FileKind::Folder
+                                        : FileKind::Special;
+  status.identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  status.size = static_cast<std::int64_t>(info.st_size);
+  status.mode = static_cast<unsigned>(info.st_mode) & 07777u;
+  return status;
+}
+
 // Refuses what is not a regular file, with the kind that says what it is.
 void RequireRegular(const struct stat& info, const std::string& path) {
   if (S_ISREG(info.st_mode)) return;
@@ -20,6 +31,13 @@ void RequireRegular(const struct stat& info, const std::string& path) {
 }
 
 }  // namespace
+
+std::optional<FileStatus> StatusOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) return StatusFrom(info);
+  if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+  ThrowSystemError(FileOp::Read, path);
+}
 
 OpenFile OpenRegularFile(const std::string& path) {
   // A look before opening: opening a FIFO waits for a writer, and opening a
@@ -35,12 +53,13 @@ OpenFile OpenRegularFile(const std::string& path) {
   // Regular files ignore O_NONBLOCK; cleared all the same so reads wait for the disk.
   const int flags = ::fcntl(fd.get(), F_GETFL);
   if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+  const FileStatus status = StatusFrom(info);
   OpenFile file;
   file.fd = std::move(fd);
   file.path = path;
-  file.size = static_cast<std::int64_t>(info.st_size);
-  file.identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-  file.mode = static_cast<unsigned>(info.st_mode) & 07777u;
+  file.size = status.size;
+  file.identity = status.identity;
+  file.mode = status.mode;
   return file;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,6 +17,27 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
   auto operator<=>(const FileIdentity&) const = default;
 };
+
+// What stands under a name.
+enum class FileKind {
+  Regular,
+  Folder,
+  Special,  // a FIFO, device or socket
+};
+
+// What a look at a name (following symbolic links) tells about the file.
+struct FileStatus {
+  FileKind kind = FileKind::Regular;
+  FileIdentity identity;
+  std::int64_t size = 0;
+  unsigned mode = 0;  // the permission bits (st_mode & 07777)
+};
+
+// What is at path, following symbolic links; nothing when nothing is there (no
+// such name, or a dangling link). Never opens the file. Throws FileError (op
+// Read, System) when the name cannot be looked at (no right to a folder on the
+// way, a loop of links, a name too long).
+std::optional<FileStatus> StatusOf(const std::string& path);
 
 // A regular file open for reading.
 struct OpenFile {

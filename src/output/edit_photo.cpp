@@ -1,12 +1,12 @@
 #include "output/edit_photo.h"
 
 #include <cstdio>  // snprintf
-#include <map>
-#include <new>  // bad_alloc
+#include <new>     // bad_alloc
 
-#include "io/file_error.h"
+#include "output/batch.h"
 #include "output/frame_picture.h"
 #include "output/save_jpg.h"
+#include "timematch/date_time.h"
 
 namespace geoframe {
 
@@ -14,6 +14,8 @@ namespace {
 
 // Linux refuses longer names; the prefix is followed by "0001.jpg".
 constexpr std::size_t kMaxPrefixBytes = 255 - 8;
+
+std::string PathOf(const PhotoInput& photo) { return photo.folder + photo.fileName; }
 
 std::string Extension(const std::string& fileName) { return SplitExtension(fileName).extension; }
 
@@ -33,72 +35,173 @@ std::string FourDigits(int row) {
   return digits;
 }
 
-PhotoOutcome Failed(const PhotoPlan& plan, const std::string& error) {
-  return {false, plan.photo.fileName, error};
+bool ChangesFile(const PhotoPlan& plan) { return plan.frame || plan.wantedName != plan.photo.fileName; }
+bool DoesSomething(const PhotoPlan& plan) { return plan.backup || ChangesFile(plan); }
+
+// Runs one step of a photo's way; what it throws becomes the photo's failure,
+// at the stage the step has reached. Running out of memory fails the photo,
+// not the program.
+template <typename Step>
+std::optional<PhotoFailure> Attempt(const PhotoStage& stage, const std::string& path, Step&& step) {
+  try {
+    step();
+    return std::nullopt;
+  } catch (const OutputError& error) {
+    return PhotoFailure{stage, error};
+  } catch (const FileError& error) {
+    return PhotoFailure{stage, error};
+  } catch (const std::bad_alloc&) {
+    return PhotoFailure{stage, OutputError(OutputErrorKind::OutOfMemory, path)};
+  }
+}
+
+// A name the folder takes: a plain file name no longer than its file system allows.
+void CheckName(const std::string& folder, const std::string& name, const FileSystem& fs) {
+  const std::optional<NameProblem> problem = FileNameProblem(name);
+  if (problem == NameProblem::TooLong || name.size() > fs.MaxNameBytes(folder)) {
+    throw OutputError(OutputErrorKind::NameTooLong, folder, name);
+  }
+  if (problem) {
+    OutputError::Fields fields;
+    fields.path = folder;
+    fields.detail = name;
+    fields.nameProblem = *problem;
+    throw OutputError(OutputErrorKind::BadName, std::move(fields));
+  }
+}
+
+// The photo's file as it is now; nothing when it is gone and only a backup
+// was asked for (there is nothing to copy). A folder, FIFO or device is refused.
+std::optional<FileStatus> PhotoFile(const PhotoPlan& plan, const FileSystem& fs) {
+  const std::string path = PathOf(plan.photo);
+  std::optional<FileStatus> file = fs.Status(path);
+  if (!file) {
+    if (ChangesFile(plan)) throw OutputError(OutputErrorKind::Missing, path);
+  } else if (file->kind != FileKind::Regular) {
+    throw FileError(FileOp::Read, file->kind == FileKind::Folder ? FileErrorKind::Folder : FileErrorKind::Special,
+                    path);
+  }
+  return file;
+}
+
+void CheckPlan(const PhotoPlan& plan, FileSystem& fs, BatchState& batch) {
+  const PhotoInput& photo = plan.photo;
+  if (plan.wantedName != photo.fileName) CheckName(photo.folder, plan.wantedName, fs);
+  const std::optional<FileStatus> file = PhotoFile(plan, fs);
+  if (!file) return;
+  if (plan.frame && file->size == 0) throw OutputError(OutputErrorKind::EmptyFile, PathOf(photo));
+  batch.HoldFolder(photo.folder, fs);
+  if (std::optional<int> earlier = batch.ClaimFile(file->identity, photo.row)) {
+    OutputError::Fields fields;
+    fields.path = PathOf(photo);
+    fields.row = *earlier;
+    throw OutputError(OutputErrorKind::SameFileAgain, std::move(fields));
+  }
 }
 
 // Names taken in the photo's folder, except the photo's own: when the search
 // reaches it, the photo keeps its name, so renaming again changes nothing even
 // for a numbered name (IMG_1.JPG does not move on to IMG_2.JPG).
 NameTakenFn TakenButOwn(const PhotoInput& photo, NameTakenFn taken) {
-  return [own = photo.folder + photo.fileName, taken = std::move(taken)](const std::string& path) {
+  return [own = PathOf(photo), taken = std::move(taken)](const std::string& path) {
     return path != own && taken(path);
   };
 }
 
-// The planned name, or the first free one now when something took it since
-// (an earlier photo of the batch that failed changes what is free).
+// The first free form of the wanted name in the folder as it is now, after the
+// photos before this one.
 std::string FreeNameNow(const PhotoPlan& plan, const FileSystem& fs) {
   const PhotoInput& photo = plan.photo;
-  if (plan.newName == photo.fileName || !fs.NameTaken(photo.folder + plan.newName)) return plan.newName;
+  if (plan.wantedName == photo.fileName) return photo.fileName;
   auto taken = [&fs](const std::string& path) { return fs.NameTaken(path); };
-  return UniqueFileName(photo.folder, plan.newName, TakenButOwn(photo, taken));
+  return UniqueFileName(photo.folder, plan.wantedName, TakenButOwn(photo, taken));
 }
 
-// The framed file goes in first; the original is removed only once its
-// replacement exists, and when that removal fails the new file is taken back.
-std::string WriteFramed(const PhotoPlan& plan, const RenderedPhoto& rendered, FileSystem& fs) {
-  const PhotoInput& photo = plan.photo;
-  const std::string name = FreeNameNow(plan, fs);
+void MakeBackup(const PhotoInput& photo, FileSystem& fs, BatchState& batch) {
+  const std::string folder = BackupFolder(photo.folder);
+  if (!fs.FolderExists(folder)) fs.CreateFolder(folder);
+  batch.HoldFolder(folder, fs);
+  BackupPhoto(photo.folder, photo.fileName, fs);
+}
+
+// The framed file goes in first, with the original's permission bits; the
+// original is removed only once its replacement exists, and when that removal
+// fails the new file is taken back.
+void WriteFramed(const PhotoInput& photo, const std::string& name, const RenderedPhoto& rendered, unsigned mode,
+                 FileSystem& fs) {
   if (name == photo.fileName) {
-    fs.WriteFile(photo.folder + photo.fileName, rendered.jpeg);  // replaces its own file in one step
-    return name;
+    fs.WriteFile(PathOf(photo), rendered.jpeg);  // replaces its own file in one step
+    return;
   }
   const std::string newPath = photo.folder + name;
-  fs.WriteNewFile(newPath, rendered.jpeg);
+  fs.WriteNewFile(newPath, rendered.jpeg, mode);
   try {
-    fs.RemoveFile(photo.folder + photo.fileName);
-  } catch (const OutputError&) {
+    fs.RemoveFile(PathOf(photo));
+  } catch (const FileError&) {
     try {
       fs.RemoveFile(newPath);
-    } catch (const OutputError&) {
+    } catch (const FileError&) {
       // Both files stay; the photo is still there under its old name.
     }
     throw;
   }
-  return name;
 }
 
-std::string RenameOnly(const PhotoPlan& plan, FileSystem& fs) {
+// The free name comes first, so that a name that does not fit fails the photo
+// before its backup is made. Returns the photo's name afterwards.
+std::string CarryOut(const PhotoPlan& plan, const RenderedPhoto& rendered, FileSystem& fs, BatchState& batch,
+                     PhotoStage& stage) {
   const PhotoInput& photo = plan.photo;
+  const std::optional<FileStatus> file = PhotoFile(plan, fs);
+  if (!file) return photo.fileName;
   const std::string name = FreeNameNow(plan, fs);
-  if (name != photo.fileName) fs.RenameFile(photo.folder + photo.fileName, photo.folder + name);
+  if (name != photo.fileName) CheckName(photo.folder, name, fs);
+  if (plan.backup) {
+    stage = PhotoStage::Backup;
+    MakeBackup(photo, fs, batch);
+    stage = PhotoStage::Commit;
+  }
+  if (plan.frame) {
+    WriteFramed(photo, name, rendered, file->mode, fs);
+  } else if (name != photo.fileName) {
+    fs.RenameFile(PathOf(photo), photo.folder + name);
+  }
   return name;
 }
 
 }  // namespace
 
-std::optional<std::string> OptionsProblem(const OutputOptions& options) {
+void BatchState::HoldFolder(const std::string& folder, FileSystem& fs) {
+  const std::optional<FileStatus> status = fs.Status(folder);
+  if (status && folders_.contains(status->identity)) return;
+  try {
+    FolderLock lock = fs.LockFolder(folder);
+    if (status) folders_.emplace(status->identity, std::move(lock));
+  } catch (const FileError& error) {
+    if (error.kind() == FileErrorKind::Busy) throw OutputError(OutputErrorKind::FolderBusy, folder);
+    throw;
+  }
+}
+
+std::optional<int> BatchState::ClaimFile(const FileIdentity& file, int row) {
+  const auto [it, claimed] = files_.emplace(file, row);
+  if (claimed) return std::nullopt;
+  return it->second;
+}
+
+std::optional<NameProblem> OptionsProblem(const OutputOptions& options) {
   if (!options.rename || options.renameByTime) return std::nullopt;
-  if (auto problem = FileNameProblem(options.prefix, "前缀")) return problem;
-  if (options.prefix.size() > kMaxPrefixBytes) return "前缀“" + options.prefix + "”太长。";
+  if (std::optional<NameProblem> problem = FileNameProblem(options.prefix)) return problem;
+  if (options.prefix.size() > kMaxPrefixBytes) return NameProblem::NoRoomForNumber;
   return std::nullopt;
 }
 
 std::string RuleName(const PhotoInput& photo, const OutputOptions& options) {
   if (!options.rename) return photo.fileName;
   if (options.renameByTime) {
-    if (!photo.hasExifTime) return photo.fileName;
+    // A time that is no real date-time ("0000-00-00 00:00:00", a blank one)
+    // would give a name that says nothing: such a photo keeps its name.
+    if (!photo.hasExifTime || !IsValidDateTime(photo.timeText)) return photo.fileName;
     return CompactTime(photo.timeText) + Extension(photo.fileName);
   }
   return options.prefix + FourDigits(photo.row) + Extension(photo.fileName);
@@ -109,82 +212,40 @@ std::string AnnotationLine(const PhotoInput& photo, const OutputOptions& options
          (options.withTime ? photo.timeText : "");
 }
 
-PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, const NameTakenFn& taken) {
-  PhotoPlan plan{photo, options.backup, options.frame, photo.fileName, "", ""};
+PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, FileSystem& fs, BatchState& batch) {
+  PhotoPlan plan{photo, options.backup, options.frame, RuleName(photo, options), "", std::nullopt};
   if (options.frame) plan.annotation = AnnotationLine(photo, options);
-  std::string wanted = RuleName(photo, options);
-  if (wanted == photo.fileName) return plan;
-  // A time text that is not a plain time could give a hidden or odd name.
-  if (auto problem = FileNameProblem(wanted, "新文件名")) {
-    plan.error = *problem;
-    return plan;
-  }
-  try {
-    plan.newName = UniqueFileName(photo.folder, wanted, TakenButOwn(photo, taken));
-  } catch (const OutputError& error) {
-    plan.error = error.what();
+  if (DoesSomething(plan)) {
+    plan.failure = Attempt(PhotoStage::Plan, PathOf(photo), [&] { CheckPlan(plan, fs, batch); });
   }
   return plan;
 }
 
-std::vector<PhotoPlan> PlanPhotos(const std::vector<PhotoInput>& photos, const OutputOptions& options,
-                                  const FileSystem& fs) {
-  // Paths whose state an earlier plan changes: true once taken, false once given up.
-  std::map<std::string, bool> planned;
-  auto taken = [&](const std::string& path) {
-    auto it = planned.find(path);
-    return it != planned.end() ? it->second : fs.NameTaken(path);
-  };
-  std::vector<PhotoPlan> plans;
-  plans.reserve(photos.size());
-  for (const PhotoInput& photo : photos) {
-    PhotoPlan plan = PlanPhoto(photo, options, taken);
-    if (plan.error.empty() && plan.newName != photo.fileName) {
-      planned[photo.folder + photo.fileName] = false;
-      planned[photo.folder + plan.newName] = true;
-    }
-    plans.push_back(std::move(plan));
-  }
-  return plans;
-}
-
 RenderedPhoto RenderPhoto(const PhotoPlan& plan, const FileSystem& fs) {
-  if (!plan.frame || !plan.error.empty()) return {};
-  try {
-    QImage canvas = FramePicture(plan.photo.folder + plan.photo.fileName, plan.annotation, fs);
-    return {EncodePicture(canvas, kFramedQuality), ""};
-  } catch (const OutputError& error) {
-    return {{}, error.what()};
-  } catch (const FileError& error) {
-    return {{}, error.what()};  // Transitional: the failure gets its kind with the typed outcomes
-  } catch (const std::bad_alloc&) {
-    return {{}, "内存不足，无法给 " + plan.photo.folder + plan.photo.fileName + " 加边框"};
-  }
+  RenderedPhoto rendered;
+  if (!plan.frame || plan.failure) return rendered;
+  const std::string path = PathOf(plan.photo);
+  rendered.failure = Attempt(PhotoStage::Render, path, [&] {
+    rendered.jpeg = EncodePicture(FramePicture(path, plan.annotation, fs), kFramedQuality);
+  });
+  return rendered;
 }
 
-PhotoOutcome CommitPhoto(const PhotoPlan& plan, const RenderedPhoto& rendered, FileSystem& fs) {
-  if (!plan.error.empty()) return Failed(plan, plan.error);
-  if (!rendered.error.empty()) return Failed(plan, rendered.error);
+PhotoOutcome CommitPhoto(const PhotoPlan& plan, const RenderedPhoto& rendered, FileSystem& fs, BatchState& batch) {
   const PhotoInput& photo = plan.photo;
-  const std::string oldPath = photo.folder + photo.fileName;
-  const bool changesFile = plan.frame || plan.newName != photo.fileName;
-  if (changesFile && !fs.FileExists(oldPath)) return Failed(plan, "找不到照片文件 " + oldPath);
-  try {
-    if (plan.backup) BackupPhoto(photo.folder, photo.fileName, fs);
-  } catch (const OutputError& error) {
-    return Failed(plan, std::string("无法备份，照片未改动: ") + error.what());
-  }
-  try {
-    std::string name = plan.frame ? WriteFramed(plan, rendered, fs) : RenameOnly(plan, fs);
-    return {true, name, ""};
-  } catch (const OutputError& error) {
-    return Failed(plan, error.what());
-  }
+  if (plan.failure) return {photo.fileName, plan.failure};
+  if (rendered.failure) return {photo.fileName, rendered.failure};
+  if (!DoesSomething(plan)) return {photo.fileName, std::nullopt};
+  std::string name = photo.fileName;
+  PhotoStage stage = PhotoStage::Commit;
+  std::optional<PhotoFailure> failure =
+      Attempt(stage, PathOf(photo), [&] { name = CarryOut(plan, rendered, fs, batch, stage); });
+  if (failure) return {photo.fileName, std::move(failure)};
+  return {name, std::nullopt};
 }
 
 PhotoOutcome EditPhoto(const PhotoInput& photo, const OutputOptions& options, FileSystem& fs) {
-  PhotoPlan plan = PlanPhoto(photo, options, [&fs](const std::string& path) { return fs.NameTaken(path); });
-  return CommitPhoto(plan, RenderPhoto(plan, fs), fs);
+  return EditPhotos({photo}, options, fs).outcomes.front();
 }
 
 }  // namespace geoframe

@@ -1,12 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "io/file_error.h"
+#include "io/folder.h"
+#include "io/read_file.h"
 #include "output/file_names.h"
 #include "output/file_system.h"
+#include "output/output_error.h"
 
 namespace geoframe {
 
@@ -32,60 +38,90 @@ struct PhotoInput {
   std::string coordinate;  // the coordinate text, or empty
 };
 
-// What output will do with one photo, decided in list order before any file is touched.
+// Where on a photo's way a failure happened.
+enum class PhotoStage {
+  Plan,    // before any reading: names, the file's kind, the folder's lock, the same file again
+  Render,  // reading, decoding, framing and encoding
+  Backup,  // the copy into BackUp; nothing else was done yet
+  Commit,  // writing, renaming or removing the photo's files
+};
+
+// Why a photo was left as it was.
+struct PhotoFailure {
+  PhotoStage stage = PhotoStage::Plan;
+  std::variant<OutputError, FileError> error;
+};
+
+struct PhotoOutcome {
+  std::string fileName;  // the photo's name afterwards (its old name when it failed)
+  std::optional<PhotoFailure> failure;
+  bool ok() const { return !failure.has_value(); }
+};
+
+// What one batch holds from its first photo to its end: the locks of the
+// folders it writes in, and which row first took each file.
+class BatchState {
+ public:
+  // Holds the folder's lock from now on, once however many paths lead to it.
+  // Throws OutputError (FolderBusy) when another batch holds it, FileError when
+  // it cannot be taken.
+  void HoldFolder(const std::string& folder, FileSystem& fs);
+  // The earlier row whose file this is, or nothing (the file is now this row's).
+  std::optional<int> ClaimFile(const FileIdentity& file, int row);
+
+ private:
+  std::map<FileIdentity, FolderLock> folders_;
+  std::map<FileIdentity, int> files_;
+};
+
+// What output will do with one photo, decided in list order before any file is
+// touched or read.
 struct PhotoPlan {
   PhotoInput photo;
   bool backup = false;
   bool frame = false;
-  std::string newName;     // a free name, or the photo's own name when it keeps it
+  std::string wantedName;  // by the naming rules; the photo's own name when it keeps it
   std::string annotation;  // the line under a framed picture
-  std::string error;       // why the photo cannot be processed; empty when it can
+  std::optional<PhotoFailure> failure;  // why the photo cannot be processed
 };
 
 // A framed photo encoded as JPEG, or why it could not be made.
 struct RenderedPhoto {
   std::vector<std::uint8_t> jpeg;
-  std::string error;
-};
-
-struct PhotoOutcome {
-  bool ok = true;
-  std::string fileName;  // the photo's name afterwards (its old name when it failed)
-  std::string error;     // why it failed, naming the file
+  std::optional<PhotoFailure> failure;
 };
 
 // Why the options cannot be used at all (a prefix that gives no plain file
 // name), or nothing. Checked before any photo is touched.
-std::optional<std::string> OptionsProblem(const OutputOptions& options);
+std::optional<NameProblem> OptionsProblem(const OutputOptions& options);
 
 // The name the naming rules give: the shown time as YYYYMMDD_HHMMSS, or the
 // prefix and the four-digit row, each with the photo's extension; the photo's
-// own name when no renaming applies.
+// own name when no renaming applies or the shown time is no valid date-time.
 std::string RuleName(const PhotoInput& photo, const OutputOptions& options);
 
 // " " comment "  " coordinate "  " time, the parts as the options choose.
 std::string AnnotationLine(const PhotoInput& photo, const OutputOptions& options);
 
-// Plans one photo; `taken` tells which names of its folder are in use.
-PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, const NameTakenFn& taken);
+// Plans one photo of a batch, in list order: its wanted name (which must fit
+// the folder), its file (a regular file, not one an earlier row took) and its
+// folder's lock, which the batch then holds.
+PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, FileSystem& fs, BatchState& batch);
 
-// Plans a batch in list order: each photo's free name takes into account the
-// names earlier photos of the batch will take and give up, so the names are
-// those of a run one photo after the other.
-std::vector<PhotoPlan> PlanPhotos(const std::vector<PhotoInput>& photos, const OutputOptions& options,
-                                  const FileSystem& fs);
-
-// Decodes, frames and encodes a photo to be framed; only reads. Nothing for a
-// photo that is not framed.
+// Decodes, frames and encodes a photo to be framed; only reads, and touches no
+// state, so photos may be rendered in any order. Nothing for a photo that is
+// not framed.
 RenderedPhoto RenderPhoto(const PhotoPlan& plan, const FileSystem& fs);
 
-// Carries out a plan: backup, then the framed file or the rename. A photo is
-// never lost: the framed file is written before the original is removed, a
-// failed backup leaves the photo untouched, no existing file is replaced but
-// the photo's own, and on any failure the photo keeps its file and name.
-PhotoOutcome CommitPhoto(const PhotoPlan& plan, const RenderedPhoto& rendered, FileSystem& fs);
+// Carries out a plan, in list order: the free name (decided now, against the
+// folder as earlier photos left it), the backup, then the framed file or the
+// rename. A photo is never lost: the framed file is written before the
+// original is removed, a failed backup leaves the photo untouched, no existing
+// file is replaced but the photo's own, and on any failure the photo keeps its
+// file and name.
+PhotoOutcome CommitPhoto(const PhotoPlan& plan, const RenderedPhoto& rendered, FileSystem& fs, BatchState& batch);
 
-// The whole work for one photo: plan, render, commit.
+// One photo as a batch of one.
 PhotoOutcome EditPhoto(const PhotoInput& photo, const OutputOptions& options, FileSystem& fs);
 
 }  // namespace geoframe

@@ -32,25 +32,22 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
-std::optional<std::string> NameReason(std::string_view text) {
+}  // namespace
+
+std::optional<NameProblem> FileNameProblem(std::string_view text) {
   if (text.find('/') != std::string_view::npos || text.find('\\') != std::string_view::npos) {
-    return "含有路径分隔符 / 或 \\";
+    return NameProblem::Separator;
   }
-  if (text.find("..") != std::string_view::npos) return "含有 ..";
   for (char c : text) {
     auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) return "含有控制字符";
+    if (byte < 0x20 || byte == 0x7F) return NameProblem::ControlCharacter;
   }
-  if (!text.empty() && text.front() == '.') return "以 . 开头，文件会被隐藏";
-  if (text.find_first_of("<>:\"|?*") != std::string_view::npos) {
-    return "含有文件系统不接受的字符 < > : \" | ? *";
-  }
-  if (!IsValidUtf8(text)) return "不是有效的 UTF-8 文字";
-  if (text.size() > kMaxNameBytes) return "太长";
+  if (!text.empty() && text.front() == '.') return NameProblem::Hidden;
+  if (text.find_first_of("<>:\"|?*") != std::string_view::npos) return NameProblem::ForbiddenCharacter;
+  if (!IsValidUtf8(text)) return NameProblem::NotUtf8;
+  if (text.size() > kMaxNameBytes) return NameProblem::TooLong;
   return std::nullopt;
 }
-
-}  // namespace
 
 NameParts SplitExtension(const std::string& name) {
   std::size_t cut = name.size() >= 4 ? name.size() - 4 : 0;
@@ -68,8 +65,7 @@ std::string UniqueFileName(const std::string& folder, const std::string& name, c
     std::string candidate = NumberedName(name, number);
     if (!taken(folder + candidate)) return candidate;
   }
-  throw OutputError("文件夹 " + folder + " 中 " + name + " 及其编号 1 到 " +
-                    std::to_string(kMaxNameNumber) + " 的文件名都已被占用");
+  throw OutputError(OutputErrorKind::NamesExhausted, folder, name);
 }
 
 std::string UniqueFileName(const std::string& folder, const std::string& name, const FileSystem& fs) {
@@ -87,12 +83,6 @@ std::optional<std::string> BackupPhoto(const std::string& folder, const std::str
   std::string target = backupFolder + UniqueFileName(backupFolder, fileName, fs);
   fs.CopyFile(source, target);
   return target;
-}
-
-std::optional<std::string> FileNameProblem(const std::string& text, const std::string& what) {
-  std::optional<std::string> reason = NameReason(text);
-  if (!reason) return std::nullopt;
-  return what + "“" + text + "”不能用作文件名：" + *reason + "。";
 }
 
 }  // namespace geoframe

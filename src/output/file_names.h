@@ -3,8 +3,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "output/file_system.h"
+#include "output/output_error.h"
 
 namespace geoframe {
 
@@ -27,7 +29,7 @@ using NameTakenFn = std::function<bool(const std::string& path)>;
 
 // The first of name, base_1, base_2, ... up to base_32767 under which nothing at
 // all is in the folder (hidden files and folders count too, so nothing is ever
-// replaced). Throws OutputError when every name is taken.
+// replaced). Throws OutputError (NamesExhausted) when every name is taken.
 std::string UniqueFileName(const std::string& folder, const std::string& name, const NameTakenFn& taken);
 std::string UniqueFileName(const std::string& folder, const std::string& name, const FileSystem& fs);
 
@@ -37,15 +39,15 @@ std::string BackupFolder(const std::string& folder);
 // Copies the photo folder + fileName into the BackUp folder beside it (created
 // when missing) under its own name or the first free numbered form, never
 // replacing an earlier copy. Returns the copy's path; nothing when the photo's
-// file does not exist. Throws OutputError when the folder or the copy cannot be
+// file does not exist. Throws FileError when the folder or the copy cannot be
 // made.
 std::optional<std::string> BackupPhoto(const std::string& folder, const std::string& fileName,
                                        FileSystem& fs);
 
-// Why the text cannot be a plain file name in a photo's folder (a separator,
-// "..", a control character, a leading "." that would hide the file, a
-// character Windows file systems refuse, invalid UTF-8, too long), or nothing
-// when it can. `what` names the text in the message, e.g. "前缀".
-std::optional<std::string> FileNameProblem(const std::string& text, const std::string& what);
+// Why the text cannot be a plain file name in a photo's folder (a separator, a
+// control character, a leading "." that would hide the file, a character
+// Windows file systems refuse, invalid UTF-8, over 255 bytes), or nothing when
+// it can. ".." inside a name ("trip..") is an ordinary part of it.
+std::optional<NameProblem> FileNameProblem(std::string_view text);
 
 }  // namespace geoframe

@@ -18,6 +18,7 @@ std::string Describe(OutputErrorKind kind, const OutputError::Fields& f) {
     case OutputErrorKind::NoGui: text = "no graphical environment for the annotation"; break;
     case OutputErrorKind::EncodeFailed: text = "the picture cannot be encoded"; break;
     case OutputErrorKind::OutOfMemory: text = "out of memory"; break;
+    case OutputErrorKind::EmptyFile: text = "the photo file is empty"; break;
     case OutputErrorKind::BadName: text = "not a usable file name"; break;
     case OutputErrorKind::NameTooLong: text = "the new name is too long"; break;
     case OutputErrorKind::NamesExhausted: text = "every numbered name is taken"; break;
@@ -31,10 +32,20 @@ std::string Describe(OutputErrorKind kind, const OutputError::Fields& f) {
   return text;
 }
 
+OutputError::Fields PathAndDetail(std::string path, std::string detail) {
+  OutputError::Fields fields;
+  fields.path = std::move(path);
+  fields.detail = std::move(detail);
+  return fields;
+}
+
 }  // namespace
 
 OutputError::OutputError(OutputErrorKind kind, Fields fields)
     : std::runtime_error(Describe(kind, fields)), kind_(kind), fields_(std::move(fields)) {}
+
+OutputError::OutputError(OutputErrorKind kind, std::string path, std::string detail)
+    : OutputError(kind, PathAndDetail(std::move(path), std::move(detail))) {}
 
 OutputError::OutputError(const std::string& message)
     : std::runtime_error(message), kind_(OutputErrorKind::Transitional) {}

@@ -5,6 +5,17 @@
 
 namespace geoframe {
 
+// Why a text cannot be a plain file name in a photo's folder.
+enum class NameProblem {
+  Separator,           // a "/" or "\\"
+  ControlCharacter,    // a byte below 0x20 or 0x7F
+  Hidden,              // a leading "." would hide the file (and "." and ".." name folders)
+  ForbiddenCharacter,  // one of < > : " | ? *, which Windows file systems refuse
+  NotUtf8,             // not valid UTF-8
+  TooLong,             // longer than the file system allows
+  NoRoomForNumber,     // a prefix too long for the row number and extension after it
+};
+
 // What went wrong while reading, framing or placing one photo (the file
 // operations themselves fail with FileError).
 enum class OutputErrorKind {
@@ -18,9 +29,10 @@ enum class OutputErrorKind {
   EncodeFailed,  // the encoder refused the canvas (detail: its message)
   OutOfMemory,   // an allocation failed
   // Names and the batch.
-  BadName,         // a wanted name that is no plain file name (detail: the text)
-  NameTooLong,     // a planned name longer than the file system allows
-  NamesExhausted,  // every numbered form of the name is taken
+  EmptyFile,       // the photo's file holds no bytes
+  BadName,         // a wanted name that is no plain file name (detail: the name; nameProblem: why)
+  NameTooLong,     // a planned name longer than the file system allows (detail: the name)
+  NamesExhausted,  // every numbered form of the name is taken (path: the folder; detail: the name)
   Missing,         // the photo's file is not there (any more)
   SameFileAgain,   // an earlier row of the batch already processed this file
   FolderBusy,      // another batch holds the photo's folder
@@ -37,9 +49,12 @@ class OutputError : public std::runtime_error {
     int width = 0;       // TooLarge: the picture's size in pixels
     int height = 0;
     int row = 0;         // SameFileAgain: the earlier row
+    NameProblem nameProblem = NameProblem::TooLong;  // BadName: why the name is refused
   };
 
   OutputError(OutputErrorKind kind, Fields fields);
+  // The common case: a kind, the file or folder concerned and a detail.
+  OutputError(OutputErrorKind kind, std::string path, std::string detail = {});
   explicit OutputError(const std::string& message);  // Transitional
 
   OutputErrorKind kind() const { return kind_; }

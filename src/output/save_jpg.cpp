@@ -1,5 +1,6 @@
 #include "output/save_jpg.h"
 
+#include "io/file_error.h"
 #include "output/jpeg_codec.h"
 
 namespace geoframe {
@@ -33,6 +34,8 @@ bool SaveJPG(const QImage& picture, const std::string& path, int quality, FileSy
     return true;
   } catch (const OutputError&) {
     // The caller only needs success or failure; nothing was written.
+    return false;
+  } catch (const FileError&) {
     return false;
   }
 }

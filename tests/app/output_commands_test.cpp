@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 
 #include "app/main_logic.h"
 #include "app/memory_toolkit.h"
@@ -43,6 +45,7 @@ class OutputCommands : public ::testing::Test {
   MemoryToolkit ui_;
   FaultyFileSystem disk_;
   MainLogic logic_;
+  FolderLock held_;  // another batch's lock, where a test needs one
 };
 
 TEST_F(OutputCommands, CheckBoxesEnableTheirOptionsAndKeepTheirValues) {
@@ -107,7 +110,7 @@ TEST_F(OutputCommands, BatchGoesOnAfterAFailureAndCountsIt) {
   AddPhoto("a.JPG", "2010-11-11 13:31:02");
   AddPhoto("b.JPG", "2010-11-11 13:31:03");
   AddPhoto("c.JPG", "2010-11-11 13:31:04");
-  disk_.FailOn(testing::FsOp::Write, "133103", "磁盘已满");
+  disk_.FailOn(testing::FsOp::Write, "133103", ENOSPC);
   Check(ControlId::Ck_reanme, true);
   Check(ControlId::Ck_frame, true);
   logic_.cmd_allmake_Click();
@@ -137,15 +140,35 @@ TEST_F(OutputCommands, MakeProcessesTheSelectedRowAndPreviewsIt) {
   EXPECT_TRUE(ui_.progressFrames().empty());
 }
 
-TEST_F(OutputCommands, MakeSaysWhenThePhotoFailed) {
+// What the user reads when the photo failed, for each stage it can fail at.
+TEST_F(OutputCommands, MakeSaysWhyThePhotoFailed) {
   AddPhoto("a.JPG", "2010-11-11 13:31:02");
-  fs::remove(dir_.path() / "a.JPG");
+  const std::string path = dir_.folder() + "a.JPG";
+  const std::string lead = "照片 a.JPG 处理失败，已保持原样：\r\n";
+  struct Case {
+    std::function<void()> fault;
+    std::string reason;
+  } cases[] = {  // the first makes no backup, so the copy's name is the photo's own
+      {[&] { disk_.FailOn(testing::FsOp::Copy, "BackUp", ENOSPC); },
+       "无法备份，照片未改动: 无法复制到 " + dir_.folder() + "BackUp/a.JPG: 磁盘已满"},
+      {[&] { fs::rename(path, path + ".away"); }, "找不到照片文件 " + path},
+      {[&] { disk_.FailOn(testing::FsOp::Write, "a.JPG", ENOSPC); }, "无法写入文件 " + path + ": 磁盘已满"},
+      {[&] { held_ = disk_.LockFolder(dir_.folder()); }, "文件夹 " + dir_.folder() + " 正由另一个批处理使用"},
+  };
   Check(ControlId::Ck_frame, true);
   ui_.SelectRow(ListId::Photos, 1);
-  logic_.cmd_make_Click();
-  ASSERT_EQ(ui_.messages().size(), 1u);
-  EXPECT_EQ(ui_.messages()[0].text.rfind("照片 a.JPG 处理失败", 0), 0u) << ui_.messages()[0].text;
-  EXPECT_EQ(ui_.RowText(ListId::Photos, 1), "a.JPG");
+  for (const Case& c : cases) {
+    const std::vector<std::uint8_t> original = testing::ReadFileBytes(path);
+    c.fault();
+    ui_.clearRecords();
+    logic_.cmd_make_Click();
+    EXPECT_EQ(Messages(), std::vector<std::string>{lead + c.reason});
+    EXPECT_EQ(ui_.RowText(ListId::Photos, 1), "a.JPG");
+    if (fs::exists(path + ".away")) fs::rename(path + ".away", path);
+    EXPECT_EQ(testing::ReadFileBytes(path), original);
+    disk_.ClearFaults();
+    held_ = FolderLock();
+  }
 }
 
 TEST_F(OutputCommands, BadPrefixIsRefusedBeforeAnyFileIsTouched) {

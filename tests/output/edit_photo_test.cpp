@@ -1,11 +1,17 @@
 #include "output/edit_photo.h"
 
+#include <fcntl.h>  // open
 #include <gtest/gtest.h>
-#include <unistd.h>  // geteuid
+#include <sys/file.h>  // flock
+#include <sys/stat.h>  // chmod, mkfifo, stat
+#include <unistd.h>    // geteuid, close
 
 #include <filesystem>
+#include <new>  // bad_alloc
+#include <variant>
 
 #include "faulty_file_system.h"
+#include "output/batch.h"
 #include "output/jpeg_codec.h"
 #include "sample_photos.h"
 #include "test_support.h"
@@ -21,6 +27,25 @@ using testing::TempDir;
 using testing::WriteFileBytes;
 
 constexpr int kWidth = 64, kHeight = 40;
+
+// The failure's own short text, for test messages.
+std::string WhatFailed(const PhotoOutcome& outcome) {
+  if (!outcome.failure) return "";
+  return std::visit([](const auto& error) { return std::string(error.what()); }, outcome.failure->error);
+}
+
+// The failure as an output error's kind; nothing for success or a file error.
+std::optional<OutputErrorKind> OutputKind(const PhotoOutcome& outcome) {
+  if (!outcome.failure) return std::nullopt;
+  const auto* error = std::get_if<OutputError>(&outcome.failure->error);
+  return error ? std::optional(error->kind()) : std::nullopt;
+}
+
+unsigned ModeOf(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+  return info.st_mode & 07777u;
+}
 
 // A folder of sample photos and a look at what output left in it.
 class PhotoFolder {
@@ -53,19 +78,22 @@ struct OptionCase {
 
 class OptionTableTest : public ::testing::TestWithParam<OptionCase> {};
 
+// Also: a private photo stays private in every file output makes of it.
 TEST_P(OptionTableTest, FilesAndNameAfterOutput) {
   const OptionCase& c = GetParam();
   PhotoFolder folder;
   PhotoInput photo = folder.Add("IMG_0001.JPG", 1);
+  ::chmod((folder.folder() + photo.fileName).c_str(), 0600);
   std::vector<std::uint8_t> original = folder.Bytes("IMG_0001.JPG");
   OutputOptions options;
   options.backup = c.backup;
   options.rename = c.rename;
   options.frame = c.frame;
   PhotoOutcome outcome = EditPhoto(photo, options, RealFileSystem());
-  EXPECT_TRUE(outcome.ok) << outcome.error;
+  EXPECT_TRUE(outcome.ok()) << WhatFailed(outcome);
   EXPECT_EQ(outcome.fileName, c.name);
   EXPECT_EQ(folder.Files(), c.files);
+  for (const std::string& file : c.files) EXPECT_EQ(ModeOf(folder.folder() + file), 0600u) << file;
   EXPECT_EQ(folder.IsFramed(c.name), c.framed);
   if (!c.framed) {
     EXPECT_EQ(folder.Bytes(c.name), original);
@@ -105,10 +133,16 @@ TEST_P(RuleNameTest, NamingRules) {
   EXPECT_EQ(RuleName(GetParam().photo, options), GetParam().expected);
 }
 
-// The time rule itself is in the option table above; here what it leaves alone.
+// The time rule itself is in the option table above; here what it leaves alone:
+// no EXIF time, or a shown time that is no real date-time.
 INSTANTIATE_TEST_SUITE_P(
     Cases, RuleNameTest,
     ::testing::Values(NameCase{{1, "/f/", "IMG_0001.JPG", false, "2010-11-11 13:31:02", ""}, true, "", "IMG_0001.JPG"},
+                      NameCase{{1, "/f/", "a.JPG", true, "0000-00-00 00:00:00", ""}, true, "", "a.JPG"},
+                      NameCase{{1, "/f/", "a.JPG", true, "2011-13-45 25:61:61", ""}, true, "", "a.JPG"},
+                      NameCase{{1, "/f/", "a.JPG", true, "2011-02-29 12:00:00", ""}, true, "", "a.JPG"},
+                      NameCase{{1, "/f/", "a.JPG", true, "    -  -     :  :  ", ""}, true, "", "a.JPG"},
+                      NameCase{{1, "/f/", "a.JPG", true, "2012-02-29 23:59:59", ""}, true, "", "20120229_235959.JPG"},
                       NameCase{{7, "/f/", "DSC01234.jpg", false, "", ""}, false, "trip", "trip0007.jpg"},
                       NameCase{{999, "/f/", "x.jpg", true, "", ""}, false, "", "0999.jpg"}));
 
@@ -134,19 +168,14 @@ TEST(AnnotationLine, BlanksStayWhenPartsAreEmpty) {
   }
 }
 
-// Runs a batch as the window does: plan all, then render and commit each in order.
 std::vector<PhotoOutcome> RunBatch(const std::vector<PhotoInput>& photos, const OutputOptions& options,
                                    FileSystem& disk = RealFileSystem()) {
-  std::vector<PhotoOutcome> outcomes;
-  for (const PhotoPlan& plan : PlanPhotos(photos, options, disk)) {
-    outcomes.push_back(CommitPhoto(plan, RenderPhoto(plan, disk), disk));
-  }
-  return outcomes;
+  return EditPhotos(photos, options, disk).outcomes;
 }
 
 Names NamesOf(const std::vector<PhotoOutcome>& outcomes) {
   Names names;
-  for (const PhotoOutcome& o : outcomes) names.push_back(o.ok ? o.fileName : "failed: " + o.error);
+  for (const PhotoOutcome& o : outcomes) names.push_back(o.ok() ? o.fileName : "failed: " + WhatFailed(o));
   return names;
 }
 
@@ -207,24 +236,147 @@ TEST(Batch, FramedRenameNeverReplacesAnotherPhoto) {
   EXPECT_TRUE(folder.IsFramed("20101111_133102_1.JPG"));
 }
 
-TEST(Batch, MissingOrUndecodablePhotosAreSkippedWithoutAStaleCanvas) {
+// Each failing row is told apart by its reason, never blocks (a FIFO), and is
+// left alone: not even a backup is made.
+TEST(Batch, MissingOrUnusablePhotosAreSkippedWithoutAStaleCanvas) {
   PhotoFolder folder;
-  std::vector<PhotoInput> photos = {folder.Add("good.jpg", 1), folder.Add("gone.jpg", 2), folder.Add("bad.jpg", 3)};
+  std::vector<PhotoInput> photos = {folder.Add("good.jpg", 1), folder.Add("gone.jpg", 2), folder.Add("bad.jpg", 3),
+                                    folder.Add("empty.jpg", 4), folder.Add("fifo.jpg", 5), folder.Add("dir.jpg", 6)};
   fs::remove(folder.folder() + "gone.jpg");
   WriteFileBytes(folder.folder() + "bad.jpg", {'n', 'o', 't', 'j', 'p', 'g'});
+  WriteFileBytes(folder.folder() + "empty.jpg", {});
+  for (const char* name : {"fifo.jpg", "dir.jpg"}) fs::remove(folder.folder() + name);
+  ASSERT_EQ(::mkfifo((folder.folder() + "fifo.jpg").c_str(), 0600), 0);
+  fs::create_directory(folder.folder() + "dir.jpg");
   OutputOptions options;
   options.frame = true;
   options.rename = true;
   options.renameByTime = false;
   options.prefix = "f";
   std::vector<PhotoOutcome> outcomes = RunBatch(photos, options);
-  EXPECT_TRUE(outcomes[0].ok);
-  EXPECT_FALSE(outcomes[1].ok);
-  EXPECT_FALSE(outcomes[2].ok);
-  EXPECT_EQ(outcomes[2].fileName, "bad.jpg");
-  // No backup either: a photo that cannot be framed is left alone.
-  EXPECT_EQ(folder.Files(), (Names{"BackUp/good.jpg", "bad.jpg", "f0001.jpg"}));
+  ASSERT_EQ(outcomes.size(), 6u);
+  EXPECT_TRUE(outcomes[0].ok());
+  EXPECT_EQ(OutputKind(outcomes[1]), OutputErrorKind::Missing);
+  EXPECT_EQ(outcomes[2].failure->stage, PhotoStage::Render);
+  EXPECT_EQ(OutputKind(outcomes[3]), OutputErrorKind::EmptyFile);
+  EXPECT_EQ(std::get<FileError>(outcomes[4].failure->error).kind(), FileErrorKind::Special);
+  EXPECT_EQ(std::get<FileError>(outcomes[5].failure->error).kind(), FileErrorKind::Folder);
+  for (std::size_t i = 1; i < outcomes.size(); ++i) EXPECT_EQ(outcomes[i].fileName, photos[i].fileName);
+  EXPECT_EQ(folder.Files(), (Names{"BackUp/good.jpg", "bad.jpg", "empty.jpg", "f0001.jpg"}));
   EXPECT_EQ(folder.Bytes("bad.jpg"), (std::vector<std::uint8_t>{'n', 'o', 't', 'j', 'p', 'g'}));
+}
+
+// The free name is decided when the photo's turn comes: a photo that failed
+// before it keeps no name from it.
+TEST(Batch, AFailedPhotoHoldsNoNameForTheNextOne) {
+  PhotoFolder folder;
+  std::vector<PhotoInput> photos = {folder.Add("bad.JPG", 1), folder.Add("good.JPG", 2)};
+  WriteFileBytes(folder.folder() + "bad.JPG", {'n', 'o'});
+  OutputOptions options;
+  options.backup = false;
+  options.rename = true;
+  options.frame = true;
+  std::vector<PhotoOutcome> outcomes = RunBatch(photos, options);
+  EXPECT_FALSE(outcomes[0].ok());
+  EXPECT_EQ(outcomes[1].fileName, kTimeName);
+}
+
+// The same file reached twice (the same path, a second link, a linked folder)
+// is done once; the later rows say which row did it.
+TEST(Batch, EachFileOncePerBatch) {
+  PhotoFolder folder;
+  PhotoInput first = folder.Add("a.jpg", 1);
+  fs::create_directory_symlink(folder.folder(), folder.folder() + "linked");
+  fs::create_hard_link(folder.folder() + "a.jpg", folder.folder() + "b.jpg");
+  PhotoInput samePath = first, viaLink = first, hardLink = first;
+  samePath.row = 2;
+  viaLink.row = 3;
+  viaLink.folder += "linked/";
+  hardLink.row = 4;
+  hardLink.fileName = "b.jpg";
+  OutputOptions options;
+  options.backup = false;
+  options.frame = true;
+  std::vector<PhotoOutcome> outcomes = RunBatch({first, samePath, viaLink, hardLink}, options);
+  EXPECT_TRUE(outcomes[0].ok()) << WhatFailed(outcomes[0]);
+  for (std::size_t i = 1; i < 4; ++i) {
+    ASSERT_EQ(OutputKind(outcomes[i]), OutputErrorKind::SameFileAgain) << i;
+    EXPECT_EQ(std::get<OutputError>(outcomes[i].failure->error).fields().row, 1);
+  }
+  EXPECT_TRUE(folder.IsFramed("a.jpg"));  // framed once: a second frame would be larger
+}
+
+// A folder another batch holds (another process's flock on it) is left alone;
+// once it is free, the batch works there and gives the lock back at its end.
+TEST(Batch, AFolderAnotherBatchHoldsIsLeftAlone) {
+  PhotoFolder folder;
+  PhotoInput photo = folder.Add("a.jpg", 1);
+  std::vector<std::uint8_t> original = folder.Bytes("a.jpg");
+  OutputOptions options;
+  options.frame = true;
+  const int other = ::open(folder.folder().c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+  PhotoOutcome outcome = EditPhoto(photo, options, RealFileSystem());
+  EXPECT_EQ(OutputKind(outcome), OutputErrorKind::FolderBusy);
+  EXPECT_EQ(folder.Files(), Names{"a.jpg"});
+  EXPECT_EQ(folder.Bytes("a.jpg"), original);
+  ::close(other);
+  EXPECT_TRUE(EditPhoto(photo, options, RealFileSystem()).ok());
+  const int after = ::open(folder.folder().c_str(), O_RDONLY | O_DIRECTORY);
+  EXPECT_EQ(::flock(after, LOCK_EX | LOCK_NB), 0);
+  ::close(after);
+}
+
+// Running out of memory while reading one photo fails that photo only.
+TEST(Batch, RunningOutOfMemoryFailsOnlyThatPhoto) {
+  class NoMemoryFor : public FaultyFileSystem {
+   public:
+    std::vector<std::uint8_t> ReadFile(const std::string& path, std::int64_t maxBytes) const override {
+      if (path.ends_with("a.jpg")) throw std::bad_alloc();
+      return FaultyFileSystem::ReadFile(path, maxBytes);
+    }
+  } disk;
+  PhotoFolder folder;
+  std::vector<PhotoInput> photos = {folder.Add("a.jpg", 1), folder.Add("b.jpg", 2)};
+  const std::vector<std::uint8_t> original = folder.Bytes("a.jpg");
+  OutputOptions options;
+  options.frame = true;
+  std::vector<PhotoOutcome> outcomes = RunBatch(photos, options, disk);
+  EXPECT_EQ(OutputKind(outcomes[0]), OutputErrorKind::OutOfMemory);
+  EXPECT_TRUE(outcomes[1].ok()) << WhatFailed(outcomes[1]);
+  EXPECT_EQ(folder.Bytes("a.jpg"), original);
+  EXPECT_TRUE(folder.IsFramed("b.jpg"));
+}
+
+// A name that would be too long with its number fails before the backup.
+TEST(Batch, ANameThatDoesNotFitFailsBeforeTheBackup) {
+  PhotoFolder folder;
+  const std::string prefix(247, 'p');
+  folder.Add(prefix + "0001.jpg", 9);  // 255 bytes: the next free one, _1, is 257
+  PhotoInput photo = folder.Add("a.jpg", 1);
+  OutputOptions options;
+  options.rename = true;
+  options.renameByTime = false;
+  options.prefix = prefix;
+  PhotoOutcome outcome = EditPhoto(photo, options, RealFileSystem());
+  EXPECT_EQ(OutputKind(outcome), OutputErrorKind::NameTooLong);
+  EXPECT_EQ(folder.Files(), (Names{"a.jpg", prefix + "0001.jpg"}));
+}
+
+TEST(Batch, StopsAfterTheCurrentPhotoWhenAsked) {
+  PhotoFolder folder;
+  std::vector<PhotoInput> photos = {folder.Add("a.JPG", 1), folder.Add("b.JPG", 2), folder.Add("c.JPG", 3)};
+  OutputOptions options;
+  options.backup = false;
+  options.rename = true;
+  BatchObserver observer;
+  std::vector<std::size_t> heard;
+  observer.onPhoto = [&](std::size_t index, const PhotoOutcome&) { heard.push_back(index); };
+  observer.stopRequested = [&] { return heard.size() == 2; };
+  BatchResult result = EditPhotos(photos, options, RealFileSystem(), observer);
+  EXPECT_TRUE(result.stopped);
+  EXPECT_EQ(heard, (std::vector<std::size_t>{0, 1}));
+  EXPECT_EQ(folder.Files(), (Names{"20101111_133102.JPG", "20101111_133102_1.JPG", "c.JPG"}));
 }
 
 TEST(Batch, RenameOfAMissingPhotoFails) {
@@ -234,7 +386,7 @@ TEST(Batch, RenameOfAMissingPhotoFails) {
   OutputOptions options;
   options.rename = true;
   PhotoOutcome outcome = EditPhoto(photo, options, RealFileSystem());
-  EXPECT_FALSE(outcome.ok);
+  EXPECT_EQ(OutputKind(outcome), OutputErrorKind::Missing);
   EXPECT_EQ(outcome.fileName, "IMG_0001.JPG");
   EXPECT_TRUE(folder.Files().empty());
 }
@@ -286,6 +438,7 @@ struct FaultCase {
   FsOp op;
   std::string pathPart;
   bool rename, frame;
+  PhotoStage stage;  // where the photo's failure says it stopped
 };
 
 class FaultTest : public ::testing::TestWithParam<FaultCase> {};
@@ -296,13 +449,14 @@ TEST_P(FaultTest, PhotoKeepsItsFileAndName) {
   PhotoInput photo = folder.Add("IMG_0001.JPG", 1);
   std::vector<std::uint8_t> original = folder.Bytes("IMG_0001.JPG");
   FaultyFileSystem disk;
-  disk.FailOn(c.op, c.pathPart, "磁盘已满");
+  disk.FailOn(c.op, c.pathPart, ENOSPC);
   OutputOptions options;
   options.rename = c.rename;
   options.frame = c.frame;
   PhotoOutcome outcome = EditPhoto(photo, options, disk);
-  EXPECT_FALSE(outcome.ok);
-  EXPECT_NE(outcome.error.find("磁盘已满"), std::string::npos) << outcome.error;
+  ASSERT_FALSE(outcome.ok());
+  EXPECT_EQ(outcome.failure->stage, c.stage);
+  EXPECT_EQ(std::get<FileError>(outcome.failure->error).errnum(), ENOSPC);
   EXPECT_EQ(outcome.fileName, "IMG_0001.JPG");
   EXPECT_EQ(folder.Bytes("IMG_0001.JPG"), original);
   Names files = folder.Files();
@@ -312,13 +466,15 @@ TEST_P(FaultTest, PhotoKeepsItsFileAndName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultTest,
-    ::testing::Values(FaultCase{"backup folder", FsOp::CreateFolder, "BackUp", true, true},
-                      FaultCase{"backup copy", FsOp::Copy, "BackUp", true, true},
-                      FaultCase{"backup copy, rename only", FsOp::Copy, "BackUp", true, false},
-                      FaultCase{"framed write, same name", FsOp::Write, "", false, true},
-                      FaultCase{"framed write, new name", FsOp::Write, "", true, true},
-                      FaultCase{"removing the original", FsOp::Remove, "IMG_0001", true, true},
-                      FaultCase{"rename", FsOp::Rename, "", true, false}),
+    ::testing::Values(FaultCase{"backup folder", FsOp::CreateFolder, "BackUp", true, true, PhotoStage::Backup},
+                      FaultCase{"backup folder lock", FsOp::Lock, "BackUp", true, true, PhotoStage::Backup},
+                      FaultCase{"backup copy", FsOp::Copy, "BackUp", true, true, PhotoStage::Backup},
+                      FaultCase{"backup copy, rename only", FsOp::Copy, "BackUp", true, false, PhotoStage::Backup},
+                      FaultCase{"photo folder lock", FsOp::Lock, "", true, true, PhotoStage::Plan},
+                      FaultCase{"framed write, same name", FsOp::Write, "", false, true, PhotoStage::Commit},
+                      FaultCase{"framed write, new name", FsOp::Write, "", true, true, PhotoStage::Commit},
+                      FaultCase{"removing the original", FsOp::Remove, "IMG_0001", true, true, PhotoStage::Commit},
+                      FaultCase{"rename", FsOp::Rename, "", true, false, PhotoStage::Commit}),
     [](const auto& info) {
       std::string name = info.param.what;
       for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
@@ -338,7 +494,7 @@ TEST(Faults, ReadOnlyFolderOnTheDisk) {
       options.frame = frame;
       if (!rename && !frame) continue;
       PhotoOutcome outcome = EditPhoto(photo, options, RealFileSystem());
-      EXPECT_FALSE(outcome.ok);
+      EXPECT_FALSE(outcome.ok());
       EXPECT_EQ(outcome.fileName, "IMG_0001.JPG");
     }
   }
@@ -354,11 +510,11 @@ TEST(OptionsProblem, OnlyAPrefixInUseIsChecked) {
   options.rename = true;
   EXPECT_FALSE(OptionsProblem(options));  // renaming by time
   options.renameByTime = false;
-  EXPECT_TRUE(OptionsProblem(options));
+  EXPECT_EQ(OptionsProblem(options), NameProblem::Separator);
   options.prefix = std::string(247, 'a');
   EXPECT_FALSE(OptionsProblem(options));
   options.prefix += 'a';
-  EXPECT_TRUE(OptionsProblem(options));
+  EXPECT_EQ(OptionsProblem(options), NameProblem::NoRoomForNumber);
 }
 
 }  // namespace

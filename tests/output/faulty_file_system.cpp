@@ -1,19 +1,45 @@
 #include "faulty_file_system.h"
 
+#include <csignal>  // raise, SIGKILL
+
+#include "io/file_error.h"
+
 namespace geoframe::testing {
 
-void FaultyFileSystem::FailOn(FsOp op, std::string pathPart, std::string reason) {
-  faults_.push_back({op, std::move(pathPart), std::move(reason)});
+namespace {
+
+FileOp OpOf(FsOp op) {
+  switch (op) {
+    case FsOp::CreateFolder: return FileOp::CreateFolder;
+    case FsOp::Copy: return FileOp::Copy;
+    case FsOp::Rename: return FileOp::Rename;
+    case FsOp::Remove: return FileOp::Remove;
+    case FsOp::Write: return FileOp::Write;
+    case FsOp::Read: return FileOp::Read;
+    case FsOp::Lock: return FileOp::Lock;
+  }
+  return FileOp::Read;
 }
 
-void FaultyFileSystem::Check(FsOp op, const std::string& path, const std::string& entry) const {
+}  // namespace
+
+void FaultyFileSystem::FailOn(FsOp op, std::string pathPart, int errnum) {
+  faults_.push_back({op, std::move(pathPart), errnum});
+}
+
+void FaultyFileSystem::Check(FsOp op, const std::string& path, const std::string& entry,
+                             const std::string& source) const {
+  const bool changes = op != FsOp::Read;
+  if (changes && log_.size() == crashBefore_) std::raise(SIGKILL);
   for (const Fault& fault : faults_) {
     if (fault.op == op && path.find(fault.pathPart) != std::string::npos) {
-      if (op != FsOp::Read) log_.push_back(entry + " FAILED");
-      throw OutputError("无法处理 " + path + ": " + fault.reason);
+      if (changes) log_.push_back(entry + " FAILED");
+      // Copies and renames name their source first and the target second.
+      if (source.empty()) throw FileError(OpOf(op), FileErrorKind::System, path, fault.errnum);
+      throw FileError(OpOf(op), FileErrorKind::System, source, fault.errnum, path);
     }
   }
-  if (op != FsOp::Read) log_.push_back(entry);
+  if (changes) log_.push_back(entry);
 }
 
 void FaultyFileSystem::CreateFolder(const std::string& path) {
@@ -27,12 +53,12 @@ std::vector<std::uint8_t> FaultyFileSystem::ReadFile(const std::string& path, st
 }
 
 void FaultyFileSystem::CopyFile(const std::string& from, const std::string& to) {
-  Check(FsOp::Copy, to, "copy " + from + " -> " + to);
+  Check(FsOp::Copy, to, "copy " + from + " -> " + to, from);
   inner_.CopyFile(from, to);
 }
 
 void FaultyFileSystem::RenameFile(const std::string& from, const std::string& to) {
-  Check(FsOp::Rename, to, "rename " + from + " -> " + to);
+  Check(FsOp::Rename, to, "rename " + from + " -> " + to, from);
   inner_.RenameFile(from, to);
 }
 
@@ -46,9 +72,14 @@ void FaultyFileSystem::WriteFile(const std::string& path, std::span<const std::u
   inner_.WriteFile(path, bytes);
 }
 
-void FaultyFileSystem::WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+void FaultyFileSystem::WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes, unsigned mode) {
   Check(FsOp::Write, path, "write " + path);
-  inner_.WriteNewFile(path, bytes);
+  inner_.WriteNewFile(path, bytes, mode);
+}
+
+FolderLock FaultyFileSystem::LockFolder(const std::string& folder) {
+  Check(FsOp::Lock, folder, "lock " + folder);
+  return inner_.LockFolder(folder);
 }
 
 }  // namespace geoframe::testing

@@ -1,9 +1,14 @@
 #include "output/file_system.h"
 
+#include <fcntl.h>     // open
 #include <gtest/gtest.h>
-#include <unistd.h>  // geteuid
+#include <sys/file.h>  // flock
+#include <sys/stat.h>  // mkfifo, umask, chmod, stat
+#include <unistd.h>    // geteuid
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 #include "io/file_error.h"
 #include "test_support.h"
@@ -27,6 +32,12 @@ std::vector<std::string> Listing(const fs::path& folder) {
   return names;
 }
 
+unsigned ModeOf(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+  return info.st_mode & 07777u;
+}
+
 TEST(RealFileSystem, WritesCopiesAndRenamesLeavingNoTemporaryFile) {
   TempDir dir;
   FileSystem& disk = RealFileSystem();
@@ -36,7 +47,7 @@ TEST(RealFileSystem, WritesCopiesAndRenamesLeavingNoTemporaryFile) {
   EXPECT_EQ(ReadFileBytes(path), kNew);
   disk.CopyFile(path, dir.folder() + "copy.jpg");
   disk.RenameFile(path, dir.folder() + "moved.jpg");
-  disk.WriteNewFile(dir.folder() + "new.jpg", kOld);
+  disk.WriteNewFile(dir.folder() + "new.jpg", kOld, 0644);
   EXPECT_EQ(ReadFileBytes(dir.path() / "copy.jpg"), kNew);
   EXPECT_EQ(ReadFileBytes(dir.path() / "moved.jpg"), kNew);
   EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"copy.jpg", "moved.jpg", "new.jpg"}));
@@ -49,14 +60,17 @@ TEST(RealFileSystem, NoReplaceOperationsLeaveAnExistingTargetAlone) {
   std::string target = dir.folder() + "target.jpg";
   WriteFileBytes(source, kNew);
   WriteFileBytes(target, kOld);
-  EXPECT_THROW(disk.WriteNewFile(target, kNew), OutputError);
-  EXPECT_THROW(disk.CopyFile(source, target), OutputError);
-  EXPECT_THROW(disk.RenameFile(source, target), OutputError);
+  EXPECT_THROW(disk.WriteNewFile(target, kNew, 0644), FileError);
+  EXPECT_THROW(disk.CopyFile(source, target), FileError);
+  EXPECT_THROW(disk.RenameFile(source, target), FileError);
   EXPECT_EQ(ReadFileBytes(target), kOld);
   EXPECT_EQ(ReadFileBytes(source), kNew);
   EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"source.jpg", "target.jpg"}));
 }
 
+// What each kind of name looks like to the file system, and that copying from
+// anything but a regular file is refused without opening it (a FIFO would
+// block the open for good).
 TEST(RealFileSystem, ExistenceTests) {
   TempDir dir;
   FileSystem& disk = RealFileSystem();
@@ -64,31 +78,121 @@ TEST(RealFileSystem, ExistenceTests) {
   WriteFileBytes(dir.path() / ".hidden.jpg", kOld);
   fs::create_directory(dir.path() / "folder.jpg");
   fs::create_symlink(dir.path() / "nowhere", dir.path() / "dangling.jpg");
+  ASSERT_EQ(::mkfifo((dir.folder() + "fifo.jpg").c_str(), 0600), 0);
   struct Case {
     std::string name;
     bool exists, taken, folder;
+    std::optional<FileKind> kind;
+    std::optional<FileErrorKind> copyError;  // copying it into copies/
   };
-  for (const Case& c : {Case{"plain.jpg", true, true, false}, Case{".hidden.jpg", false, true, false},
-                        Case{"folder.jpg", false, true, true}, Case{"dangling.jpg", false, true, false},
-                        Case{"absent.jpg", false, false, false}}) {
+  const Case cases[] = {
+      {"plain.jpg", true, true, false, FileKind::Regular, std::nullopt},
+      {".hidden.jpg", false, true, false, FileKind::Regular, std::nullopt},
+      {"folder.jpg", false, true, true, FileKind::Folder, FileErrorKind::Folder},
+      {"fifo.jpg", false, true, false, FileKind::Special, FileErrorKind::Special},
+      {"dangling.jpg", false, true, false, std::nullopt, FileErrorKind::System},
+      {"absent.jpg", false, false, false, std::nullopt, FileErrorKind::System},
+  };
+  fs::create_directory(dir.path() / "copies");
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(disk.FileExists(dir.folder() + c.name), c.exists);
-    EXPECT_EQ(disk.NameTaken(dir.folder() + c.name), c.taken);
-    EXPECT_EQ(disk.FolderExists(dir.folder() + c.name), c.folder);
+    const std::string path = dir.folder() + c.name;
+    EXPECT_EQ(disk.FileExists(path), c.exists);
+    EXPECT_EQ(disk.NameTaken(path), c.taken);
+    EXPECT_EQ(disk.FolderExists(path), c.folder);
+    std::optional<FileStatus> status = disk.Status(path);
+    EXPECT_EQ(status ? std::optional<FileKind>(status->kind) : std::nullopt, c.kind);
+    try {
+      disk.CopyFile(path, dir.folder() + "copies/" + c.name);
+      EXPECT_FALSE(c.copyError);
+    } catch (const FileError& error) {
+      EXPECT_EQ(std::optional<FileErrorKind>(error.kind()), c.copyError);
+      EXPECT_EQ(error.op(), FileOp::Read);
+    }
+  }
+  EXPECT_EQ(Listing(dir.path() / "copies"), (std::vector<std::string>{".hidden.jpg", "plain.jpg"}));
+}
+
+TEST(RealFileSystem, ErrorsCarryTheOperationTheFileAndErrno) {
+  TempDir dir;
+  const std::string missing = dir.folder() + "missing/x.jpg";
+  const std::string absent = dir.folder() + "absent.jpg";
+  struct Case {
+    const char* what;
+    std::function<void()> run;
+    FileOp op;
+    std::string path, target;
+  } cases[] = {
+      {"write into a missing folder", [&] { RealFileSystem().WriteFile(missing, kNew); }, FileOp::Write, missing, ""},
+      {"read", [&] { RealFileSystem().ReadFile(absent, 1 << 20); }, FileOp::Read, absent, ""},
+      {"remove", [&] { RealFileSystem().RemoveFile(absent); }, FileOp::Remove, absent, ""},
+      {"rename", [&] { RealFileSystem().RenameFile(absent, dir.folder() + "b.jpg"); }, FileOp::Rename, absent,
+       dir.folder() + "b.jpg"},
+      {"lock", [&] { RealFileSystem().LockFolder(dir.folder() + "missing/"); }, FileOp::Lock,
+       dir.folder() + "missing/", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    try {
+      c.run();
+      ADD_FAILURE() << "succeeded";
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.op(), c.op);
+      EXPECT_EQ(error.kind(), FileErrorKind::System);
+      EXPECT_EQ(error.errnum(), ENOENT);
+      EXPECT_EQ(error.path(), c.path);
+      EXPECT_EQ(error.target(), c.target);
+    }
   }
 }
 
-TEST(RealFileSystem, ErrorsNameTheFileAndTheReason) {
+// Private photos stay private: copies and replacements keep the original's
+// permission bits, whatever the umask; only files that copy none follow it.
+TEST(RealFileSystem, PermissionBitsAreKeptNeverWidened) {
   TempDir dir;
-  std::string path = dir.folder() + "missing/x.jpg";
-  try {
-    RealFileSystem().WriteFile(path, kNew);
-    FAIL() << "writing into a missing folder succeeded";
-  } catch (const OutputError& error) {
-    EXPECT_EQ(std::string(error.what()), "无法写入文件 " + path + ": 文件或文件夹不存在");
+  FileSystem& disk = RealFileSystem();
+  const mode_t oldMask = ::umask(022);
+  const std::string photo = dir.folder() + "private.jpg";
+  WriteFileBytes(photo, kOld);
+  ::chmod(photo.c_str(), 0600);
+  disk.CopyFile(photo, dir.folder() + "copy.jpg");
+  disk.WriteFile(photo, kNew);
+  disk.WriteNewFile(dir.folder() + "framed.jpg", kNew, 0640);
+  disk.WriteFile(dir.folder() + "plain.jpg", kNew);
+  ::umask(077);
+  disk.WriteFile(dir.folder() + "masked.jpg", kNew);
+  ::umask(oldMask);
+  EXPECT_EQ(ModeOf(dir.folder() + "copy.jpg"), 0600u);
+  EXPECT_EQ(ModeOf(photo), 0600u);
+  EXPECT_EQ(ModeOf(dir.folder() + "framed.jpg"), 0640u);
+  EXPECT_EQ(ModeOf(dir.folder() + "plain.jpg"), 0644u);
+  EXPECT_EQ(ModeOf(dir.folder() + "masked.jpg"), 0600u);
+}
+
+TEST(RealFileSystem, FolderLockIsExclusiveAndClearsLeftovers) {
+  TempDir dir;
+  FileSystem& disk = RealFileSystem();
+  // What a crashed writer leaves, beside names that only look alike.
+  for (const char* name : {".geoframe-a1B2c3", ".geoframe-abcdefg", "x.geoframe-abcdef", "photo.jpg"}) {
+    WriteFileBytes(dir.path() / name, kOld);
   }
-  EXPECT_THROW(RealFileSystem().ReadFile(dir.folder() + "absent.jpg", 1 << 20), FileError);
-  EXPECT_THROW(RealFileSystem().RemoveFile(dir.folder() + "absent.jpg"), OutputError);
+  fs::create_directory(dir.path() / ".geoframe-folder");
+  {
+    FolderLock lock = disk.LockFolder(dir.folder());
+    try {
+      disk.LockFolder(dir.folder());
+      ADD_FAILURE() << "a second lock of the same folder was given";
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.kind(), FileErrorKind::Busy);
+    }
+    // Another process's lock is the same flock() on the folder.
+    const int other = ::open(dir.folder().c_str(), O_RDONLY | O_DIRECTORY);
+    EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);
+    ::close(other);
+  }
+  EXPECT_NO_THROW(disk.LockFolder(dir.folder()));  // given back with the object
+  EXPECT_EQ(Listing(dir.path()),
+            (std::vector<std::string>{".geoframe-abcdefg", ".geoframe-folder", "photo.jpg", "x.geoframe-abcdef"}));
 }
 
 TEST(RealFileSystem, ReadOnlyFolderRefusesWritesAndKeepsTheFile) {
@@ -98,9 +202,9 @@ TEST(RealFileSystem, ReadOnlyFolderRefusesWritesAndKeepsTheFile) {
   WriteFileBytes(path, kOld);
   fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
   FileSystem& disk = RealFileSystem();
-  EXPECT_THROW(disk.WriteFile(path, kNew), OutputError);
-  EXPECT_THROW(disk.RenameFile(path, dir.folder() + "b.jpg"), OutputError);
-  EXPECT_THROW(disk.CreateFolder(dir.folder() + "BackUp/"), OutputError);
+  EXPECT_THROW(disk.WriteFile(path, kNew), FileError);
+  EXPECT_THROW(disk.RenameFile(path, dir.folder() + "b.jpg"), FileError);
+  EXPECT_THROW(disk.CreateFolder(dir.folder() + "BackUp/"), FileError);
   fs::permissions(dir.path(), fs::perms::owner_all);
   EXPECT_EQ(ReadFileBytes(path), kOld);
   EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"a.jpg"});
