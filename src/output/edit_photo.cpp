@@ -221,9 +221,11 @@ PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, FileS
   return plan;
 }
 
+bool NeedsRender(const PhotoPlan& plan) { return plan.frame && !plan.failure; }
+
 RenderedPhoto RenderPhoto(const PhotoPlan& plan, const FileSystem& fs) {
   RenderedPhoto rendered;
-  if (!plan.frame || plan.failure) return rendered;
+  if (!NeedsRender(plan)) return rendered;
   const std::string path = PathOf(plan.photo);
   rendered.failure = Attempt(PhotoStage::Render, path, [&] {
     rendered.jpeg = EncodePicture(FramePicture(path, plan.annotation, fs), kFramedQuality);

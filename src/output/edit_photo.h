@@ -108,9 +108,13 @@ std::string AnnotationLine(const PhotoInput& photo, const OutputOptions& options
 // folder's lock, which the batch then holds.
 PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, FileSystem& fs, BatchState& batch);
 
+// Whether RenderPhoto has work for the plan: a photo to be framed that has not
+// failed already.
+bool NeedsRender(const PhotoPlan& plan);
+
 // Decodes, frames and encodes a photo to be framed; only reads, and touches no
-// state, so photos may be rendered in any order. Nothing for a photo that is
-// not framed.
+// state, so photos may be rendered in any order and on several threads at
+// once. Nothing for a photo that needs no render.
 RenderedPhoto RenderPhoto(const PhotoPlan& plan, const FileSystem& fs);
 
 // Carries out a plan, in list order: the free name (decided now, against the

@@ -14,7 +14,9 @@ namespace geoframe {
 
 // The file operations photo output needs. RealFileSystem works on the disk; tests
 // put a fault-injecting one in its place. Paths are UTF-8 texts. Every operation
-// that fails throws FileError (operation, kind, path, errno).
+// that fails throws FileError (operation, kind, path, errno). The const
+// operations are called from a batch's render threads while the caller's
+// thread makes changes, so they must be safe to call at the same time.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;

@@ -6,13 +6,19 @@
 #include <sys/stat.h>  // chmod, mkfifo, stat
 #include <unistd.h>    // geteuid, close
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <map>
 #include <new>  // bad_alloc
+#include <thread>
 #include <variant>
 
 #include "faulty_file_system.h"
 #include "output/batch.h"
+#include "output/frame_picture.h"
 #include "output/jpeg_codec.h"
+#include "output/save_jpg.h"
 #include "sample_photos.h"
 #include "test_support.h"
 
@@ -377,6 +383,92 @@ TEST(Batch, StopsAfterTheCurrentPhotoWhenAsked) {
   EXPECT_TRUE(result.stopped);
   EXPECT_EQ(heard, (std::vector<std::size_t>{0, 1}));
   EXPECT_EQ(folder.Files(), (Names{"20101111_133102.JPG", "20101111_133102_1.JPG", "c.JPG"}));
+}
+
+// Rendering on several threads changes nothing: the same batch with one render
+// thread and with four (more than the cores) leaves the same names, outcomes
+// and bytes in every file. Photos of two sizes finish rendering out of list
+// order; most share a second (numbered names), and one in the middle cannot be
+// decoded, so the names after it are those it did not take.
+TEST(Batch, RenderThreadsChangeNothing) {
+  struct Run {
+    Names outcomes;
+    std::map<std::string, std::vector<std::uint8_t>> files;
+  };
+  const auto run = [](std::size_t threads) {
+    TempDir dir;
+    std::vector<PhotoInput> photos;
+    for (int i = 0; i < 10; ++i) {
+      const std::string name = "IMG_" + std::to_string(i) + ".JPG";
+      const int width = i % 3 == 0 ? 640 : 64;
+      WriteFileBytes(dir.path() / name, i == 4 ? std::vector<std::uint8_t>{'n', 'o'}
+                                               : tools::MakeSamplePhoto(width, width * 3 / 4, i, "2010:11:11 13:31:02"));
+      photos.push_back({i + 1, dir.folder(), name, true, i < 7 ? "2010-11-11 13:31:02" : "2010-11-11 13:31:05",
+                        "N30°15.1234',E120°30.5678'"});
+    }
+    OutputOptions options;
+    options.rename = true;
+    options.frame = true;
+    options.comment = "西湖";
+    options.withCoordinate = true;
+    Run result;
+    for (const PhotoOutcome& o : EditPhotos(photos, options, RealFileSystem(), {}, threads).outcomes) {
+      result.outcomes.push_back(o.ok() ? o.fileName : "failed at stage " + std::to_string(int(o.failure->stage)));
+    }
+    for (const std::string& file : testing::FilesUnder(dir.path())) result.files[file] = ReadFileBytes(dir.path() / file);
+    // The text drawn on a render thread is the text drawn on this one.
+    const QImage here = FramePicture(dir.folder() + "BackUp/IMG_0.JPG", AnnotationLine(photos[0], options));
+    EXPECT_TRUE(EncodePicture(here, kFramedQuality) == result.files[kTimeName]) << threads;
+    return result;
+  };
+  const Run one = run(1), four = run(4);
+  EXPECT_EQ(one.outcomes, (Names{kTimeName, "20101111_133102_1.JPG", "20101111_133102_2.JPG", "20101111_133102_3.JPG",
+                                 "failed at stage 1", "20101111_133102_4.JPG", "20101111_133102_5.JPG",
+                                 "20101111_133105.JPG", "20101111_133105_1.JPG", "20101111_133105_2.JPG"}));
+  EXPECT_EQ(four.outcomes, one.outcomes);
+  ASSERT_EQ(one.files.size(), 19u);  // nine framed photos and their backups, the undecodable one
+  EXPECT_TRUE(four.files == one.files);
+}
+
+// While the caller waits for a render it hears whileWaiting on its own thread,
+// and a stop asked then leaves the awaited photo and the one rendered after it
+// untouched.
+TEST(Batch, AStopAskedWhileWaitingLeavesTheAwaitedPhotosUntouched) {
+  class SlowToRead : public FaultyFileSystem {
+   public:
+    std::atomic<bool> stop{false};
+    // b.JPG is read only once the stop is asked.
+    std::vector<std::uint8_t> ReadFile(const std::string& path, std::int64_t maxBytes) const override {
+      while (path.ends_with("b.JPG") && !stop) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      return FaultyFileSystem::ReadFile(path, maxBytes);
+    }
+  } disk;
+  PhotoFolder folder;
+  std::vector<PhotoInput> photos = {folder.Add("a.JPG", 1), folder.Add("b.JPG", 2), folder.Add("c.JPG", 3)};
+  const std::vector<std::uint8_t> b = folder.Bytes("b.JPG"), c = folder.Bytes("c.JPG");
+  OutputOptions options;
+  options.backup = false;
+  options.frame = true;
+  std::vector<std::size_t> heard;
+  int waits = 0;
+  bool elsewhere = false;
+  BatchObserver observer;
+  observer.onPhoto = [&](std::size_t index, const PhotoOutcome&) { heard.push_back(index); };
+  observer.whileWaiting = [&, caller = std::this_thread::get_id()] {
+    ++waits;
+    elsewhere |= std::this_thread::get_id() != caller;
+    if (!heard.empty()) disk.stop = true;  // Escape, once a.JPG is done
+  };
+  observer.stopRequested = [&] { return disk.stop.load(); };
+  BatchResult result = EditPhotos(photos, options, disk, observer, 2);
+  EXPECT_TRUE(result.stopped);
+  EXPECT_EQ(heard, std::vector<std::size_t>{0});
+  EXPECT_GT(waits, 0);
+  EXPECT_FALSE(elsewhere);
+  EXPECT_TRUE(folder.IsFramed("a.JPG"));
+  EXPECT_EQ(folder.Bytes("b.JPG"), b);
+  EXPECT_EQ(folder.Bytes("c.JPG"), c);
+  EXPECT_EQ(folder.Files(), (Names{"a.JPG", "b.JPG", "c.JPG"}));
 }
 
 TEST(Batch, RenameOfAMissingPhotoFails) {

@@ -1,0 +1,181 @@
+#include "output/render_ahead.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <new>  // bad_alloc
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <utility>  // exchange
+
+#include "output/frame_picture.h"
+#include "output/jpeg_codec.h"
+#include "output/save_jpg.h"  // kFramedQuality
+
+namespace geoframe {
+
+namespace {
+
+// The most memory the renders under way may take together: what framing one
+// photo at the largest size it accepts may take, so that rendering several
+// photos at once never needs more than the largest single photo would.
+constexpr std::int64_t kRenderMemoryBudget = std::int64_t{850} << 20;
+
+// The memory one render takes at its peak, told by the photo's header: the
+// file, the canvas, and as much again for the decoder's own (the coefficients
+// of a progressive photo, a second copy of a photo turned a quarter) and the
+// encoded result. A file that cannot be read or has no readable header counts
+// as nothing: its render fails before it allocates. The one place that says
+// what a render costs.
+std::int64_t RenderBytes(const PhotoPlan& plan, const FileSystem& fs) {
+  try {
+    const std::vector<std::uint8_t> jpeg = fs.ReadFile(plan.photo.folder + plan.photo.fileName, kMaxPhotoFileBytes);
+    const PixelSize size = ReadJpegSize(jpeg);
+    return static_cast<std::int64_t>(jpeg.size()) + std::int64_t{size.width} * size.height * 3 * 2;
+  } catch (const std::runtime_error&) {  // the file's or the codec's error; the render itself tells it
+    return 0;
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+}
+
+bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+
+// Qt sets up its font database and the annotation's fonts the first time text
+// is drawn. That first time is made to happen here, on the caller's thread
+// before any worker starts, by framing a tiny white picture with the
+// annotation; the workers then only find them made.
+void PrepareText(const std::string& annotation) {
+  if (IsBlank(annotation) || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return;
+  constexpr int kSide = 8;
+  const std::vector<std::uint8_t> white(kSide * kSide * 3, 0xFF);
+  FrameJpeg(EncodeJpeg(white.data(), kSide, kSide, kSide * 3, kFramedQuality), 1, annotation);
+}
+
+}  // namespace
+
+std::size_t DefaultRenderThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
+
+RenderAhead::RenderAhead(const std::vector<PhotoPlan>& plans, const FileSystem& fs, std::size_t threads)
+    : plans_(plans), fs_(fs), jobOf_(plans.size()) {
+  for (std::size_t i = 0; i < plans.size(); ++i) {
+    if (!NeedsRender(plans[i])) continue;
+    jobOf_[i] = jobs_.size();
+    jobs_.push_back(i);
+  }
+  results_.resize(jobs_.size());
+  const std::size_t count = std::min(std::max<std::size_t>(threads, 1), jobs_.size());
+  window_ = count + 1;
+  if (count == 0) return;
+  PrepareText(plans_[jobs_.front()].annotation);
+  working_ = count;
+  threads_.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    try {
+      threads_.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+      if (threads_.empty()) throw;
+      break;  // fewer workers than asked for still do every photo
+    }
+  }
+  std::lock_guard lock(mutex_);
+  working_ -= count - threads_.size();
+}
+
+RenderAhead::~RenderAhead() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+std::optional<RenderedPhoto> RenderAhead::Take(std::size_t index, const KeepWaiting& keepWaiting) {
+  if (!jobOf_[index]) return RenderPhoto(plans_[index], fs_);  // nothing to render
+  const std::size_t job = *jobOf_[index];
+  std::unique_lock lock(mutex_);
+  const auto ready = [&] { return results_[job].rendered || results_[job].thrown; };
+  while (!changed_.wait_for(lock, kWaitSlice, ready)) {
+    lock.unlock();
+    const bool keep = !keepWaiting || keepWaiting();
+    lock.lock();
+    if (!keep) return std::nullopt;
+  }
+  Result result = std::exchange(results_[job], {});
+  taken_ = job + 1;
+  lock.unlock();
+  changed_.notify_all();
+  if (result.thrown) std::rethrow_exception(result.thrown);
+  return std::move(result.rendered);
+}
+
+void RenderAhead::Finish(const std::function<void()>& whileWaiting) {
+  std::unique_lock lock(mutex_);
+  stopping_ = true;
+  changed_.notify_all();
+  while (!changed_.wait_for(lock, kWaitSlice, [&] { return working_ == 0; })) {
+    if (!whileWaiting) continue;
+    lock.unlock();
+    whileWaiting();
+    lock.lock();
+  }
+}
+
+// A worker: takes the next photo in list order while the window allows, and
+// renders it once its memory fits beside the renders under way.
+void RenderAhead::Work() {
+  while (const std::optional<std::size_t> job = NextJob()) {
+    const PhotoPlan& plan = plans_[jobs_[*job]];
+    const std::int64_t bytes = RenderBytes(plan, fs_);
+    if (!Reserve(*job, bytes)) break;
+    Result result;
+    try {
+      result.rendered = RenderPhoto(plan, fs_);
+    } catch (const std::exception&) {  // not a photo's failure: the caller's thread rethrows it
+      result.thrown = std::current_exception();
+    }
+    Store(*job, bytes, std::move(result));
+  }
+  {
+    std::lock_guard lock(mutex_);
+    --working_;
+  }
+  changed_.notify_all();
+}
+
+std::optional<std::size_t> RenderAhead::NextJob() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return stopping_ || started_ == jobs_.size() || started_ < taken_ + window_; });
+  if (stopping_ || started_ == jobs_.size()) return std::nullopt;
+  return started_++;
+}
+
+// Memory is handed out in list order, so that a large photo is never passed
+// over by the smaller ones after it; one that exceeds the budget alone waits
+// until nothing else renders.
+bool RenderAhead::Reserve(std::size_t job, std::int64_t bytes) {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] {
+    return stopping_ || (reserved_ == job && (memoryInUse_ == 0 || memoryInUse_ + bytes <= kRenderMemoryBudget));
+  });
+  if (stopping_) return false;
+  ++reserved_;
+  memoryInUse_ += bytes;
+  lock.unlock();
+  changed_.notify_all();
+  return true;
+}
+
+void RenderAhead::Store(std::size_t job, std::int64_t bytes, Result result) {
+  {
+    std::lock_guard lock(mutex_);
+    memoryInUse_ -= bytes;
+    results_[job] = std::move(result);
+  }
+  changed_.notify_all();
+}
+
+}  // namespace geoframe
