@@ -1,5 +1,6 @@
 #include "app/output_commands.h"
 
+#include <algorithm>  // count_if
 #include <string>
 
 #include "app/output_texts.h"
@@ -49,15 +50,38 @@ bool OptionsUsable(Toolkit& ui, const OutputOptions& options) {
   return !problem;
 }
 
-std::string CompletionMessage(int rows, int failed) {
-  std::string text = "批处理完成!\r\n共处理 " + std::to_string(rows) + " 个照片。";
-  if (failed > 0) text += "\r\n其中 " + std::to_string(failed) + " 个照片处理失败，已保持原样。";
-  return text;
+// The failed photos the completion message names, at most; "……等 N 个" with
+// the number of all failed photos follows when there are more.
+constexpr std::size_t kListedFailures = 10;
+
+// One line a failed photo: its name and why.
+std::string FailureLines(const std::vector<PhotoOutcome>& outcomes, int failed) {
+  std::string lines;
+  std::size_t listed = 0;
+  for (const PhotoOutcome& outcome : outcomes) {
+    if (outcome.ok() || listed == kListedFailures) continue;
+    lines += "\r\n" + outcome.fileName + ": " + PhotoFailureBrief(*outcome.failure);
+    ++listed;
+  }
+  if (static_cast<std::size_t>(failed) > listed) lines += "\r\n……等 " + std::to_string(failed) + " 个";
+  return lines;
+}
+
+std::string CompletionMessage(int rows, const BatchResult& result) {
+  const int done = static_cast<int>(result.outcomes.size());
+  std::string text = result.stopped ? "批处理已停止。\r\n共处理 " + std::to_string(done) + " 个照片，其余 " +
+                                          std::to_string(rows - done) + " 个照片未改动。"
+                                    : "批处理完成!\r\n共处理 " + std::to_string(rows) + " 个照片。";
+  const auto failed = static_cast<int>(
+      std::count_if(result.outcomes.begin(), result.outcomes.end(), [](const PhotoOutcome& o) { return !o.ok(); }));
+  if (failed == 0) return text;
+  return text + "\r\n其中 " + std::to_string(failed) + " 个照片处理失败，已保持原样。" +
+         FailureLines(result.outcomes, failed);
 }
 
 }  // namespace
 
-std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic, const PhotoDoneFn& onPhoto) {
+std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic, const BatchHooks& hooks) {
   Toolkit& ui = logic.toolkit();
   const int rows = ui.RowCount(ListId::Photos);
   if (rows == 0) return std::nullopt;
@@ -66,20 +90,24 @@ std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic, const P
   logic.ShowProgress(kBatchCaption, 0, rows);
   std::vector<PhotoInput> photos;
   for (int row = 1; row <= rows; ++row) photos.push_back(ReadPhoto(logic, row));
-  int failed = 0;
   BatchObserver observer;
   observer.onPhoto = [&](std::size_t index, const PhotoOutcome& outcome) {
     const int row = static_cast<int>(index) + 1;
     ApplyOutcome(logic, row, outcome);
-    failed += outcome.ok() ? 0 : 1;
     logic.ShowProgress(kBatchCaption, row, ui.RowCount(ListId::Photos));
-    if (onPhoto) onPhoto(row, rows, outcome);
+    if (hooks.onPhoto) hooks.onPhoto(row, rows, outcome);
   };
+  observer.whileWaiting = hooks.whileWaiting;
+  observer.stopRequested = hooks.stopRequested;
   BatchResult result = EditPhotos(photos, options, logic.fileSystem(), observer);
   logic.ShowProgress("", 0, 0);
   logic.ListView_ItemClick(1);
-  Report(ui, CompletionMessage(rows, failed));
+  Report(ui, CompletionMessage(rows, result));
   return std::move(result.outcomes);
+}
+
+std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic, const PhotoDoneFn& onPhoto) {
+  return EditAllPhotos(logic, BatchHooks{onPhoto, {}, {}});
 }
 
 void MainLogic::Ck_reanme_Click() {

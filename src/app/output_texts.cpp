@@ -62,6 +62,54 @@ std::string WithPath(const OutputError& error, const std::string& text) {
   return path.empty() ? text : path + ": " + text;
 }
 
+// The last part of a path: the file or folder's own name.
+std::string BaseName(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FileErrorBrief(const FileError& error) {
+  switch (error.op()) {
+    case FileOp::Read: return "无法读取: " + Reason(error);
+    case FileOp::Write: return "无法写入 " + BaseName(error.path()) + ": " + Reason(error);
+    case FileOp::Copy: return "无法复制到 " + BaseName(error.target()) + ": " + Reason(error);
+    case FileOp::Rename: return "无法改名为 " + BaseName(error.target()) + ": " + Reason(error);
+    case FileOp::Remove: return "无法删除 " + BaseName(error.path()) + ": " + Reason(error);
+    case FileOp::CreateFolder: return "无法创建文件夹 " + BaseName(error.path()) + ": " + Reason(error);
+    case FileOp::Lock: return "无法锁定文件夹 " + BaseName(error.path()) + ": " + Reason(error);
+  }
+  return Reason(error);
+}
+
+// The texts of OutputErrorText without the photo's or folder's path.
+std::string OutputErrorBrief(const OutputError& error) {
+  const OutputError::Fields& f = error.fields();
+  switch (error.kind()) {
+    case OutputErrorKind::NotJpeg: return "不是可读的 JPEG 图像";
+    case OutputErrorKind::NoPixels: return "JPEG 图像没有像素";
+    case OutputErrorKind::Damaged: return "照片数据已损坏或不完整";
+    case OutputErrorKind::TooLarge:
+      return "照片太大：" + std::to_string(f.width) + " x " + std::to_string(f.height) + " 像素";
+    case OutputErrorKind::Unsupported: return "不支持的 JPEG 格式";
+    case OutputErrorKind::EncodeFailed: return "无法压缩图像";
+    case OutputErrorKind::OutOfMemory: return "内存不足";
+    case OutputErrorKind::EmptyFile: return "照片文件是空的（0 字节）";
+    case OutputErrorKind::NamesExhausted:
+      return f.detail + " 及其编号 1 到 " + std::to_string(kMaxNameNumber) + " 的文件名都已被占用";
+    case OutputErrorKind::Missing: return "找不到照片文件";
+    case OutputErrorKind::SameFileAgain: return "与第 " + std::to_string(f.row) + " 行是同一个文件，这次跳过";
+    case OutputErrorKind::FolderBusy: return "所在文件夹正由另一个批处理使用";
+    case OutputErrorKind::NoGui:
+    case OutputErrorKind::BadName:
+    case OutputErrorKind::NameTooLong: return OutputErrorText(error);  // these name no path
+    case OutputErrorKind::Transitional: break;
+  }
+  // A plain message starts with the photo's path where it names it.
+  const std::string text = error.what();
+  const std::size_t colon = text.find(": ");
+  return text.starts_with('/') && colon != std::string::npos ? text.substr(colon + 2) : text;
+}
+
 }  // namespace
 
 std::string UnexpectedFailureText(const std::exception_ptr& failure) {
@@ -126,6 +174,19 @@ std::string PhotoFailureText(const PhotoFailure& failure) {
           return FileErrorText(error);
         } else {
           return OutputErrorText(error);
+        }
+      },
+      failure.error);
+  return failure.stage == PhotoStage::Backup ? "无法备份，照片未改动: " + text : text;
+}
+
+std::string PhotoFailureBrief(const PhotoFailure& failure) {
+  const std::string text = std::visit(
+      [](const auto& error) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(error)>, FileError>) {
+          return FileErrorBrief(error);
+        } else {
+          return OutputErrorBrief(error);
         }
       },
       failure.error);

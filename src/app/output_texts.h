@@ -30,6 +30,10 @@ std::string UnexpectedFailureText(const std::exception_ptr& failure);
 // backup says that the photo was left untouched.
 std::string PhotoFailureText(const PhotoFailure& failure);
 
+// Why a photo failed in a few words, for a list that names the photo before
+// it: no folder path, another file by its name alone.
+std::string PhotoFailureBrief(const PhotoFailure& failure);
+
 // Why the prefix cannot be used for numbered names.
 std::string PrefixProblemText(const std::string& prefix, NameProblem problem);
 

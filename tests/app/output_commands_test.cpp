@@ -114,11 +114,51 @@ TEST_F(OutputCommands, BatchGoesOnAfterAFailureAndCountsIt) {
   Check(ControlId::Ck_reanme, true);
   Check(ControlId::Ck_frame, true);
   logic_.cmd_allmake_Click();
-  EXPECT_EQ(Messages(), std::vector<std::string>{"批处理完成!\r\n共处理 3 个照片。\r\n其中 1 个照片处理失败，已保持原样。"});
+  EXPECT_EQ(Messages(), std::vector<std::string>{"批处理完成!\r\n共处理 3 个照片。\r\n其中 1 个照片处理失败，已保持原样。"
+                                                 "\r\nb.JPG: 无法写入 20101111_133103.JPG: 磁盘已满"});
   EXPECT_EQ(ui_.RowText(ListId::Photos, 2), "b.JPG");
   EXPECT_TRUE(Exists("b.JPG"));
   EXPECT_EQ(ui_.RowText(ListId::Photos, 3), "20101111_133104.JPG");
   EXPECT_TRUE(Exists("20101111_133104.JPG"));
+}
+
+// After its counts the completion message names each failed photo and why, in
+// few words without the folder, ten at most, and then how many failed in all.
+TEST_F(OutputCommands, CompletionNamesTheFailedPhotos) {
+  AddPhoto("a.JPG", "2010-11-11 14:00:00");
+  for (int i = 2; i <= 13; ++i) AddPhoto("p" + std::to_string(i) + ".JPG", "2010-11-11 13:31:" + std::to_string(i + 10));
+  fs::remove(dir_.path() / "p3.JPG");
+  disk_.FailOn(testing::FsOp::Write, "_1331", ENOSPC);
+  Check(ControlId::Ck_reanme, true);
+  Check(ControlId::Ck_frame, true);
+  logic_.cmd_allmake_Click();
+  EXPECT_EQ(Messages(), std::vector<std::string>{"批处理完成!\r\n共处理 13 个照片。\r\n其中 12 个照片处理失败，已保持原样。"
+                                                 "\r\np2.JPG: 无法写入 20101111_133112.JPG: 磁盘已满"
+                                                 "\r\np3.JPG: 找不到照片文件"
+                                                 "\r\np4.JPG: 无法写入 20101111_133114.JPG: 磁盘已满"
+                                                 "\r\np5.JPG: 无法写入 20101111_133115.JPG: 磁盘已满"
+                                                 "\r\np6.JPG: 无法写入 20101111_133116.JPG: 磁盘已满"
+                                                 "\r\np7.JPG: 无法写入 20101111_133117.JPG: 磁盘已满"
+                                                 "\r\np8.JPG: 无法写入 20101111_133118.JPG: 磁盘已满"
+                                                 "\r\np9.JPG: 无法写入 20101111_133119.JPG: 磁盘已满"
+                                                 "\r\np10.JPG: 无法写入 20101111_133120.JPG: 磁盘已满"
+                                                 "\r\np11.JPG: 无法写入 20101111_133121.JPG: 磁盘已满"
+                                                 "\r\n……等 12 个"});
+  EXPECT_EQ(ui_.RowText(ListId::Photos, 1), "20101111_140000.JPG");
+}
+
+// A batch stopped by its front end says how many photos were done and that the
+// rest were left as they were.
+TEST_F(OutputCommands, StoppedBatchSaysHowManyWereDone) {
+  AddPhoto("a.JPG", "2010-11-11 13:31:02");
+  AddPhoto("b.JPG", "2010-11-11 13:31:03");
+  AddPhoto("c.JPG", "2010-11-11 13:31:04");
+  Check(ControlId::Ck_reanme, true);
+  BatchHooks hooks;
+  hooks.stopRequested = [&] { return logic_.Photos(1).FileName != "a.JPG"; };
+  ASSERT_EQ(EditAllPhotos(logic_, hooks)->size(), 1u);
+  EXPECT_EQ(Messages(), std::vector<std::string>{"批处理已停止。\r\n共处理 1 个照片，其余 2 个照片未改动。"});
+  EXPECT_TRUE(Exists("b.JPG"));
 }
 
 TEST_F(OutputCommands, MakeProcessesTheSelectedRowAndPreviewsIt) {
