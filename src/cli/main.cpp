@@ -4,6 +4,7 @@
 
 #include "app/output_texts.h"
 #include "cli/cli_commands.h"
+#include "io/folder.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     std::cerr << kUsage;
     return 2;
   }
+  geoframe::RaiseOpenFileLimit();
   std::string command = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
   using namespace geoframe::cli;
