@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "timematch/clock_correction.h"
-#include "track/track_log.h"
 
 namespace geoframe::cli {
 namespace {
@@ -88,17 +87,14 @@ int HeadlessSession::AddPhotos(const std::vector<std::string>& paths) {
   return ui_.RowCount(ListId::Photos) - before;
 }
 
-bool HeadlessSession::LoadTrack(const std::string& path) {
+TrackLoadOutcome HeadlessSession::LoadTrack(const std::string& path) {
+  // The steps of the track button after Yes to its reload question and the
+  // dialog's answer, with the outcome kept.
   auto [folder, name] = FolderAndName(path);
-  if (!logic_.fileSystem().FileExists(folder + name)) return false;
-  std::size_t shown = ui_.messages().size();
-  ui_.QueueOpenFile(ChosenFiles{folder, {name}});
-  logic_.cmd_addname_Click();
-  // A load that read the file always ends with its count report.
-  for (std::size_t i = shown; i < ui_.messages().size(); ++i) {
-    if (ui_.messages()[i].text.starts_with(kTrackLoadedLead)) return true;
-  }
-  return false;
+  if (ui_.RowCount(ListId::Track) > 0) ClearTrack(logic_);
+  TrackLoadOutcome outcome = geoframe::LoadTrack(logic_, folder + name);
+  ShowTrackLoadReport(ui_, outcome);
+  return outcome;
 }
 
 void HeadlessSession::SetClockOffset(const ClockOffset& offset) {

@@ -8,6 +8,7 @@
 
 #include "app/main_logic.h"
 #include "app/memory_toolkit.h"
+#include "app/track_load.h"
 #include "output/file_system.h"
 
 namespace geoframe::cli {
@@ -48,9 +49,9 @@ class HeadlessSession {
   // Adds photos through the photo dialog (one dialog per run of paths in the same
   // folder, in the given order). Returns how many rows were added.
   int AddPhotos(const std::vector<std::string>& paths);
-  // Loads a track log through the track dialog, replacing a loaded one. True
-  // when the file was found and read (whether or not it held usable lines).
-  bool LoadTrack(const std::string& path);
+  // Loads a track file (NMEA or GPX) as the track dialog does, replacing a
+  // loaded one, with the window's report among the messages.
+  TrackLoadOutcome LoadTrack(const std::string& path);
   // Puts the correction into the sign toggle and the three fields.
   void SetClockOffset(const ClockOffset& offset);
   void SetTolerance(int seconds);

@@ -1,0 +1,148 @@
+// The GPX reader: Qt's streaming XML reader, fed piece by piece.
+#include "track/gpx_reader.h"
+
+#include <QByteArray>
+#include <QLatin1String>
+#include <QString>
+#include <QXmlStreamReader>
+
+#include <optional>
+#include <string>
+#include <utility>  // std::move
+
+#include "track/gpx_point.h"
+
+namespace geoframe {
+
+namespace {
+
+constexpr int kMaxDepth = 256;  // GPX files nest about seven elements deep
+// Bytes fed without a token coming out: a tag or text this long is no GPX
+// data, and the XML reader would hold it whole.
+constexpr std::size_t kMaxTokenBytes = 1 << 20;
+constexpr std::size_t kPieceBytes = 16 * 1024;
+constexpr qsizetype kMaxTimeLength = 64;  // "2010-12-06T08:30:15.250+08:00" with room for blanks
+
+}  // namespace
+
+struct GpxTrackReader::State {
+  QXmlStreamReader xml;
+  std::size_t maxPoints = 0;
+  GpxTrack track;
+  bool done = false;
+  std::size_t bytesWithoutToken = 0;
+  int depth = 0;        // elements open
+  int pointDepth = 0;   // depth of the open trkpt, 0 outside one
+  bool inTime = false;  // inside the trkpt's own time element
+  bool hasTime = false;
+  QString lat, lon, time;
+
+  void Damage() {
+    track.damaged = true;
+    done = true;
+  }
+  void ReadTokens();
+  void Take(QXmlStreamReader::TokenType token);
+  void Open();
+  void Close();
+  void EndPoint();
+};
+
+void GpxTrackReader::State::ReadTokens() {
+  while (!done) {
+    const QXmlStreamReader::TokenType token = xml.readNext();
+    if (token == QXmlStreamReader::Invalid) {
+      // Premature end: the next piece is needed, unless a single token has
+      // grown past what any GPX file holds.
+      if (xml.error() != QXmlStreamReader::PrematureEndOfDocumentError || bytesWithoutToken > kMaxTokenBytes) {
+        Damage();
+      }
+      return;
+    }
+    bytesWithoutToken = 0;
+    Take(token);
+  }
+}
+
+void GpxTrackReader::State::Take(QXmlStreamReader::TokenType token) {
+  switch (token) {
+    case QXmlStreamReader::StartElement: Open(); break;
+    case QXmlStreamReader::EndElement: Close(); break;
+    case QXmlStreamReader::Characters:
+      if (inTime && time.size() <= kMaxTimeLength) time += xml.text();
+      break;
+    // A document type could declare entities that expand far beyond the file;
+    // GPX files have none.
+    case QXmlStreamReader::DTD: Damage(); break;
+    case QXmlStreamReader::EndDocument: done = true; break;
+    default: break;  // declarations, comments, processing instructions, unresolved entities
+  }
+}
+
+void GpxTrackReader::State::Open() {
+  if (++depth > kMaxDepth) {
+    Damage();
+    return;
+  }
+  if (pointDepth == 0 && xml.name() == u"trkpt") {
+    pointDepth = depth;
+    const QXmlStreamAttributes attributes = xml.attributes();
+    lat = attributes.value(QLatin1String("lat")).toString();
+    lon = attributes.value(QLatin1String("lon")).toString();
+    hasTime = false;
+    time.clear();
+  } else if (pointDepth != 0 && depth == pointDepth + 1 && !hasTime && xml.name() == u"time") {
+    inTime = true;
+  }
+}
+
+void GpxTrackReader::State::Close() {
+  if (inTime && depth == pointDepth + 1) {
+    inTime = false;
+    hasTime = true;
+  } else if (depth == pointDepth) {
+    EndPoint();
+  }
+  // The root element closed: what may follow it holds no points.
+  if (--depth == 0) done = true;
+}
+
+void GpxTrackReader::State::EndPoint() {
+  pointDepth = 0;
+  if (!hasTime) return;
+  std::optional<TrackPoint> point =
+      GpxTrackPoint(lat.toStdString(), lon.toStdString(), time.toStdString());
+  if (point && !AddTrackPoint(track.log, std::move(*point), maxPoints)) done = true;
+}
+
+GpxTrackReader::GpxTrackReader(std::size_t maxPoints) : state_(std::make_unique<State>()) {
+  state_->maxPoints = maxPoints;
+  // Belt and braces beside refusing document types: no entity may grow.
+  state_->xml.setEntityExpansionLimit(0);
+}
+
+GpxTrackReader::~GpxTrackReader() = default;
+
+bool GpxTrackReader::Feed(std::string_view bytes) {
+  State& s = *state_;
+  // Qt's reader works fastest on small pieces (a 16 KB piece parses a quarter
+  // faster than a 64 KB one), which also bounds what it holds undecoded.
+  for (std::size_t at = 0; at < bytes.size() && !s.done; at += kPieceBytes) {
+    const std::string_view piece = bytes.substr(at, kPieceBytes);
+    s.xml.addData(QByteArray(piece.data(), static_cast<qsizetype>(piece.size())));
+    s.bytesWithoutToken += piece.size();
+    s.ReadTokens();
+  }
+  return !s.done;
+}
+
+GpxTrack GpxTrackReader::Finish() {
+  State& s = *state_;
+  if (!s.done) {
+    // No more bytes: a token still waiting for its end never gets one.
+    s.Damage();
+  }
+  return std::move(s.track);
+}
+
+}  // namespace geoframe
