@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstddef>
-#include <cstdio>   // std::snprintf
 #include <utility>  // std::move
 
 namespace geoframe {
@@ -110,6 +109,13 @@ std::optional<chr::minutes> ZoneOffset(std::string_view zone) {
   return zone[0] == '-' ? -offset : offset;
 }
 
+// Appends the value (0 <= value < 10^width) zero-padded to width digits.
+void AppendDigits(std::string& text, int value, int width) {
+  char digits[8];
+  for (int i = width; i-- > 0; value /= 10) digits[i] = static_cast<char>('0' + value % 10);
+  text.append(digits, static_cast<std::size_t>(width));
+}
+
 // "YYYY-MM-DD HH:MM:SS" of the time; nothing outside the years 100-9999, which
 // is as far as date-time texts reach.
 std::optional<std::string> LocalDateTimeText(chr::sys_seconds time) {
@@ -118,11 +124,14 @@ std::optional<std::string> LocalDateTimeText(chr::sys_seconds time) {
   const chr::hh_mm_ss clock{time - day};
   const int year = static_cast<int>(date.year());
   if (year < 100 || year > 9999) return std::nullopt;
-  char text[64];  // room for any int, though the parts are in range
-  std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02d", year, static_cast<unsigned>(date.month()),
-                static_cast<unsigned>(date.day()), static_cast<int>(clock.hours().count()),
-                static_cast<int>(clock.minutes().count()), static_cast<int>(clock.seconds().count()));
-  return std::string(text);
+  std::string text;
+  AppendDigits(text, year, 4);
+  AppendDigits(text.append("-"), static_cast<int>(static_cast<unsigned>(date.month())), 2);
+  AppendDigits(text.append("-"), static_cast<int>(static_cast<unsigned>(date.day())), 2);
+  AppendDigits(text.append(" "), static_cast<int>(clock.hours().count()), 2);
+  AppendDigits(text.append(":"), static_cast<int>(clock.minutes().count()), 2);
+  AppendDigits(text.append(":"), static_cast<int>(clock.seconds().count()), 2);
+  return text;
 }
 
 bool HasNonZero(std::string_view digits) { return digits.find_first_not_of('0') != std::string_view::npos; }
@@ -140,10 +149,11 @@ std::optional<std::string> DecimalDegreesText(std::string_view value, int degree
     ++*degrees;
     units = 0;
   }
-  char text[32];
-  std::snprintf(text, sizeof text, "%c%0*d\xC2\xB0%02d.%04d'", number->negative ? negative : positive, degreeDigits,
-                *degrees, units / 10000, units % 10000);
-  return std::string(text);
+  std::string text(1, number->negative ? negative : positive);
+  AppendDigits(text, *degrees, degreeDigits);
+  AppendDigits(text.append("\xC2\xB0"), units / 10000, 2);  // the degree sign in UTF-8
+  AppendDigits(text.append("."), units % 10000, 4);
+  return text.append("'");
 }
 
 std::optional<std::string> GpxLocalTime(std::string_view text) {

@@ -3,7 +3,7 @@
 
 #include <QByteArray>
 #include <QLatin1String>
-#include <QString>
+#include <QStringView>
 #include <QXmlStreamReader>
 
 #include <optional>
@@ -21,7 +21,13 @@ constexpr int kMaxDepth = 256;  // GPX files nest about seven elements deep
 // data, and the XML reader would hold it whole.
 constexpr std::size_t kMaxTokenBytes = 1 << 20;
 constexpr std::size_t kPieceBytes = 16 * 1024;
-constexpr qsizetype kMaxTimeLength = 64;  // "2010-12-06T08:30:15.250+08:00" with room for blanks
+constexpr std::size_t kMaxTimeLength = 64;  // "2010-12-06T08:30:15.250+08:00" with room for blanks
+
+// Numbers and times are ASCII: any other character becomes one that no number
+// or time holds, so that the value is refused.
+void AppendAscii(std::string& out, QStringView text) {
+  for (const QChar c : text) out += c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '\x7f';
+}
 
 }  // namespace
 
@@ -35,7 +41,7 @@ struct GpxTrackReader::State {
   int pointDepth = 0;   // depth of the open trkpt, 0 outside one
   bool inTime = false;  // inside the trkpt's own time element
   bool hasTime = false;
-  QString lat, lon, time;
+  std::string lat, lon, time;
 
   void Damage() {
     track.damaged = true;
@@ -69,7 +75,7 @@ void GpxTrackReader::State::Take(QXmlStreamReader::TokenType token) {
     case QXmlStreamReader::StartElement: Open(); break;
     case QXmlStreamReader::EndElement: Close(); break;
     case QXmlStreamReader::Characters:
-      if (inTime && time.size() <= kMaxTimeLength) time += xml.text();
+      if (inTime && time.size() <= kMaxTimeLength) AppendAscii(time, xml.text());
       break;
     // A document type could declare entities that expand far beyond the file;
     // GPX files have none.
@@ -87,10 +93,12 @@ void GpxTrackReader::State::Open() {
   if (pointDepth == 0 && xml.name() == u"trkpt") {
     pointDepth = depth;
     const QXmlStreamAttributes attributes = xml.attributes();
-    lat = attributes.value(QLatin1String("lat")).toString();
-    lon = attributes.value(QLatin1String("lon")).toString();
-    hasTime = false;
+    lat.clear();
+    lon.clear();
     time.clear();
+    AppendAscii(lat, attributes.value(QLatin1String("lat")));
+    AppendAscii(lon, attributes.value(QLatin1String("lon")));
+    hasTime = false;
   } else if (pointDepth != 0 && depth == pointDepth + 1 && !hasTime && xml.name() == u"time") {
     inTime = true;
   }
@@ -110,8 +118,7 @@ void GpxTrackReader::State::Close() {
 void GpxTrackReader::State::EndPoint() {
   pointDepth = 0;
   if (!hasTime) return;
-  std::optional<TrackPoint> point =
-      GpxTrackPoint(lat.toStdString(), lon.toStdString(), time.toStdString());
+  std::optional<TrackPoint> point = GpxTrackPoint(lat, lon, time);
   if (point && !AddTrackPoint(track.log, std::move(*point), maxPoints)) done = true;
 }
 
