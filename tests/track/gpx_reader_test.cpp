@@ -105,6 +105,9 @@ INSTANTIATE_TEST_SUITE_P(
                                                    "lon=\"2\"><time>2010-12-06T08:30", 1},
                       DamageCase{"WrongEndTag", kStart + kTwo + "</trk></gpx>", 2},
                       DamageCase{"ByteNotAllowedInXml", kStart + kTwo + std::string("<name>\x01</name>", 14), 2},
+                      // bytes that are no UTF-8 cost no point before them
+                      DamageCase{"NoUtf8", kStart + kTwo + "<name>\xFF\xFE</name>" + kTwo, 2},
+                      DamageCase{"NoUtf8InsideAPoint", kStart + kTwo + "<trkpt lat=\"3\xC0\x80\"/>" + kTwo, 2},
                       DamageCase{"UndeclaredEntity", kStart + "<name>&x;</name>" + kTwo, 0},
                       // well-formed, but deeper than any GPX file: the point after it is not read
                       DamageCase{"TooDeep", kStart + kTwo + Nested(300) + Closed(300) + kTwo, 2},
@@ -127,6 +130,21 @@ TEST(GpxTrackReader, GivesUpOnATagOverAMegabyteWithoutHoldingMore) {
   GpxTrack track = reader.Finish();
   EXPECT_TRUE(track.damaged);
   EXPECT_EQ(track.log.points.size(), 2u);
+}
+
+TEST(GpxTrackReader, ReadsCharactersSplitBetweenThePiecesItParses) {
+  // The reader parses 16 KB pieces: "西" is put across the first boundary.
+  std::string document = kStart + "<name>";
+  document.append(16 * 1024 - 1 - document.size(), 'x');
+  document += "西湖</name>" + kTwo + "</trkseg></trk></gpx>";
+  GpxTrack track = Read(document);
+  EXPECT_FALSE(track.damaged);
+  EXPECT_EQ(track.log.points.size(), 2u);
+  // A document declared in another encoding is left to the XML reader.
+  GpxTrack latin = Read("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><gpx><trk><name>\xE9</name><trkseg>" + kTwo +
+                        "</trkseg></trk></gpx>");
+  EXPECT_FALSE(latin.damaged);
+  EXPECT_EQ(latin.log.points.size(), 2u);
 }
 
 TEST(GpxTrackReader, WhatFollowsTheRootIsNotRead) {
