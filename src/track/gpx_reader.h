@@ -19,10 +19,12 @@ struct GpxTrack {
 // Builds the track of a GPX document that arrives in pieces of any size: every
 // trkpt with a time becomes a point as an NMEA sentence with the same values
 // would (see GpxTrackPoint), in document order, at most maxPoints of them;
-// routes and waypoints are not read. The XML reader neither fetches nor expands
-// entities of a document type; a document with one, elements nested deeper
-// than any GPX file needs or a single tag or text of more than a megabyte count
-// as damage, so that memory stays small for any file.
+// routes and waypoints are not read. Damage ends the reading and keeps the
+// points before it: a document that is not well-formed or cut short, bytes
+// that are no UTF-8 in a UTF-8 document, and, so that neither entities expand
+// nor memory grows, a document type, elements nested deeper than any GPX file
+// needs, or a single tag or text of more than a megabyte. The XML reader
+// fetches nothing.
 class GpxTrackReader {
  public:
   explicit GpxTrackReader(std::size_t maxPoints = kMaxTrackPoints);
