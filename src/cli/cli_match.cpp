@@ -70,7 +70,7 @@ int RunMatch(const std::vector<std::string>& args) {
   }
   HeadlessSession session;
   const std::vector<HeadlessSession::NotAdded> notAdded = session.AddPhotos(options->photos);
-  if (!session.LoadTrack(options->track)) {
+  if (session.LoadTrack(options->track).result != TrackLoadResult::Loaded) {
     PrintMessages(session);
     std::cerr << "geoframe-cli match: " << options->track << ": no such file or not readable\n";
     return 1;

@@ -23,7 +23,7 @@ constexpr const char* kUsage =
     "                        [--frame [--comment TEXT] [--gps] [--no-time]] PHOTO...\n"
     "  Adds the photos, corrects their times, matches them to the track and then\n"
     "  backs up, renames and frames every photo as the window's batch execute does.\n"
-    "  --track      NMEA log whose $GPRMC points give the photos' coordinates\n"
+    "  --track      track file (NMEA log or GPX) whose points give the photos' coordinates\n"
     "  --offset     camera clock correction; default +00:00:00\n"
     "  --tolerance  largest distance in seconds to a track point, 0-600; default 120\n"
     "  --backup     copy each photo into BackUp/ beside it first (the default)\n"
@@ -178,7 +178,7 @@ int RunBatch(HeadlessSession& session) {
 int Run(const RunOptions& options) {
   HeadlessSession session;
   const std::vector<HeadlessSession::NotAdded> notAdded = session.AddPhotos(options.photos);
-  if (!options.track.empty() && !session.LoadTrack(options.track)) {
+  if (!options.track.empty() && session.LoadTrack(options.track).result != TrackLoadResult::Loaded) {
     PrintMessages(session);
     std::cerr << "geoframe-cli run: " << options.track << ": no such file or not readable; no photo was touched\n";
     return 1;

@@ -11,18 +11,19 @@ int RunTrack(const std::vector<std::string>& args) {
     return 2;
   }
   HeadlessSession session;
-  bool read = session.LoadTrack(args[0]);
+  const TrackLoadOutcome outcome = session.LoadTrack(args[0]);
   for (const HeadlessSession::TrackRow& row : session.TrackRows()) {
     std::cout << row.text << '\t' << row.pointTime << '\t' << row.coordinate << '\t' << row.elapsedSeconds << '\n';
   }
   std::cout.flush();
   for (const std::string& message : session.TakeMessages()) std::cerr << message << '\n';
-  if (!read) {
+  if (outcome.result != TrackLoadResult::Loaded) {
     // The window ends silently on a missing or hidden file; here the user is told.
     std::cerr << "geoframe-cli track: " << args[0] << ": no such file or not readable\n";
     return 1;
   }
-  return 0;
+  // A GPX document that broke off gave only part of its points.
+  return outcome.damaged ? 1 : 0;
 }
 
 }  // namespace geoframe::cli

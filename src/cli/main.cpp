@@ -11,7 +11,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: geoframe-cli COMMAND ...\n"
     "  exif [--dump] FILE...      shooting times (or every EXIF record) of photos\n"
-    "  track FILE                 the points of an NMEA track log\n"
+    "  track FILE                 the points of a track file (NMEA log or GPX)\n"
     "  match --track FILE [--offset +HH:MM:SS|-HH:MM:SS] [--tolerance N] PHOTO...\n"
     "                             coordinates of photos by their corrected times\n"
     "  run [options] PHOTO...     back up, rename and frame photos (run --help)\n";

@@ -116,6 +116,19 @@ TEST_F(CliRun, FailuresAreListedAndGiveStatusOne) {
   EXPECT_EQ(ReadFileBytes(broken), (std::vector<std::uint8_t>{'n', 'o'}));
 }
 
+TEST_F(CliRun, GpxTrackGivesCoordinates) {
+  std::string photo = Photo("a.jpg", "2010:12:06 08:30:15");  // local time: 00:30:15 UTC
+  std::string gpx =
+      "<?xml version=\"1.0\"?><gpx version=\"1.1\"><trk><trkseg>"
+      "<trkpt lat=\"1\" lon=\"2\"><time>2010-12-06T00:30:00Z</time></trkpt>"
+      "<trkpt lat=\"30.25\" lon=\"120.139583333\"><time>2010-12-06T08:30:16+08:00</time></trkpt>"
+      "</trkseg></trk></gpx>";
+  WriteFileBytes(dir_.path() / "track.gpx", std::vector<std::uint8_t>(gpx.begin(), gpx.end()));
+  Result result = RunCli({"--track", dir_.folder() + "track.gpx", "--no-backup", photo});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(Lines(result.out), std::vector<std::string>{photo + "\t" + photo + "\tN30°15.0000',E120°08.3750'\tok"});
+}
+
 TEST_F(CliRun, UnreadableTrackStopsBeforeAnyPhotoIsTouched) {
   std::string photo = Photo("a.jpg", "2010:12:06 08:30:15");
   Result result = RunCli({"--track", dir_.folder() + "none.txt", "--rename", "time", photo});
