@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "app/qt/main_window.h"
+#include "io/folder.h"
 #include "geoframe_version.h"
 
 int main(int argc, char* argv[]) {
+  geoframe::RaiseOpenFileLimit();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("geoframe"));
   QApplication::setApplicationVersion(QStringLiteral(GEOFRAME_VERSION));

@@ -140,6 +140,8 @@ std::string FileErrorText(const FileError& error) {
   return path + ": " + Reason(error);
 }
 
+std::string FileErrorReason(const FileError& error) { return Reason(error); }
+
 std::string OutputErrorText(const OutputError& error) {
   const OutputError::Fields& f = error.fields();
   switch (error.kind()) {

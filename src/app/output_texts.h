@@ -15,6 +15,8 @@ namespace geoframe {
 
 // "无法写入文件 /p/a.jpg: 磁盘已满" and the like: the operation, the file and why.
 std::string FileErrorText(const FileError& error);
+// Only why it failed ("这是一个文件夹，不是文件"), for texts that name the file themselves.
+std::string FileErrorReason(const FileError& error);
 
 // Why a photo could not be read, framed or placed, naming the file where the
 // error names one.

@@ -22,8 +22,7 @@ void ReportIntake(Toolkit& ui, const IntakeResult& result) {
 OpenFileRequest PhotoDialogRequest() {
   OpenFileRequest request;
   request.title = "选择照片...";
-  request.filterDescription = "照片文件(*.JPG)";
-  request.patterns = {"*.jpg"};
+  request.filters = {{"照片文件(*.JPG)", {"*.jpg"}}};
   request.multiSelect = true;
   return request;
 }

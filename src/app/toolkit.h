@@ -26,11 +26,17 @@ enum class MessageButtons { Ok, YesNo };
 enum class MessageIcon { Information, Question };
 enum class Answer { Yes, No };  // an OK button answers Yes
 
+// One entry of the open-file dialog's file type list.
+struct FileFilter {
+  std::string description;            // e.g. "照片文件(*.JPG)"
+  std::vector<std::string> patterns;  // e.g. {"*.jpg"}; matched in any letter case
+  bool operator==(const FileFilter&) const = default;
+};
+
 // What the open-file dialog shows.
 struct OpenFileRequest {
   std::string title;
-  std::string filterDescription;     // e.g. "照片文件(*.JPG)"
-  std::vector<std::string> patterns;  // e.g. {"*.jpg"}; matched in any letter case
+  std::vector<FileFilter> filters;  // in the dialog's order; the first is selected
   bool multiSelect = false;
 };
 

@@ -1,40 +1,22 @@
-#include <algorithm>  // std::min
 #include <optional>
 #include <string>
 
 #include "app/main_logic.h"
-#include "track/track_log.h"
+#include "app/track_load.h"
 
 namespace geoframe {
 namespace {
 
-// Empties the track table entries in use, the track list and its caption.
-void ClearTrack(MainLogic& logic) {
-  Toolkit& ui = logic.toolkit();
-  int rows = std::min(ui.RowCount(ListId::Track), kMaxTrackPoints);
-  for (int n = 1; n <= rows; ++n) logic.TrackPoints(n) = TrackPoint{};
-  ui.ClearRows(ListId::Track);
-  ui.SetText(ControlId::Gps_box, TrackBoxCaption({}));
-}
-
-// The path the user chose in the track dialog, or nothing on Cancel.
+// The path the user chose in the track dialog, or nothing on Cancel. NMEA logs
+// come first and selected, as they always have; GPX files are recognised by
+// their content, whatever the filter.
 std::optional<std::string> ChooseTrackFile(Toolkit& ui) {
-  OpenFileRequest request{"打开轨迹路径文件...", "NAME文件(*.txt)", {"*.txt", "*.name"}, false};
+  OpenFileRequest request{"打开轨迹路径文件...",
+                          {{"NAME文件(*.txt)", {"*.txt", "*.name"}}, {"GPX文件(*.gpx)", {"*.gpx"}}, {"所有文件(*)", {"*"}}},
+                          false};
   std::optional<ChosenFiles> chosen = ui.ShowOpenFile(request);
   if (!chosen || chosen->names.empty() || chosen->names.front().empty()) return std::nullopt;
   return chosen->folder + chosen->names.front();
-}
-
-void ShowTrack(MainLogic& logic, const TrackLog& log) {
-  Toolkit& ui = logic.toolkit();
-  for (const TrackPoint& point : log.points) {
-    int n = ui.RowCount(ListId::Track) + 1;
-    ui.AppendRow(ListId::Track, TrackRowText(n), 0);
-    ui.SetSubItem(ListId::Track, n, Column::Time, point.PointTime);
-    ui.SetSubItem(ListId::Track, n, Column::Coordinate, point.Coordinate);
-    logic.TrackPoints(n) = point;
-  }
-  ui.SetText(ControlId::Gps_box, TrackBoxCaption(log.points));
 }
 
 }  // namespace
@@ -47,17 +29,8 @@ void MainLogic::cmd_addname_Click() {
     ClearTrack(*this);
   }
   std::optional<std::string> path = ChooseTrackFile(toolkit_);
-  if (!path || !fileSystem_.FileExists(*path)) return;
-  std::optional<std::string> bytes = ReadTrackFile(*path);
-  if (!bytes) {
-    toolkit_.ShowMessage(TrackUnreadableMessage(*path), MessageButtons::Ok, MessageIcon::Information);
-    return;
-  }
-  // The log is capped at the table's size, so rows and entries stay one to one.
-  TrackLog log = ParseTrackLog(*bytes, kMaxTrackPoints);
-  ShowTrack(*this, log);
-  toolkit_.ShowMessage(TrackLoadedMessage(log.points.size(), log.truncated), MessageButtons::Ok,
-                       MessageIcon::Information);
+  if (!path) return;
+  ShowTrackLoadReport(toolkit_, LoadTrack(*this, *path));
 }
 
 void MainLogic::cmd_clearname_Click() {

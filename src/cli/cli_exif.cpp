@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli_commands.h"
+#include "cli/command_line.h"
 #include "app/exif_texts.h"
 #include "exif/exif_reader.h"
 
@@ -13,9 +14,6 @@ namespace geoframe::cli {
 
 namespace {
 
-constexpr const char* kExifUsage =
-    "usage: geoframe-cli exif FILE...         path, TAB, shooting time (YYYY-MM-DD HH:MM:SS)\n"
-    "       geoframe-cli exif --dump FILE...  every EXIF record: tag, type, count, offset, value\n";
 
 // Bytes outside printable ASCII are written as \xNN so that a record stays
 // on one line whatever the file holds.
@@ -70,28 +68,25 @@ bool PrintShootingTime(const std::string& path) {
     std::cerr << "geoframe-cli exif: " << ExifErrorText(path, error) << '\n';
     ok = false;
   }
-  std::cout << path << '\t' << time << '\n';
+  std::cout << Field(path) << '\t' << time << '\n';
   return ok;
 }
 
 }  // namespace
 
 int RunExif(const std::vector<std::string>& args) {
-  const bool dump = !args.empty() && args.front() == "--dump";
-  const std::vector<std::string> files(args.begin() + (dump ? 1 : 0), args.end());
-  if (files.empty()) {
-    std::cerr << kExifUsage;
-    return 2;
-  }
-  for (const std::string& file : files) {
-    if (file.size() > 1 && file.front() == '-') {
-      std::cerr << "geoframe-cli exif: unknown option " << file << '\n' << kExifUsage;
-      return 2;
-    }
-  }
+  CommandLine line("exif",
+                   QStringLiteral("Prints each photo's path, a TAB and its shooting time (YYYY-MM-DD HH:MM:SS),\n"
+                                  "or with --dump every EXIF record: tag, type, count, offset, value."),
+                   QStringLiteral("FILE..."), QStringLiteral("JPEG photos."));
+  const QCommandLineOption dumpOption = line.Add({QStringLiteral("dump")}, QStringLiteral("Print every EXIF record."));
+  if (std::optional<int> status = line.Parse(args)) return *status;
+  const bool dump = line.IsSet(dumpOption);
+  const std::vector<std::string> files = line.Positional();
+  if (files.empty()) return line.UsageError("no files given");
   bool allRead = true;
   for (const std::string& file : files) {
-    if (dump && files.size() > 1) std::cout << "== " << file << '\n';
+    if (dump && files.size() > 1) std::cout << "== " << Field(file) << '\n';
     allRead = (dump ? DumpFile(file) : PrintShootingTime(file)) && allRead;
   }
   return allRead ? 0 : 1;

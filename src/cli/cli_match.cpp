@@ -1,58 +1,35 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "cli/cli_commands.h"
+#include "cli/command_line.h"
 #include "cli/headless_session.h"
-#include "timematch/clock_correction.h"
-#include "timematch/matching.h"
 
 namespace geoframe::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: geoframe-cli match --track FILE [--offset +HH:MM:SS|-HH:MM:SS] [--tolerance N] PHOTO...\n"
-    "  --offset     camera clock correction (hours 0-23, minutes and seconds 0-59); default +00:00:00\n"
-    "  --tolerance  largest distance in seconds to a track point, 0-600; default 120\n";
-
 struct MatchOptions {
-  std::string track;
-  ClockOffset offset;
-  int tolerance = kDefaultTolerance;
+  TrackAndTime trackAndTime;
   std::vector<std::string> photos;
 };
 
-std::optional<MatchOptions> ParseMatchOptions(const std::vector<std::string>& args) {
-  MatchOptions options;
-  bool onlyPhotos = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (onlyPhotos || !arg.starts_with("--")) {
-      options.photos.push_back(arg);
-      continue;
-    }
-    if (arg == "--") {
-      onlyPhotos = true;
-      continue;
-    }
-    if (i + 1 >= args.size()) return std::nullopt;
-    const std::string& value = args[++i];
-    if (arg == "--track") {
-      options.track = value;
-    } else if (arg == "--offset") {
-      std::optional<ClockOffset> offset = ParseClockOffset(value);
-      if (!offset) return std::nullopt;
-      options.offset = *offset;
-    } else if (arg == "--tolerance") {
-      std::optional<int> tolerance = ParseTolerance(value);
-      if (!tolerance) return std::nullopt;
-      options.tolerance = *tolerance;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (options.track.empty() || options.photos.empty()) return std::nullopt;
+// The command line's options, or the exit status when it ends here.
+std::variant<MatchOptions, int> ParseMatchOptions(const std::vector<std::string>& args) {
+  CommandLine line("match",
+                   QStringLiteral("Adds the photos, corrects their times and gives each the coordinate of the\n"
+                                  "track point nearest its time, as the window does. Prints name, TAB, shown\n"
+                                  "time, TAB, coordinate for each photo."),
+                   QStringLiteral("PHOTO..."), QStringLiteral("JPEG photos."));
+  const TrackAndTimeOptions trackAndTime(line);
+  if (std::optional<int> status = line.Parse(args)) return *status;
+  std::variant<TrackAndTime, int> values = trackAndTime.Read(line);
+  if (const int* status = std::get_if<int>(&values)) return *status;
+  MatchOptions options{std::get<TrackAndTime>(values), line.Positional()};
+  if (options.trackAndTime.track.empty()) return line.UsageError("--track is required");
+  if (options.photos.empty()) return line.UsageError("no photos given");
   return options;
 }
 
@@ -63,22 +40,20 @@ void PrintMessages(HeadlessSession& session) {
 }  // namespace
 
 int RunMatch(const std::vector<std::string>& args) {
-  std::optional<MatchOptions> options = ParseMatchOptions(args);
-  if (!options) {
-    std::cerr << kUsage;
-    return 2;
-  }
+  std::variant<MatchOptions, int> parsed = ParseMatchOptions(args);
+  if (const int* status = std::get_if<int>(&parsed)) return *status;
+  const MatchOptions* options = &std::get<MatchOptions>(parsed);
   HeadlessSession session;
   const std::vector<HeadlessSession::NotAdded> notAdded = session.AddPhotos(options->photos);
-  if (!session.LoadTrack(options->track)) {
+  if (session.LoadTrack(options->trackAndTime.track).result != TrackLoadResult::Loaded) {
     PrintMessages(session);
-    std::cerr << "geoframe-cli match: " << options->track << ": no such file or not readable\n";
+    std::cerr << "geoframe-cli match: " << options->trackAndTime.track << ": no such file or not readable\n";
     return 1;
   }
-  session.CorrectClock(options->offset);
-  session.MatchPhotos(options->tolerance);
+  session.CorrectClock(options->trackAndTime.offset);
+  session.MatchPhotos(options->trackAndTime.tolerance);
   for (const HeadlessSession::PhotoRow& row : session.PhotoRows()) {
-    std::cout << row.name << '\t' << row.shownTime << '\t' << row.coordinate << '\n';
+    std::cout << Field(row.name) << '\t' << row.shownTime << '\t' << row.coordinate << '\n';
   }
   std::cout.flush();
   PrintMessages(session);

@@ -3,56 +3,26 @@
 #include <QGuiApplication>
 #include <iostream>
 #include <optional>
-#include <set>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "app/output_commands.h"
 #include "app/output_texts.h"
 #include "cli/cli_commands.h"
+#include "cli/command_line.h"
 #include "cli/headless_session.h"
-#include "timematch/clock_correction.h"
-#include "timematch/matching.h"
 
 namespace geoframe::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: geoframe-cli run [--track FILE] [--offset +HH:MM:SS|-HH:MM:SS] [--tolerance N]\n"
-    "                        [--backup|--no-backup] [--rename time|--rename prefix:TEXT]\n"
-    "                        [--frame [--comment TEXT] [--gps] [--no-time]] PHOTO...\n"
-    "  Adds the photos, corrects their times, matches them to the track and then\n"
-    "  backs up, renames and frames every photo as the window's batch execute does.\n"
-    "  --track      NMEA log whose $GPRMC points give the photos' coordinates\n"
-    "  --offset     camera clock correction; default +00:00:00\n"
-    "  --tolerance  largest distance in seconds to a track point, 0-600; default 120\n"
-    "  --backup     copy each photo into BackUp/ beside it first (the default)\n"
-    "  --no-backup  no backup copies\n"
-    "  --rename     time: YYYYMMDD_HHMMSS; prefix:TEXT: TEXT and the four-digit list number\n"
-    "  --frame      replace each photo by a framed JPEG (quality 80) with an annotation line\n"
-    "  --comment    the comment opening the annotation line\n"
-    "  --gps        put the coordinate into the annotation line\n"
-    "  --no-time    leave the shooting time out of the annotation line\n"
-    "Prints old path, new path, coordinate and \"ok\" or the error for each photo.\n"
-    "Exit status: 0 all photos done, 1 some failed, 2 bad usage.\n";
-
 struct RunOptions {
-  std::string track;
-  ClockOffset offset;
-  int tolerance = kDefaultTolerance;
+  TrackAndTime trackAndTime;
   OutputOptions output;
   std::vector<std::string> photos;
-  bool help = false;
 };
 
-struct Parsed {
-  std::optional<RunOptions> options;
-  std::string error;
-};
-
-Parsed Refuse(const std::string& error) { return {std::nullopt, error}; }
-
-// "time" or "prefix:TEXT" into the renaming options.
+// "time" or "prefix:TEXT" into the renaming options; false for anything else.
 bool ParseRename(const std::string& value, OutputOptions& output) {
   output.rename = true;
   if (value == "time") return true;
@@ -62,73 +32,61 @@ bool ParseRename(const std::string& value, OutputOptions& output) {
   return true;
 }
 
-// An option with a value; false when the value is not usable.
-bool ParseValue(const std::string& name, const std::string& value, RunOptions& options) {
-  if (name == "--track") {
-    options.track = value;
-  } else if (name == "--offset") {
-    std::optional<ClockOffset> offset = ParseClockOffset(value);
-    if (!offset) return false;
-    options.offset = *offset;
-  } else if (name == "--tolerance") {
-    std::optional<int> tolerance = ParseTolerance(value);
-    if (!tolerance) return false;
-    options.tolerance = *tolerance;
-  } else if (name == "--rename") {
-    return ParseRename(value, options.output);
-  } else if (name == "--comment") {
-    options.output.comment = value;
-  }
-  return true;
-}
+// The output options of a command line, with what it declares.
+struct OutputFlags {
+  explicit OutputFlags(CommandLine& line)
+      : backup(line.Add({QStringLiteral("backup")}, QStringLiteral("Copy each photo into BackUp/ beside it first (the default)."))),
+        noBackup(line.Add({QStringLiteral("no-backup")}, QStringLiteral("No backup copies."))),
+        rename(line.Add({QStringLiteral("rename")},
+                        QStringLiteral("time: YYYYMMDD_HHMMSS; prefix:TEXT: TEXT and the four-digit list number."),
+                        QStringLiteral("RULE"))),
+        frame(line.Add({QStringLiteral("frame")},
+                       QStringLiteral("Replace each photo by a framed JPEG (quality 80) with an annotation line."))),
+        comment(line.Add({QStringLiteral("comment")}, QStringLiteral("The comment opening the annotation line."),
+                         QStringLiteral("TEXT"))),
+        gps(line.Add({QStringLiteral("gps")}, QStringLiteral("Put the coordinate into the annotation line."))),
+        noTime(line.Add({QStringLiteral("no-time")}, QStringLiteral("Leave the shooting time out of the annotation line."))) {}
 
-// A flag; false when it is not one.
-bool ParseFlag(const std::string& arg, RunOptions& options, std::set<std::string>& annotationFlags) {
-  OutputOptions& output = options.output;
-  if (arg == "--backup" || arg == "--no-backup") {
-    output.backup = arg == "--backup";
-  } else if (arg == "--frame") {
-    output.frame = true;
-  } else if (arg == "--gps") {
-    output.withCoordinate = true;
-    annotationFlags.insert(arg);
-  } else if (arg == "--no-time") {
-    output.withTime = false;
-    annotationFlags.insert(arg);
-  } else if (arg == "--help") {
-    options.help = true;
-  } else {
-    return false;
-  }
-  return true;
-}
-
-Parsed ParseRunOptions(const std::vector<std::string>& args) {
-  const std::set<std::string> withValue = {"--track", "--offset", "--tolerance", "--rename", "--comment"};
-  RunOptions options;
-  std::set<std::string> annotationFlags;
-  bool onlyPhotos = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (onlyPhotos || !arg.starts_with("--")) {
-      options.photos.push_back(arg);
-    } else if (arg == "--") {
-      onlyPhotos = true;
-    } else if (withValue.contains(arg)) {
-      if (i + 1 >= args.size()) return Refuse(arg + " needs a value");
-      if (!ParseValue(arg, args[++i], options)) return Refuse("bad value for " + arg + ": " + args[i]);
-      if (arg == "--comment") annotationFlags.insert(arg);
-    } else if (!ParseFlag(arg, options, annotationFlags)) {
-      return Refuse("unknown option " + arg);
+  // The options given, or the exit status of a usage error (already told).
+  std::variant<OutputOptions, int> Read(const CommandLine& line) const {
+    OutputOptions output;
+    output.backup = !line.IsSet(noBackup) || line.IsSet(backup);
+    if (line.IsSet(rename) && !ParseRename(line.Value(rename), output)) {
+      return line.UsageError("bad value for --rename: " + line.Value(rename));
     }
+    output.frame = line.IsSet(frame);
+    output.comment = line.Value(comment);
+    output.withCoordinate = line.IsSet(gps);
+    output.withTime = !line.IsSet(noTime);
+    for (const QCommandLineOption* option : {&comment, &gps, &noTime}) {
+      if (!output.frame && line.IsSet(*option)) return line.UsageError("--" + option->names().front().toStdString() + " needs --frame");
+    }
+    if (std::optional<NameProblem> problem = OptionsProblem(output)) {
+      return line.UsageError(PrefixProblemText(output.prefix, *problem));
+    }
+    return output;
   }
-  if (options.help) return {options, ""};
-  if (!options.output.frame && !annotationFlags.empty()) return Refuse(*annotationFlags.begin() + " needs --frame");
-  if (options.photos.empty()) return Refuse("no photos given");
-  if (std::optional<NameProblem> problem = OptionsProblem(options.output)) {
-    return Refuse(PrefixProblemText(options.output.prefix, *problem));
-  }
-  return {options, ""};
+
+  QCommandLineOption backup, noBackup, rename, frame, comment, gps, noTime;
+};
+
+std::variant<RunOptions, int> ParseRunOptions(const std::vector<std::string>& args) {
+  CommandLine line("run",
+                   QStringLiteral("Adds the photos, corrects their times, matches them to the track and then\n"
+                                  "backs up, renames and frames every photo as the window's batch execute does.\n"
+                                  "Prints old path, new path, coordinate and \"ok\" or the reason for each photo.\n"
+                                  "Exit status: 0 all photos done, 1 some failed, 2 bad usage."),
+                   QStringLiteral("PHOTO..."), QStringLiteral("JPEG photos."));
+  const TrackAndTimeOptions trackAndTime(line);
+  const OutputFlags outputFlags(line);
+  if (std::optional<int> status = line.Parse(args)) return *status;
+  std::variant<TrackAndTime, int> times = trackAndTime.Read(line);
+  if (const int* status = std::get_if<int>(&times)) return *status;
+  std::variant<OutputOptions, int> output = outputFlags.Read(line);
+  if (const int* status = std::get_if<int>(&output)) return *status;
+  RunOptions options{std::get<TrackAndTime>(times), std::get<OutputOptions>(output), line.Positional()};
+  if (options.photos.empty()) return line.UsageError("no photos given");
+  return options;
 }
 
 // The output controls set as a user sets them, with their click handlers run.
@@ -163,8 +121,8 @@ int RunBatch(HeadlessSession& session) {
   int failed = 0;
   EditAllPhotos(logic, [&](int row, int count, const PhotoOutcome& outcome) {
     failed += outcome.ok() ? 0 : 1;
-    std::cout << oldPaths[static_cast<std::size_t>(row - 1)] << '\t' << logic.Photos(row).FullPath() << '\t'
-              << logic.Coordinate(row) << '\t' << (outcome.ok() ? "ok" : PhotoFailureText(*outcome.failure))
+    std::cout << Field(oldPaths[static_cast<std::size_t>(row - 1)]) << '\t' << Field(logic.Photos(row).FullPath())
+              << '\t' << logic.Coordinate(row) << '\t' << (outcome.ok() ? "ok" : PhotoFailureText(*outcome.failure))
               << '\n';
     if (terminal) {
       std::cerr << '\r' << session.toolkit().Text(ControlId::txt_info) << " (" << row << "/" << count << ")"
@@ -178,17 +136,18 @@ int RunBatch(HeadlessSession& session) {
 int Run(const RunOptions& options) {
   HeadlessSession session;
   const std::vector<HeadlessSession::NotAdded> notAdded = session.AddPhotos(options.photos);
-  if (!options.track.empty() && !session.LoadTrack(options.track)) {
+  const TrackAndTime& times = options.trackAndTime;
+  if (!times.track.empty() && session.LoadTrack(times.track).result != TrackLoadResult::Loaded) {
     PrintMessages(session);
-    std::cerr << "geoframe-cli run: " << options.track << ": no such file or not readable; no photo was touched\n";
+    std::cerr << "geoframe-cli run: " << times.track << ": no such file or not readable; no photo was touched\n";
     return 1;
   }
-  session.CorrectClock(options.offset);
-  if (!options.track.empty()) session.MatchPhotos(options.tolerance);
+  session.CorrectClock(times.offset);
+  if (!times.track.empty()) session.MatchPhotos(times.tolerance);
   SetOutputControls(session, options.output);
   const int failed = RunBatch(session);
   for (const HeadlessSession::NotAdded& photo : notAdded) {
-    std::cout << photo.path << "\t\t\t" << NotAddedText(photo.reason) << '\n';
+    std::cout << Field(photo.path) << "\t\t\t" << NotAddedText(photo.reason) << '\n';
   }
   std::cout.flush();
   PrintMessages(session);
@@ -198,28 +157,22 @@ int Run(const RunOptions& options) {
 }  // namespace
 
 int RunRun(const std::vector<std::string>& args) {
-  Parsed parsed = ParseRunOptions(args);
-  if (!parsed.options) {
-    std::cerr << "geoframe-cli run: " << parsed.error << '\n' << kUsage;
-    return 2;
-  }
-  if (parsed.options->help) {
-    std::cout << kUsage;
-    return 0;
-  }
+  std::variant<RunOptions, int> parsed = ParseRunOptions(args);
+  if (const int* status = std::get_if<int>(&parsed)) return *status;
+  const RunOptions& options = std::get<RunOptions>(parsed);
   // Drawing the annotation needs a QGuiApplication; without a display it runs offscreen.
   std::optional<QGuiApplication> gui;
   int argc = 1;
   char name[] = "geoframe-cli";
   char* argv[] = {name, nullptr};
-  if (parsed.options->output.frame && QCoreApplication::instance() == nullptr) {
+  if (options.output.frame && QCoreApplication::instance() == nullptr) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
       qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     gui.emplace(argc, argv);
   }
-  return Run(*parsed.options);
+  return Run(options);
 }
 
 }  // namespace geoframe::cli

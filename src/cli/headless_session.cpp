@@ -36,17 +36,14 @@ std::vector<HeadlessSession::NotAdded> HeadlessSession::AddPhotos(const std::vec
   return notAdded;
 }
 
-bool HeadlessSession::LoadTrack(const std::string& path) {
+TrackLoadOutcome HeadlessSession::LoadTrack(const std::string& path) {
+  // The steps of the track button after Yes to its reload question and the
+  // dialog's answer, with the outcome kept.
   auto [folder, name] = FolderAndName(path);
-  if (!logic_.fileSystem().FileExists(folder + name)) return false;
-  std::size_t shown = ui_.messages().size();
-  ui_.QueueOpenFile(ChosenFiles{folder, {name}});
-  logic_.cmd_addname_Click();
-  // A load that read the file always ends with its count report.
-  for (std::size_t i = shown; i < ui_.messages().size(); ++i) {
-    if (ui_.messages()[i].text.starts_with(kTrackLoadedLead)) return true;
-  }
-  return false;
+  if (ui_.RowCount(ListId::Track) > 0) ClearTrack(logic_);
+  TrackLoadOutcome outcome = geoframe::LoadTrack(logic_, folder + name);
+  ShowTrackLoadReport(ui_, outcome);
+  return outcome;
 }
 
 ClockCorrectionResult HeadlessSession::CorrectClock(const ClockOffset& offset) {

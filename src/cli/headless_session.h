@@ -11,6 +11,7 @@
 #include "app/match_commands.h"
 #include "app/memory_toolkit.h"
 #include "app/photo_intake.h"
+#include "app/track_load.h"
 #include "output/file_system.h"
 
 namespace geoframe::cli {
@@ -42,12 +43,12 @@ class HeadlessSession {
   // Adds photos as the photo dialog would, in the given order. Returns the
   // given paths that got no row.
   std::vector<NotAdded> AddPhotos(const std::vector<std::string>& paths);
-  // Loads a track log through the track dialog, replacing a loaded one. True
-  // when the file was found and read (whether or not it held usable lines).
-  bool LoadTrack(const std::string& path);
-  // The "修正时间" button with that correction.
+  // Loads a track file (NMEA or GPX) as the track dialog does, replacing a
+  // loaded one, with the window's report among the messages.
+  TrackLoadOutcome LoadTrack(const std::string& path);
+  // The clock correction button (cmd_tedit) with that correction.
   ClockCorrectionResult CorrectClock(const ClockOffset& offset);
-  // The "自动匹配坐标" button with that tolerance (0..600 seconds).
+  // The matching button (cmd_plgoto) with that tolerance (0..600 seconds).
   MatchResult MatchPhotos(int tolerance);
 
   std::vector<PhotoRow> PhotoRows() const;

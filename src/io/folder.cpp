@@ -1,5 +1,6 @@
 #include "io/folder.h"
 
+#include <sys/resource.h>  // getrlimit, setrlimit
 #include <fcntl.h>     // open, O_* flags
 #include <sys/file.h>  // flock
 #include <unistd.h>    // fsync, pathconf
@@ -48,6 +49,13 @@ FolderLock LockFolder(const std::string& folder) {
     ThrowSystemError(FileOp::Lock, folder);
   }
   return FolderLock(std::move(fd), folder);
+}
+
+void RaiseOpenFileLimit() {
+  struct rlimit limit {};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  ::setrlimit(RLIMIT_NOFILE, &limit);  // best effort: the old limit stays otherwise
 }
 
 }  // namespace geoframe

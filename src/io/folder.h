@@ -36,6 +36,11 @@ class FolderLock {
   std::string path_;
 };
 
+// A batch keeps each folder it writes in open for its lock; a program calls
+// this once at start so that a batch over many folders is not cut short by
+// the usual soft limit of 1024 open files (the hard limit is far higher).
+void RaiseOpenFileLimit();
+
 // Takes a folder's lock without waiting. Throws FileError (op Lock): Busy when
 // another open of the folder holds it (another process, or another FolderLock
 // of this one), System when the folder cannot be opened. On a file system

@@ -59,30 +59,34 @@ std::string UtcText(std::string_view date, std::string_view time) {
 }  // namespace
 
 std::optional<std::string> FormatCoordinate(std::string_view field) {
+  if (field.size() < kMinutesWidth) return std::nullopt;
   std::size_t point = field.find('.');
   if (point != std::string_view::npos && point >= 2 && IsDigit(field[point - 1]) && IsDigit(field[point - 2])) {
     std::string text(field.substr(0, point - 2));
     return text.append(kDegreeSign).append(field.substr(point - 2)).append("'");
   }
-  if (field.size() < kMinutesWidth) return std::nullopt;
   std::string text(field.substr(0, field.size() - kMinutesWidth));
   return text.append(kDegreeSign).append(LastChars(field, kMinutesWidth)).append("'");
 }
 
-TrackPoint ParseGpsLine(std::string_view line) {
-  if (line.empty()) return {};
+std::optional<TrackPoint> ParseGpsLine(std::string_view line) {
+  // Most lines of a log are other sentences: they are turned away before the
+  // line is split.
+  constexpr std::string_view kSentence = "$GPRMC";
+  if (!line.starts_with(kSentence) || (line.size() > kSentence.size() && line[kSentence.size()] != ',')) {
+    return std::nullopt;
+  }
   std::vector<std::string_view> fields = SplitFields(line);
-  if (fields[0] != "$GPRMC") return {};
-  if (fields.size() < 3 || fields[2] != "A") return {};
-  if (fields.size() < 10) return {};
+  if (fields.size() < 3 || fields[2] != "A") return std::nullopt;
+  if (fields.size() < 10) return std::nullopt;
   std::optional<std::string> localTime = ShiftDateTime(UtcText(fields[9], fields[1]), kLocalOffset, false);
-  if (!localTime) return {};
+  if (!localTime) return std::nullopt;
   for (std::size_t i = 3; i <= 6; ++i) {
-    if (!IsPrintableAscii(fields[i])) return {};
+    if (!IsPrintableAscii(fields[i])) return std::nullopt;
   }
   std::optional<std::string> latitude = FormatCoordinate(fields[3]);
   std::optional<std::string> longitude = FormatCoordinate(fields[5]);
-  if (!latitude || !longitude) return {};
+  if (!latitude || !longitude) return std::nullopt;
   TrackPoint point;
   point.PointTime = std::move(*localTime);
   point.Coordinate.append(fields[4]).append(*latitude).append(",").append(fields[6]).append(*longitude);

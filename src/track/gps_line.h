@@ -9,15 +9,16 @@
 namespace geoframe {
 
 // One NMEA angle field (degrees and minutes run together, e.g. 3015.1234) as
-// degrees°minutes' text (30°15.1234'). The minutes are the two digits before the
-// decimal point and everything after it, so 3015.12345 gives 30°15.12345'. A
-// field without a point or without two digits before it takes its last 7
-// characters as the minutes and fails when it is shorter than 7 characters.
+// degrees°minutes' text (30°15.1234'). Fails when the field has fewer than 7
+// characters. The minutes are the two digits before the decimal point and
+// everything after it, so 3015.12345 gives 30°15.12345'; a field without a
+// point or without two digits before it takes its last 7 characters as the
+// minutes.
 std::optional<std::string> FormatCoordinate(std::string_view field);
 
 // A "$GPRMC" sentence with a valid fix ("A") as a point at local time (UTC plus
-// 8 hours); any other line gives the empty point (empty Coordinate). The
-// checksum is not verified. ElapsedSeconds is always 0 here.
-TrackPoint ParseGpsLine(std::string_view line);
+// 8 hours); nothing for any other line. The checksum is not verified.
+// ElapsedSeconds is always 0 here.
+std::optional<TrackPoint> ParseGpsLine(std::string_view line);
 
 }  // namespace geoframe

@@ -1,68 +1,94 @@
 #include "track/track_log.h"
 
-#include <cstdio>  // std::fopen, std::fread, std::snprintf
-#include <memory>  // std::unique_ptr
+#include <chrono>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <utility>  // std::move
 
-#include "timematch/date_time.h"
 #include "track/gps_line.h"
 
 namespace geoframe {
 
-TrackLog ParseTrackLog(std::string_view text, std::size_t maxPoints) {
-  TrackLog log;
-  ForEachLine(text, [&](std::string_view line) {
-    if (log.truncated) return;
-    TrackPoint point = ParseGpsLine(line);
-    if (point.Coordinate.empty()) return;
-    if (!log.points.empty()) {
-      std::optional<std::int32_t> elapsed = SecondsBetween(log.points.front().PointTime, point.PointTime);
-      if (!elapsed) return;
-      point.ElapsedSeconds = *elapsed;
+namespace {
+
+namespace chr = std::chrono;
+
+// The moment a "YYYY-MM-DD HH:MM:SS" text names, read at its fixed places.
+// Points get their times from the readers in exactly this form, so this is the
+// date-time difference of the time texts without their general parsing, which
+// would be half the work of loading a log. Nothing for any other text.
+std::optional<chr::sys_seconds> MomentOf(std::string_view text) {
+  constexpr std::string_view kShape = "dddd-dd-dd dd:dd:dd";
+  if (text.size() != kShape.size()) return std::nullopt;
+  int numbers[6] = {};
+  int n = 0;
+  for (std::size_t i = 0; i < kShape.size(); ++i) {
+    const char c = text[i];
+    if (kShape[i] != 'd') {
+      if (c != kShape[i]) return std::nullopt;
+      ++n;
+    } else if (c < '0' || c > '9') {
+      return std::nullopt;
+    } else {
+      numbers[n] = numbers[n] * 10 + (c - '0');
     }
-    if (log.points.size() >= maxPoints) {
-      log.truncated = true;
-      return;
-    }
-    log.points.push_back(std::move(point));
-  });
-  return log;
-}
-
-std::optional<std::string> ReadTrackFile(const std::string& path) {
-  // C stdio rather than a stream: ferror tells a failed read from the end of the
-  // file, which an ifstream reports alike.
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!file) return std::nullopt;
-  std::string bytes;
-  char buffer[65536];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
-  if (std::ferror(file.get())) return std::nullopt;
-  return bytes;
-}
-
-std::string TrackRowText(int row) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%04d", row);
-  return std::string("记录") + digits;
-}
-
-std::string TrackBoxCaption(const std::vector<TrackPoint>& points) {
-  if (points.empty()) return "GPS路径";
-  return "GPS路径 " + std::to_string(points.size()) + "个轨迹点 (" + points.front().PointTime + " 到 " +
-         points.back().PointTime + ")";
-}
-
-std::string TrackLoadedMessage(std::size_t count, bool truncated) {
-  std::string text = std::string(kTrackLoadedLead) + std::to_string(count) + " 个!";
-  if (truncated) {
-    text += "\r\n轨迹点已达上限 " + std::to_string(kMaxTrackPoints) + " 个, 文件其余部分未加载。";
   }
-  return text;
+  const chr::year_month_day date{chr::year{numbers[0]}, chr::month{static_cast<unsigned>(numbers[1])},
+                                 chr::day{static_cast<unsigned>(numbers[2])}};
+  if (!date.ok() || numbers[3] > 23 || numbers[4] > 59 || numbers[5] > 59) return std::nullopt;
+  return chr::sys_days{date} + chr::hours{numbers[3]} + chr::minutes{numbers[4]} + chr::seconds{numbers[5]};
 }
 
-std::string TrackUnreadableMessage(const std::string& path) {
-  return "无法读取轨迹路径文件:\r\n" + path + "\r\n未加载任何轨迹点。";
+// Seconds from the first time to the second, when both are times and the
+// difference fits 32 bits.
+std::optional<std::int32_t> SecondsFromTo(std::string_view from, std::string_view to) {
+  const std::optional<chr::sys_seconds> start = MomentOf(from), end = MomentOf(to);
+  if (!start || !end) return std::nullopt;
+  const std::int64_t seconds = (*end - *start).count();
+  if (seconds < std::numeric_limits<std::int32_t>::min() || seconds > std::numeric_limits<std::int32_t>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(seconds);
+}
+
+}  // namespace
+
+bool AddTrackPoint(TrackLog& log, TrackPoint point, std::size_t maxPoints) {
+  if (log.truncated) return false;
+  if (!log.points.empty()) {
+    const std::optional<std::int32_t> elapsed = SecondsFromTo(log.points.front().PointTime, point.PointTime);
+    if (!elapsed) return true;
+    point.ElapsedSeconds = *elapsed;
+  }
+  if (log.points.size() >= maxPoints) {
+    log.truncated = true;
+    return false;
+  }
+  log.points.push_back(std::move(point));
+  return true;
+}
+
+NmeaTrackReader::NmeaTrackReader(std::size_t maxPoints)
+    : maxPoints_(maxPoints), lines_(kMaxLogLineLength, [this](std::string_view line) { return TakeLine(line); }) {}
+
+bool NmeaTrackReader::Feed(std::string_view bytes) { return lines_.Feed(bytes); }
+
+TrackLog NmeaTrackReader::Finish() {
+  lines_.Finish();
+  return std::move(log_);
+}
+
+bool NmeaTrackReader::TakeLine(std::string_view line) {
+  std::optional<TrackPoint> point = ParseGpsLine(line);
+  if (!point) return true;
+  return AddTrackPoint(log_, std::move(*point), maxPoints_);
+}
+
+TrackLog ParseTrackLog(std::string_view text, std::size_t maxPoints) {
+  NmeaTrackReader reader(maxPoints);
+  reader.Feed(text);
+  return reader.Finish();
 }
 
 }  // namespace geoframe

@@ -1,11 +1,10 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
-#include <string>
 #include <string_view>
 #include <vector>
 
+#include "track/line_splitter.h"
 #include "track/track_point.h"
 
 namespace geoframe {
@@ -14,43 +13,45 @@ namespace geoframe {
 // the first point.
 struct TrackLog {
   std::vector<TrackPoint> points;
-  // True when a further usable line came after the last point kept: the log
+  // True when a further usable point came after the last point kept: the log
   // holds more points than the track list can take.
   bool truncated = false;
 };
 
-// Calls onLine for every line of the text. CR LF, a lone CR and a lone LF all end
-// a line (logs written on Linux and macOS end lines in LF alone); the last line
-// counts without a terminator. Bytes are passed on unchanged.
-template <typename OnLine>
-void ForEachLine(std::string_view text, OnLine onLine) {
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) {
-      onLine(text.substr(start));
-      return;
-    }
-    onLine(text.substr(start, end - start));
-    start = end + 1;
-    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
-  }
-}
+// Appends the point with its seconds since the log's first point. A point so
+// far from the first one that the seconds between them do not fit 32 bits is
+// left out. A usable point beyond maxPoints marks the log truncated instead.
+// False once the log is truncated: reading further would change nothing.
+bool AddTrackPoint(TrackLog& log, TrackPoint point, std::size_t maxPoints);
 
-// The points of a whole log text (bytes as read from the file), at most
-// maxPoints of them. A line whose time is so far from the first point's that the
-// seconds between them do not fit 32 bits gives no point.
+// The longest line read as a possible sentence. NMEA sentences are at most 82
+// characters; logs carry comment lines and vendor sentences somewhat longer.
+inline constexpr std::size_t kMaxLogLineLength = 4096;
+
+// Builds the track of an NMEA log that arrives in pieces of any size, at most
+// maxPoints points. Lines longer than kMaxLogLineLength give no point and are
+// never held whole, so memory stays small for any log.
+class NmeaTrackReader {
+ public:
+  explicit NmeaTrackReader(std::size_t maxPoints = kMaxTrackPoints);
+  NmeaTrackReader(const NmeaTrackReader&) = delete;  // the line splitter calls back into this object
+  NmeaTrackReader& operator=(const NmeaTrackReader&) = delete;
+
+  // Takes the next bytes of the log. False once the log is truncated: the rest
+  // of the file need not be read.
+  bool Feed(std::string_view bytes);
+  // The track, after the last piece (a last line without terminator counts).
+  TrackLog Finish();
+
+ private:
+  bool TakeLine(std::string_view line);
+
+  std::size_t maxPoints_;
+  TrackLog log_;
+  LineSplitter lines_;
+};
+
+// The points of a whole log text (bytes as read from the file).
 TrackLog ParseTrackLog(std::string_view text, std::size_t maxPoints = kMaxTrackPoints);
-
-// The bytes of the file, or nothing when it cannot be opened or read to its end.
-std::optional<std::string> ReadTrackFile(const std::string& path);
-
-// Texts of the track list and its messages.
-std::string TrackRowText(int row);  // "记录0001"
-std::string TrackBoxCaption(const std::vector<TrackPoint>& points);
-std::string TrackLoadedMessage(std::size_t count, bool truncated);
-// How the report of every load that read its file begins.
-inline constexpr std::string_view kTrackLoadedLead = "共成功加载路径轨迹点 ";
-std::string TrackUnreadableMessage(const std::string& path);
 
 }  // namespace geoframe

@@ -5,11 +5,14 @@
 
 namespace geoframe {
 
-// One point of a GPS track. An empty Coordinate marks a line that gave no point.
+// One point of a GPS track. The window's table holds empty points (both texts
+// empty) in the entries beyond the loaded track.
 struct TrackPoint {
   std::string PointTime;   // local date-time text: UTC plus 8 hours
   std::string Coordinate;  // e.g. N30°15.1234',E120°30.5678'
   std::int32_t ElapsedSeconds = 0;  // seconds since the track's first point
+
+  bool operator==(const TrackPoint&) const = default;
 };
 
 // The window holds at most this many track points.

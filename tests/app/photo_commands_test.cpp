@@ -45,8 +45,7 @@ TEST_F(PhotoIntakeTest, AsksForPhotosInTheDialog) {
   ASSERT_EQ(ui.dialogs().size(), 1u);
   const OpenFileRequest& r = ui.dialogs()[0];
   EXPECT_EQ(r.title, "选择照片...");
-  EXPECT_EQ(r.filterDescription, "照片文件(*.JPG)");
-  EXPECT_EQ(r.patterns, std::vector<std::string>{"*.jpg"});
+  EXPECT_EQ(r.filters, (std::vector<FileFilter>{{"照片文件(*.JPG)", {"*.jpg"}}}));
   EXPECT_TRUE(r.multiSelect);
 }
 

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>  // mkfifo
 
+#include <cerrno>
+#include <filesystem>
 #include <string>
 
 #include "app/main_logic.h"
 #include "app/memory_toolkit.h"
-#include "faulty_file_system.h"
+#include "app/track_texts.h"
 #include "test_support.h"
 
 namespace geoframe {
@@ -39,8 +42,9 @@ TEST_F(TrackCommandsTest, LoadFillsListTableCaptionAndReports) {
   ASSERT_EQ(ui_.dialogs().size(), 1u);
   const OpenFileRequest& request = ui_.dialogs()[0];
   EXPECT_EQ(request.title, "打开轨迹路径文件...");
-  EXPECT_EQ(request.filterDescription, "NAME文件(*.txt)");
-  EXPECT_EQ(request.patterns, (std::vector<std::string>{"*.txt", "*.name"}));
+  EXPECT_EQ(request.filters, (std::vector<FileFilter>{{"NAME文件(*.txt)", {"*.txt", "*.name"}},
+                                                      {"GPX文件(*.gpx)", {"*.gpx"}},
+                                                      {"所有文件(*)", {"*"}}}));
   EXPECT_FALSE(request.multiSelect);
 
   ASSERT_EQ(ui_.RowCount(ListId::Track), 3);
@@ -101,32 +105,89 @@ TEST_F(TrackCommandsTest, CancelMissingAndHiddenFilesEndSilently) {
   EXPECT_EQ(ui_.RowCount(ListId::Track), 0);
 }
 
-// A file the existence check accepts but that cannot be read (here: a folder).
-class ExistsButUnreadable : public testing::FaultyFileSystem {
- public:
-  bool FileExists(const std::string&) const override { return true; }
+struct UnreadableCase {
+  std::string name;    // in the temporary folder, or an absolute path
+  std::string reason;  // the line the report gives as its reason
 };
 
-TEST_F(TrackCommandsTest, UnreadableFileIsReportedAndLeavesNoTrack) {
-  ExistsButUnreadable fileSystem;
-  MemoryToolkit ui;
-  MainLogic logic(ui, fileSystem);
-  std::string text = Rmc("080000");
-  testing::WriteFileBytes(dir_.path() / "a.txt", std::vector<std::uint8_t>(text.begin(), text.end()));
-  std::filesystem::create_directory(dir_.path() / "folder.txt");
-  ui.QueueOpenFile(ChosenFiles{dir_.folder(), {"a.txt"}});
-  ui.QueueOpenFile(ChosenFiles{dir_.folder(), {"folder.txt"}});
-  logic.cmd_addname_Click();
-  ASSERT_EQ(ui.RowCount(ListId::Track), 1);
-  ui.clearRecords();
+class UnreadableTrackTest : public TrackCommandsTest, public ::testing::WithParamInterface<UnreadableCase> {};
 
-  logic.cmd_addname_Click();  // Yes to the reload question, then the folder
-  EXPECT_EQ(ui.RowCount(ListId::Track), 0);
-  EXPECT_TRUE(logic.TrackPoints(1).Coordinate.empty());
-  EXPECT_EQ(ui.Text(ControlId::Gps_box), "GPS路径");
-  ASSERT_EQ(ui.messages().size(), 2u);
-  EXPECT_EQ(ui.messages()[1].text, "无法读取轨迹路径文件:\r\n" + dir_.folder() + "folder.txt\r\n未加载任何轨迹点。");
-  EXPECT_EQ(ui.messages()[1].buttons, MessageButtons::Ok);
+// What is no regular file is refused without waiting on it (a FIFO has no
+// writer here), with its reason; a track loaded before is gone, as the reload
+// question said.
+TEST_P(UnreadableTrackTest, IsReportedWithItsReasonAndLeavesNoTrack) {
+  std::filesystem::create_directory(dir_.path() / "folder.txt");
+  ASSERT_EQ(::mkfifo((dir_.path() / "fifo.txt").c_str(), 0600), 0);
+  ChooseLog("a.txt", Rmc("080000"));
+  logic_.cmd_addname_Click();
+  ASSERT_EQ(ui_.RowCount(ListId::Track), 1);
+  ui_.clearRecords();
+
+  const std::string path = GetParam().name.starts_with("/") ? GetParam().name : dir_.folder() + GetParam().name;
+  const std::size_t slash = path.rfind('/');
+  ui_.QueueOpenFile(ChosenFiles{path.substr(0, slash + 1), {path.substr(slash + 1)}});
+  logic_.cmd_addname_Click();  // Yes to the reload question
+  EXPECT_EQ(ui_.RowCount(ListId::Track), 0);
+  EXPECT_TRUE(logic_.TrackPoints(1).Coordinate.empty());
+  EXPECT_EQ(ui_.Text(ControlId::Gps_box), "GPS路径");
+  ASSERT_EQ(ui_.messages().size(), 2u);
+  EXPECT_EQ(ui_.messages()[1].text,
+            "无法读取轨迹路径文件:\r\n" + path + "\r\n原因: " + GetParam().reason + "\r\n未加载任何轨迹点。");
+  EXPECT_EQ(ui_.messages()[1].buttons, MessageButtons::Ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, UnreadableTrackTest,
+                         ::testing::Values(UnreadableCase{"folder.txt", "这是一个文件夹，不是文件"},
+                                           UnreadableCase{"fifo.txt", "这是设备或管道，不是普通文件"},
+                                           UnreadableCase{"/dev/null", "这是设备或管道，不是普通文件"}));
+
+// The same texts whichever kind of file the points came from; a GPX document
+// that broke off says after how many points.
+TEST_F(TrackCommandsTest, GpxLoadsByContentAndTellsOfDamage) {
+  const std::string point = "<trkpt lat=\"30.252056667\" lon=\"120.509463333\"><time>2010-12-06T08:00:0";
+  ChooseLog("track.txt", "<?xml version=\"1.0\"?>\n<gpx version=\"1.0\"><trk><trkseg>" + point + "0Z</time></trkpt>" +
+                             point + "5.5Z</time></trkpt>" + point);
+  logic_.cmd_addname_Click();
+  ASSERT_EQ(ui_.RowCount(ListId::Track), 2);
+  EXPECT_EQ(ui_.SubItem(ListId::Track, 2, Column::Time), "2010-12-06 16:00:05");
+  EXPECT_EQ(ui_.SubItem(ListId::Track, 2, Column::Coordinate), "N30°15.1234',E120°30.5678'");
+  EXPECT_EQ(logic_.TrackPoints(2).ElapsedSeconds, 5);
+  EXPECT_EQ(ui_.Text(ControlId::Gps_box), "GPS路径 2个轨迹点 (2010-12-06 16:00:00 到 2010-12-06 16:00:05)");
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"共成功加载路径轨迹点 2 个!\r\nGPX 文件在第 2 个轨迹点之后损坏, "
+                                                     "其余部分未加载。"});
+}
+
+struct TextCase {
+  TrackLoadOutcome outcome;
+  std::string text;
+};
+
+class TrackLoadTextTest : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(TrackLoadTextTest, SaysWhatTheLoadGave) { EXPECT_EQ(TrackLoadText(GetParam().outcome), GetParam().text); }
+
+TrackLoadOutcome Loaded(std::size_t count, bool truncated, bool damaged) {
+  return {TrackLoadResult::Loaded, "/p/a.gpx", count, truncated, damaged, std::nullopt};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TrackLoadTextTest,
+    ::testing::Values(TextCase{Loaded(0, false, false), "共成功加载路径轨迹点 0 个!"},
+                      TextCase{Loaded(1999, true, false),
+                               "共成功加载路径轨迹点 1999 个!\r\n轨迹点已达上限 1999 个, 文件其余部分未加载。"},
+                      TextCase{Loaded(0, false, true),
+                               "共成功加载路径轨迹点 0 个!\r\nGPX 文件在第一个轨迹点之前就已损坏, 无法读取。"},
+                      TextCase{{TrackLoadResult::Unreadable, "/p/a.txt", 0, false, false,
+                                FileError(FileOp::Read, FileErrorKind::System, "/p/a.txt", EACCES)},
+                               "无法读取轨迹路径文件:\r\n/p/a.txt\r\n原因: 没有权限\r\n未加载任何轨迹点。"}));
+
+TEST(TrackTexts, RowsAndCaption) {
+  EXPECT_EQ(TrackRowText(1), "记录0001");
+  EXPECT_EQ(TrackRowText(1999), "记录1999");
+  EXPECT_EQ(TrackRowText(12345), "记录12345");
+  EXPECT_EQ(TrackBoxCaption({}), "GPS路径");
+  std::vector<TrackPoint> points{{"2010-12-06 08:01:12", "c", 0}, {"2010-12-06 12:40:55", "c", 1}};
+  EXPECT_EQ(TrackBoxCaption(points), "GPS路径 2个轨迹点 (2010-12-06 08:01:12 到 2010-12-06 12:40:55)");
 }
 
 TEST_F(TrackCommandsTest, ReloadQuestionNoKeepsTrackYesThenCancelLeavesNone) {

@@ -88,7 +88,7 @@ TEST_F(CliExif, BadUsageExitsWithTwo) {
     const Output o = RunCli(args);
     EXPECT_EQ(o.status, 2);
     EXPECT_TRUE(o.out.empty());
-    EXPECT_NE(o.err.find("usage"), std::string::npos);
+    EXPECT_NE(o.err.find("Usage: geoframe-cli exif"), std::string::npos) << o.err;
   }
 }
 

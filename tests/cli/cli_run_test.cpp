@@ -70,7 +70,7 @@ TEST_F(CliRun, BadUsageTouchesNothing) {
     Result result = RunCli(args);
     EXPECT_EQ(result.status, 2) << ::testing::PrintToString(args);
     EXPECT_TRUE(result.out.empty());
-    EXPECT_NE(result.err.find("usage:"), std::string::npos);
+    EXPECT_NE(result.err.find("Usage: geoframe-cli run"), std::string::npos) << result.err;
   }
   EXPECT_EQ(Files(), std::vector<std::string>{"a.jpg"});
 }
@@ -114,6 +114,19 @@ TEST_F(CliRun, FailuresAreListedAndGiveStatusOne) {
   EXPECT_TRUE(lines[2].starts_with(missing + "\t\t\t")) << lines[2];
   EXPECT_NE(result.err.find("其中 1 个照片处理失败"), std::string::npos) << result.err;
   EXPECT_EQ(ReadFileBytes(broken), (std::vector<std::uint8_t>{'n', 'o'}));
+}
+
+TEST_F(CliRun, GpxTrackGivesCoordinates) {
+  std::string photo = Photo("a.jpg", "2010:12:06 08:30:15");  // local time: 00:30:15 UTC
+  std::string gpx =
+      "<?xml version=\"1.0\"?><gpx version=\"1.1\"><trk><trkseg>"
+      "<trkpt lat=\"1\" lon=\"2\"><time>2010-12-06T00:30:00Z</time></trkpt>"
+      "<trkpt lat=\"30.25\" lon=\"120.139583333\"><time>2010-12-06T08:30:16+08:00</time></trkpt>"
+      "</trkseg></trk></gpx>";
+  WriteFileBytes(dir_.path() / "track.gpx", std::vector<std::uint8_t>(gpx.begin(), gpx.end()));
+  Result result = RunCli({"--track", dir_.folder() + "track.gpx", "--no-backup", photo});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(Lines(result.out), std::vector<std::string>{photo + "\t" + photo + "\tN30°15.0000',E120°08.3750'\tok"});
 }
 
 TEST_F(CliRun, UnreadableTrackStopsBeforeAnyPhotoIsTouched) {

@@ -10,19 +10,35 @@
 namespace geoframe::cli {
 namespace {
 
-TEST(HeadlessSession, TrackLoadReportsWhetherTheFileWasRead) {
+TEST(HeadlessSession, TrackLoadSaysWhatBecameOfTheFile) {
   testing::TempDir dir;
   std::string log = "$GPRMC,083015,A,3015.1234,N,12030.5678,E,0.0,0.0,061210,,,A*6C\n";
   testing::WriteFileBytes(dir.path() / "a.txt", std::vector<std::uint8_t>(log.begin(), log.end()));
+  std::string gpx = "<gpx><trk><trkseg><trkpt lat=\"30.5\" lon=\"120.5\"><time>2010-12-06T08:30:16Z</time></trkpt>"
+                    "<trkpt lat=\"30.5\" lon=\"120.5\"><time>2010-12-06T08:30:17Z</time></trkpt>";  // cut short
+  testing::WriteFileBytes(dir.path() / "b.gpx", std::vector<std::uint8_t>(gpx.begin(), gpx.end()));
   HeadlessSession session;
-  EXPECT_FALSE(session.LoadTrack((dir.path() / "missing.txt").string()));
+  EXPECT_EQ(session.LoadTrack((dir.path() / "missing.txt").string()).result, TrackLoadResult::Missing);
   EXPECT_TRUE(session.TakeMessages().empty());
-  ASSERT_TRUE(session.LoadTrack((dir.path() / "a.txt").string()));
+  TrackLoadOutcome outcome = session.LoadTrack((dir.path() / "a.txt").string());
+  EXPECT_EQ(outcome.result, TrackLoadResult::Loaded);
+  EXPECT_EQ(outcome.count, 1u);
   ASSERT_EQ(session.TrackRows().size(), 1u);
   EXPECT_EQ(session.TrackRows()[0].pointTime, "2010-12-06 16:30:15");
   EXPECT_EQ(session.TakeMessages(), std::vector<std::string>{"共成功加载路径轨迹点 1 个!"});
-  EXPECT_TRUE(session.LoadTrack((dir.path() / "a.txt").string()));  // a reload replaces the track
-  EXPECT_EQ(session.TrackRows().size(), 1u);
+
+  outcome = session.LoadTrack((dir.path() / "b.gpx").string());  // a reload replaces the track
+  EXPECT_EQ(outcome.result, TrackLoadResult::Loaded);
+  EXPECT_TRUE(outcome.damaged);
+  ASSERT_EQ(session.TrackRows().size(), 2u);
+  EXPECT_EQ(session.TrackRows()[1].coordinate, "N30°30.0000',E120°30.0000'");
+  EXPECT_EQ(session.TrackRows()[1].elapsedSeconds, 1);
+
+  outcome = session.LoadTrack(dir.path().string());
+  EXPECT_EQ(outcome.result, TrackLoadResult::Unreadable);
+  ASSERT_TRUE(outcome.error);
+  EXPECT_EQ(outcome.error->kind(), FileErrorKind::Folder);
+  EXPECT_TRUE(session.TrackRows().empty());
 }
 
 TEST(HeadlessSession, RealPhotoGetsCorrectedTimeAndPosition) {
@@ -41,7 +57,7 @@ TEST(HeadlessSession, RealPhotoGetsCorrectedTimeAndPosition) {
   ASSERT_EQ(notAdded.size(), 1u);
   EXPECT_EQ(notAdded[0].path, notAPhoto);
   EXPECT_EQ(notAdded[0].reason, LeftOutReason::NotJpg);
-  ASSERT_TRUE(session.LoadTrack((dir.path() / "t.txt").string()));
+  ASSERT_EQ(session.LoadTrack((dir.path() / "t.txt").string()).result, TrackLoadResult::Loaded);
   EXPECT_EQ(session.CorrectClock(ClockOffset{true, 0, 5, 0}).uncorrected, 0);
   const MatchResult match = session.MatchPhotos(1);
   EXPECT_EQ(match.matched, 1);

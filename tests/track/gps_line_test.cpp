@@ -21,7 +21,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // minutes are split at the point, whatever the number of decimals
                       CoordinateCase{"3015.12345", "30°15.12345'"}, CoordinateCase{"12030.567891", "120°30.567891'"},
                       CoordinateCase{"3015.123", "30°15.123'"}, CoordinateCase{"3015.12", "30°15.12'"},
-                      CoordinateCase{"15.12", "°15.12'"}, CoordinateCase{"3015.", "30°15.'"},
+                      // under 7 characters, point or not
+                      CoordinateCase{"15.1", std::nullopt}, CoordinateCase{"15.12", std::nullopt},
+                      CoordinateCase{"3015.", std::nullopt},
                       // no point, or not two digits before it: the last 7 characters
                       CoordinateCase{"30151234", "3°0151234'"}, CoordinateCase{"1234567", "°1234567'"},
                       CoordinateCase{"ab.1234567", "ab.°1234567'"}, CoordinateCase{"3.1234567", "3.°1234567'"},
@@ -47,11 +49,17 @@ struct LineCase {
 
 class ParseGpsLineTest : public ::testing::TestWithParam<LineCase> {};
 
+// A case with an empty coordinate gives no point.
 TEST_P(ParseGpsLineTest, Parses) {
-  TrackPoint p = ParseGpsLine(GetParam().line);
-  EXPECT_EQ(p.PointTime, GetParam().pointTime) << GetParam().line;
-  EXPECT_EQ(p.Coordinate, GetParam().coordinate) << GetParam().line;
-  EXPECT_EQ(p.ElapsedSeconds, 0);
+  std::optional<TrackPoint> p = ParseGpsLine(GetParam().line);
+  if (GetParam().coordinate.empty()) {
+    EXPECT_EQ(p, std::nullopt) << GetParam().line;
+    return;
+  }
+  ASSERT_TRUE(p) << GetParam().line;
+  EXPECT_EQ(p->PointTime, GetParam().pointTime) << GetParam().line;
+  EXPECT_EQ(p->Coordinate, GetParam().coordinate) << GetParam().line;
+  EXPECT_EQ(p->ElapsedSeconds, 0);
 }
 
 const std::string kCoordinate = "N30°15.1234',E120°30.5678'";
@@ -72,6 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
         // no point
         LineCase{WithField(kBase, 2, "V"), "", ""}, LineCase{WithField(kBase, 0, "$GNRMC"), "", ""},
         LineCase{WithField(kBase, 0, "$gprmc"), "", ""}, LineCase{WithField(kBase, 0, " $GPRMC"), "", ""},
+        LineCase{WithField(kBase, 0, "$GPRMCX"), "", ""},
         LineCase{"$GPGGA,083015.000,3015.1234,N,12030.5678,E,1,08,1.0,10.0,M,0.0,M,,*hh", "", ""},
         LineCase{"", "", ""}, LineCase{"$GPRMC", "", ""}, LineCase{"$GPRMC,083015,A", "", ""},
         LineCase{"$GPRMC,083015,A,3015.1234,N,12030.5678,E,0.0,0.0", "", ""},

@@ -37,10 +37,16 @@ const QIcon& PhotoIcon(int icon) {
   return icon == 1 ? withExif : withoutExif;
 }
 
-QString DialogFilter(const OpenFileRequest& request) {
+QString DialogFilter(const FileFilter& filter) {
   // The patterns in the last brackets are the ones matched; the dialog shows
   // only the description before them.
-  return Q(request.filterDescription) + " (" + AnyCasePatterns(request.patterns).join(' ') + ")";
+  return Q(filter.description) + " (" + AnyCasePatterns(filter.patterns).join(' ') + ")";
+}
+
+QStringList DialogFilters(const OpenFileRequest& request) {
+  QStringList filters;
+  for (const FileFilter& filter : request.filters) filters.append(DialogFilter(filter));
+  return filters;
 }
 
 ChosenFiles FilesInOneFolder(const QStringList& paths) {
@@ -127,9 +133,12 @@ Answer MainWindow::ShowMessage(const std::string& text, MessageButtons buttons, 
 
 std::optional<ChosenFiles> MainWindow::ShowOpenFile(const OpenFileRequest& request) {
   // Qt's own dialog: it takes our case-free patterns and speaks the loaded Chinese.
-  QFileDialog dialog(this, Q(request.title), lastFolder_, DialogFilter(request));
+  QFileDialog dialog(this, Q(request.title), lastFolder_);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
+  const QStringList filters = DialogFilters(request);
+  dialog.setNameFilters(filters);
+  if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
   dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList paths = dialog.selectedFiles();

@@ -1,0 +1,103 @@
+#include "track/track_file.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <utility>  // std::move
+#include <vector>
+
+#include "io/read_file.h"
+#include "track/gpx_reader.h"
+
+namespace geoframe {
+
+namespace {
+
+constexpr std::size_t kChunkBytes = 64 * 1024;  // also how much of the start is looked at for GPX
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The text after a "<?...?>" or "<!--...-->" at its start, or nothing when the
+// text does not start with a whole one.
+std::optional<std::string_view> AfterMarkup(std::string_view text) {
+  std::string_view end;
+  if (text.starts_with("<?")) end = "?>";
+  else if (text.starts_with("<!--")) end = "-->";
+  else return std::nullopt;
+  const std::size_t at = text.find(end, 2);
+  if (at == std::string_view::npos) return std::nullopt;
+  return text.substr(at + end.size());
+}
+
+bool IsNameChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+         c == '.' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+// "<gpx" or "<prefix:gpx" followed by the end of the name.
+bool IsGpxStartTag(std::string_view text) {
+  if (!text.starts_with('<')) return false;
+  std::size_t nameEnd = 1;
+  while (nameEnd < text.size() && (IsNameChar(text[nameEnd]) || text[nameEnd] == ':')) ++nameEnd;
+  std::string_view name = text.substr(1, nameEnd - 1);
+  if (const std::size_t colon = name.rfind(':'); colon != std::string_view::npos) name.remove_prefix(colon + 1);
+  if (name != "gpx" || nameEnd == text.size()) return false;
+  const char next = text[nameEnd];
+  return IsBlank(next) || next == '>' || next == '/';
+}
+
+// Reads until the buffer is full or the file ends; the number of bytes read.
+std::size_t Fill(const OpenFile& file, std::span<std::uint8_t> buffer) {
+  std::size_t filled = 0;
+  while (filled < buffer.size()) {
+    const std::size_t got = ReadSome(file, buffer.subspan(filled));
+    if (got == 0) break;
+    filled += got;
+  }
+  return filled;
+}
+
+std::string_view AsText(std::span<const std::uint8_t> bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+// Feeds the reader the bytes already read and then the rest of the file, piece
+// by piece, until the reader needs no more.
+template <typename Reader>
+void Stream(const OpenFile& file, std::vector<std::uint8_t>& buffer, std::size_t first, Reader& reader) {
+  bool more = reader.Feed(AsText(std::span(buffer).first(first)));
+  while (more) {
+    const std::size_t got = ReadSome(file, buffer);
+    if (got == 0) break;
+    more = reader.Feed(AsText(std::span(buffer).first(got)));
+  }
+}
+
+}  // namespace
+
+bool LooksLikeGpx(std::string_view head) {
+  if (head.starts_with("\xEF\xBB\xBF")) head.remove_prefix(3);
+  for (;;) {
+    while (!head.empty() && IsBlank(head.front())) head.remove_prefix(1);
+    const std::optional<std::string_view> rest = AfterMarkup(head);
+    if (!rest) return IsGpxStartTag(head);
+    head = *rest;
+  }
+}
+
+TrackFileContents ReadTrackFile(const std::string& path, std::size_t maxPoints) {
+  const OpenFile file = OpenRegularFile(path);
+  std::vector<std::uint8_t> buffer(kChunkBytes);
+  const std::size_t first = Fill(file, buffer);
+  if (LooksLikeGpx(AsText(std::span(buffer).first(first)))) {
+    GpxTrackReader reader(maxPoints);
+    Stream(file, buffer, first, reader);
+    GpxTrack track = reader.Finish();
+    return {std::move(track.log), track.damaged};
+  }
+  NmeaTrackReader reader(maxPoints);
+  Stream(file, buffer, first, reader);
+  return {reader.Finish(), false};
+}
+
+}  // namespace geoframe
