@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/output_texts.h"
+
 namespace geoframe {
 
 namespace {
@@ -99,7 +101,7 @@ void MainLogic::cmd_make_Click() {
   PhotoOutcome outcome = EditPhoto(ReadPhoto(*this, row), options, fileSystem_);
   ApplyOutcome(*this, row, outcome);
   ListView_ItemClick(row);
-  if (!outcome.ok) Report(toolkit_, "照片 " + outcome.fileName + " 处理失败，已保持原样：\r\n" + outcome.error);
+  if (!outcome.ok) Report(toolkit_, "照片 " + outcome.fileName + " 处理失败，已保持原样：\r\n" + (outcome.failure ? OutputErrorText(*outcome.failure) : outcome.error));
 }
 
 void MainLogic::cmd_allmake_Click() { EditAllPhotos(*this); }

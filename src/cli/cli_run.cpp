@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/output_commands.h"
+#include "app/output_texts.h"
 #include "cli/cli_commands.h"
 #include "cli/headless_session.h"
 
@@ -177,7 +178,7 @@ int RunBatch(HeadlessSession& session) {
   EditAllPhotos(logic, [&](int row, int count, const PhotoOutcome& outcome) {
     failed += outcome.ok ? 0 : 1;
     std::cout << oldPaths[static_cast<std::size_t>(row - 1)] << '\t' << logic.Photos(row).FullPath() << '\t'
-              << logic.Coordinate(row) << '\t' << (outcome.ok ? "ok" : outcome.error)
+              << logic.Coordinate(row) << '\t' << (outcome.ok ? "ok" : outcome.failure ? OutputErrorText(*outcome.failure) : outcome.error)
               << '\n';
     if (terminal) std::cerr << "\r批量编辑  " << row * 100 / count << "% (" << row << "/" << count << ")" << std::flush;
   });

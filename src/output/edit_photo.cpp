@@ -154,7 +154,7 @@ RenderedPhoto RenderPhoto(const PhotoPlan& plan, const FileSystem& fs) {
     QImage canvas = FramePicture(plan.photo.folder + plan.photo.fileName, plan.annotation, fs);
     return {EncodePicture(canvas, kFramedQuality), ""};
   } catch (const OutputError& error) {
-    return {{}, error.what()};
+    return {{}, error.what(), error};
   } catch (const FileError& error) {
     return {{}, error.what()};  // Transitional: the failure gets its kind with the typed outcomes
   } catch (const std::bad_alloc&) {
@@ -164,7 +164,11 @@ RenderedPhoto RenderPhoto(const PhotoPlan& plan, const FileSystem& fs) {
 
 PhotoOutcome CommitPhoto(const PhotoPlan& plan, const RenderedPhoto& rendered, FileSystem& fs) {
   if (!plan.error.empty()) return Failed(plan, plan.error);
-  if (!rendered.error.empty()) return Failed(plan, rendered.error);
+  if (!rendered.error.empty()) {
+    PhotoOutcome outcome = Failed(plan, rendered.error);
+    outcome.failure = rendered.failure;
+    return outcome;
+  }
   const PhotoInput& photo = plan.photo;
   const std::string oldPath = photo.folder + photo.fileName;
   const bool changesFile = plan.frame || plan.newName != photo.fileName;

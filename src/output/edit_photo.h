@@ -7,6 +7,7 @@
 
 #include "output/file_names.h"
 #include "output/file_system.h"
+#include "output/output_error.h"
 
 namespace geoframe {
 
@@ -46,12 +47,14 @@ struct PhotoPlan {
 struct RenderedPhoto {
   std::vector<std::uint8_t> jpeg;
   std::string error;
+  std::optional<OutputError> failure = std::nullopt;  // the error itself, for the window to word
 };
 
 struct PhotoOutcome {
   bool ok = true;
   std::string fileName;  // the photo's name afterwards (its old name when it failed)
   std::string error;     // why it failed, naming the file
+  std::optional<OutputError> failure = std::nullopt;  // the error itself where there is one, for the window to word
 };
 
 // Why the options cannot be used at all (a prefix that gives no plain file

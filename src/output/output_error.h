@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -36,6 +37,7 @@ class OutputError : public std::runtime_error {
     std::string detail;  // the decoder's own message, or the name concerned
     int width = 0;       // TooLarge: the picture's size in pixels
     int height = 0;
+    std::int64_t bytes = 0;  // TooLarge: the memory framing would take; 0 when its pixel count is over
     int row = 0;         // SameFileAgain: the earlier row
   };
 
