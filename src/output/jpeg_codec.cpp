@@ -141,6 +141,9 @@ std::int64_t CoefficientBytes(const jpeg_decompress_struct& info) {
 // guard only, as callers refuse what their budget cannot hold before decoding.
 constexpr long kMaxCoefficientMemory = 1L << 30;
 
+// The largest picture DecodeJpeg and DecodeJpegAtLeast hold whole.
+constexpr std::int64_t kMaxPictureBytes = std::int64_t{1} << 30;
+
 // A libjpeg decompressor, destroyed with its owner (also when the owner's
 // constructor throws; destroying one never created is harmless).
 struct Decompression {
@@ -285,6 +288,12 @@ void ReadInto(Decoder& decoder, std::uint8_t* rgb, int pitch) {
 }
 
 RgbImage ReadImage(Decoder& decoder) {
+  if (std::int64_t{decoder.Width()} * decoder.Height() * 3 > kMaxPictureBytes) {
+    OutputError::Fields fields;
+    fields.width = decoder.Width();
+    fields.height = decoder.Height();
+    throw OutputError(OutputErrorKind::TooLarge, std::move(fields));
+  }
   RgbImage image;
   image.width = decoder.Width();
   image.height = decoder.Height();

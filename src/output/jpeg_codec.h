@@ -46,7 +46,9 @@ PixelSize ReadJpegSize(std::span<const std::uint8_t> jpeg);
 // a large photo costs a fraction of a full decode.
 RgbImage DecodeJpegAtLeast(std::span<const std::uint8_t> jpeg, int minWidth, int minHeight);
 
-// Decodes the stream at full size.
+// Decodes the stream at full size. These two refuse (TooLarge) a picture whose
+// RGB pixels would take more than 1 GiB; callers with a budget check the
+// header against it first.
 RgbImage DecodeJpeg(std::span<const std::uint8_t> jpeg);
 
 // Decodes the stream at full size straight into the caller's RGB buffer, whose
