@@ -116,4 +116,33 @@ std::vector<std::uint8_t> EncodeYcckJpeg(std::span<const std::uint8_t> cmyk, int
   return Compress(cmyk.data(), width, height, TJPF_CMYK, TJSAMP_444, 100, 0);
 }
 
+std::vector<std::uint8_t> WithDeclaredSize(std::vector<std::uint8_t> jpeg, int width, int height) {
+  // Walks the marker segments from SOI: FF, code, big-endian length (which counts itself).
+  for (std::size_t pos = 2; pos + 9 < jpeg.size() && jpeg[pos] == 0xFF;) {
+    const int marker = jpeg[pos + 1];
+    if (marker >= 0xC0 && marker <= 0xC2) {
+      // After the precision byte: height, then width.
+      jpeg[pos + 5] = static_cast<std::uint8_t>(height >> 8);
+      jpeg[pos + 6] = static_cast<std::uint8_t>(height & 0xFF);
+      jpeg[pos + 7] = static_cast<std::uint8_t>(width >> 8);
+      jpeg[pos + 8] = static_cast<std::uint8_t>(width & 0xFF);
+      return jpeg;
+    }
+    pos += 2 + (static_cast<std::size_t>(jpeg[pos + 2]) << 8 | jpeg[pos + 3]);
+  }
+  throw std::invalid_argument("no SOF0, SOF1 or SOF2 before the first scan");
+}
+
+std::vector<std::uint8_t> WithExtraScans(const std::vector<std::uint8_t>& progressive, int extra) {
+  const std::vector<std::uint8_t> scan = {
+      0xFF, 0xC4, 0x00, 0x14, 0x10, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00,  // DHT: AC table 0
+      0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x01, 0x3F, 0x00,  // SOS: component 1, coefficients 1-63
+      0x0F};  // at most four blocks "0" (end of block), padded with ones
+  if (progressive.size() < 4) throw std::invalid_argument("not a JPEG");
+  std::vector<std::uint8_t> out(progressive.begin(), progressive.end() - 2);  // without EOI
+  for (int i = 0; i < extra; ++i) out.insert(out.end(), scan.begin(), scan.end());
+  out.insert(out.end(), {0xFF, 0xD9});
+  return out;
+}
+
 }  // namespace geoframe::tools

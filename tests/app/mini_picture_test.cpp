@@ -10,7 +10,6 @@
 #include "app/main_logic.h"
 #include "app/memory_toolkit.h"
 #include "expected_photos.h"
-#include "jpeg_inspect.h"
 #include "sample_photos.h"
 #include "test_support.h"
 
@@ -140,9 +139,9 @@ TEST_F(PreviewTest, PhotoFramingRefusesShowsZeroSizeAndDrawsNothing) {
   const std::pair<const char*, std::vector<std::uint8_t>> files[] = {
       {"text.jpg", std::vector<std::uint8_t>(5000, 'x')},
       {"cut-in-half.jpg", std::vector<std::uint8_t>(photo.begin(), photo.begin() + photo.size() / 2)},
-      {"65500x65500.jpg", testing::WithDeclaredSize(small, 65500, 65500)},
+      {"65500x65500.jpg", tools::WithDeclaredSize(small, 65500, 65500)},
       {"progressive-12000x12000.jpg",
-       testing::WithDeclaredSize(tools::EncodeSampleJpeg(tools::SamplePixels(16, 16, 1), 16, 16,
+       tools::WithDeclaredSize(tools::EncodeSampleJpeg(tools::SamplePixels(16, 16, 1), 16, 16,
                                                          tools::JpegCoding::Progressive444),
                                  12000, 12000)},
   };

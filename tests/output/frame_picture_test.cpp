@@ -311,21 +311,6 @@ std::vector<std::uint8_t> WithStrayBytes(std::vector<std::uint8_t> jpeg) {
   return jpeg;
 }
 
-// A 16 x 16 progressive stream with `extra` scans added before its end, each
-// a full-precision pass over the luminance AC coefficients (own Huffman table:
-// one symbol, end of block, coded "0") that changes nothing and draws no
-// warning, so that only the scan count can stop it.
-std::vector<std::uint8_t> WithExtraScans(std::vector<std::uint8_t> jpeg, int extra) {
-  const std::vector<std::uint8_t> scan = {
-      0xFF, 0xC4, 0x00, 0x14, 0x10, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00,  // DHT: AC table 0
-      0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x01, 0x3F, 0x00,  // SOS: component 1, coefficients 1-63
-      0x0F};  // four blocks "0" (end of block), padded with ones
-  std::vector<std::uint8_t> out(jpeg.begin(), jpeg.end() - 2);  // without EOI
-  for (int i = 0; i < extra; ++i) out.insert(out.end(), scan.begin(), scan.end());
-  out.insert(out.end(), {0xFF, 0xD9});
-  return out;
-}
-
 std::vector<std::uint8_t> Progressive(int width, int height, tools::JpegCoding coding) {
   return tools::EncodeSampleJpeg(tools::SamplePixels(width, height, 5), width, height, coding);
 }
@@ -337,7 +322,7 @@ TEST(FrameJpeg, WarningsThatLoseNothingStillFrame) {
   const int roomForScans = kMaxJpegScans - testing::ScanCount(progressive);
   const std::pair<std::vector<std::uint8_t>, const std::vector<std::uint8_t>*> cases[] = {
       {WithStrayBytes(baseline), &baseline},
-      {WithExtraScans(progressive, roomForScans), &progressive},  // exactly the most scans
+      {tools::WithExtraScans(progressive, roomForScans), &progressive},  // exactly the most scans
   };
   for (const auto& [jpeg, clean] : cases) {
     const QImage canvas = FrameJpeg(jpeg, 1, "");
@@ -369,18 +354,18 @@ TEST(FramePicture, RefusesWhatItCannotFrameNamingTheFile) {
       {"cut-in-half.jpg", Cut(photo, photo.size() / 2), OutputErrorKind::Damaged, {}},
       {"bad-huffman-codes.jpg", WithBadHuffmanCodes(photo), OutputErrorKind::Damaged, {}},
       // claims 12000 x 12000 and has the data of 16 x 16: no grey picture
-      {"claims-more.jpg", testing::WithDeclaredSize(small, 12000, 12000), OutputErrorKind::Damaged, {}},
-      {"claims-more-turned.jpg", tools::InsertExif(testing::WithDeclaredSize(small, 12000, 9000), "", 6),
+      {"claims-more.jpg", tools::WithDeclaredSize(small, 12000, 12000), OutputErrorKind::Damaged, {}},
+      {"claims-more-turned.jpg", tools::InsertExif(tools::WithDeclaredSize(small, 12000, 9000), "", 6),
        OutputErrorKind::Damaged, {}},
-      {"progressive-claims-more.jpg", testing::WithDeclaredSize(progressive, 9000, 9000), OutputErrorKind::Damaged, {}},
-      {"one-scan-too-many.jpg", WithExtraScans(progressive, kMaxJpegScans + 1 - testing::ScanCount(progressive)),
+      {"progressive-claims-more.jpg", tools::WithDeclaredSize(progressive, 9000, 9000), OutputErrorKind::Damaged, {}},
+      {"one-scan-too-many.jpg", tools::WithExtraScans(progressive, kMaxJpegScans + 1 - testing::ScanCount(progressive)),
        OutputErrorKind::Damaged, {}},
       // past the canvas limit
-      {"13000x12000.jpg", testing::WithDeclaredSize(small, 13000, 12000), OutputErrorKind::TooLarge, {13000, 12000}},
-      {"65500x65500.jpg", testing::WithDeclaredSize(small, 65500, 65500), OutputErrorKind::TooLarge, {65500, 65500}},
+      {"13000x12000.jpg", tools::WithDeclaredSize(small, 13000, 12000), OutputErrorKind::TooLarge, {13000, 12000}},
+      {"65500x65500.jpg", tools::WithDeclaredSize(small, 65500, 65500), OutputErrorKind::TooLarge, {65500, 65500}},
       // within the canvas limit, but every coefficient of 12000 x 12000 at full
       // chroma takes 864 MB beside the canvas
-      {"progressive-12000x12000.jpg", testing::WithDeclaredSize(progressive444, 12000, 12000),
+      {"progressive-12000x12000.jpg", tools::WithDeclaredSize(progressive444, 12000, 12000),
        OutputErrorKind::TooLarge, {12000, 12000}},
   };
   for (const Case& c : cases) {

@@ -64,19 +64,6 @@ int ScanCount(const std::vector<std::uint8_t>& jpeg) {
   return scans;
 }
 
-std::vector<std::uint8_t> WithDeclaredSize(std::vector<std::uint8_t> jpeg, int width, int height) {
-  for (const Segment& s : SegmentsUpToScan(jpeg)) {
-    if (s.marker < 0xC0 || s.marker > 0xC2) continue;
-    // After the precision byte: height, then width, both big-endian.
-    jpeg[s.start + 1] = static_cast<std::uint8_t>(height >> 8);
-    jpeg[s.start + 2] = static_cast<std::uint8_t>(height & 0xFF);
-    jpeg[s.start + 3] = static_cast<std::uint8_t>(width >> 8);
-    jpeg[s.start + 4] = static_cast<std::uint8_t>(width & 0xFF);
-    return jpeg;
-  }
-  throw std::runtime_error("no SOF0, SOF1 or SOF2");
-}
-
 std::map<int, std::array<int, 64>> QuantisationTables(const std::vector<std::uint8_t>& jpeg) {
   std::map<int, std::array<int, 64>> tables;
   for (const Segment& s : SegmentsUpToScan(jpeg)) {

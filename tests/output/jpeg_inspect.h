@@ -19,9 +19,6 @@ std::size_t FirstScanData(const std::vector<std::uint8_t>& jpeg);
 // there is always followed by 0x00 or a restart code.
 int ScanCount(const std::vector<std::uint8_t>& jpeg);
 
-// The stream with its frame header (SOF0, SOF1 or SOF2) claiming another size.
-std::vector<std::uint8_t> WithDeclaredSize(std::vector<std::uint8_t> jpeg, int width, int height);
-
 // The stream's quantisation tables by table number, in natural (row) order.
 std::map<int, std::array<int, 64>> QuantisationTables(const std::vector<std::uint8_t>& jpeg);
 
