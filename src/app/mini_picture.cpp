@@ -37,6 +37,8 @@ PhotoFile ReadPhotoFile(const std::string& path) {
     photo.bytes = ReadWholeFile(file, kMaxPhotoFileBytes);
   } catch (const FileError&) {
     photo.bytes.clear();  // shown as a photo that cannot be read
+  } catch (const std::bad_alloc&) {
+    photo.bytes.clear();
   }
   return photo;
 }

@@ -22,14 +22,14 @@ namespace {
 
 constexpr std::uint8_t kWhite = 0xFF;
 
-// "宋体" 15 pt bold at 96 dpi is 20 pixels; Noto Serif CJK SC stands in where
-// SimSun is missing. Made once and kept for the whole run (never destroyed, so
-// it cannot outlive the font database at exit).
+// SimSun 15 pt bold at 96 dpi is 20 pixels (the font database knows SimSun by
+// its Chinese name too); Noto Serif CJK SC stands in where SimSun is missing.
+// Made once and kept for the whole run (never destroyed, so it cannot outlive
+// the font database at exit).
 const QFont& AnnotationFont() {
   static const QFont* font = [] {
     auto* made = new QFont();
-    made->setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"),
-                       QStringLiteral("Noto Serif CJK SC")});
+    made->setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC")});
     made->setBold(true);
     made->setPixelSize(kTextStripHeight);
     made->setStyleStrategy(QFont::PreferAntialias);

@@ -33,7 +33,6 @@ namespace {
 struct Errors {
   jpeg_error_mgr manager;  // first: libjpeg's pointer to it is a pointer to this
   std::jmp_buf jump;
-  bool stopped = false;
   bool fatal = false;         // an error, not a warning
   bool tooManyScans = false;  // stopped by the scan limit
   int code = 0;               // libjpeg's message code
@@ -44,7 +43,6 @@ Errors& ErrorsOf(j_common_ptr info) { return *reinterpret_cast<Errors*>(info->er
 
 [[noreturn]] void Stop(j_common_ptr info) {
   Errors& errors = ErrorsOf(info);
-  errors.stopped = true;
   errors.code = info->err->msg_code;
   (*info->err->format_message)(info, errors.text);
   std::longjmp(errors.jump, 1);
@@ -80,7 +78,6 @@ void OnOutput(j_common_ptr) {}  // libjpeg would print to stderr
 void OnProgress(j_common_ptr info) {
   if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number <= kMaxJpegScans) return;
   Errors& errors = ErrorsOf(info);
-  errors.stopped = true;
   errors.tooManyScans = true;
   std::longjmp(errors.jump, 1);
 }

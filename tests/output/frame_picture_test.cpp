@@ -261,7 +261,9 @@ TEST(FramePicture, RealCameraFiles) {
     ASSERT_GE(fields.size(), 6u) << line;
     int orientation = fields[3].empty() ? 1 : std::stoi(fields[3]);
     if (orientation < 1 || orientation > 8) orientation = 1;
-    PixelSize upright = UprightSize({std::stoi(fields[4]), std::stoi(fields[5])}, orientation);
+    const int width = std::stoi(fields[4]), height = std::stoi(fields[5]);
+    // orientations 5 to 8 are stored on their side
+    const PixelSize upright = orientation >= 5 ? PixelSize{height, width} : PixelSize{width, height};
     QImage canvas = FramePicture((testing::TestDataDir() / "jpeg" / fields[0]).string(), " x");
     EXPECT_EQ(canvas.width(), upright.width + 48) << fields[0];
     EXPECT_EQ(canvas.height(), upright.height + 48) << fields[0];
