@@ -1,7 +1,12 @@
 // Framing a 12- and a 24-megapixel photo (read, decode, frame with the
 // annotation, encode at quality 80) against the floor: the same photo's plain
-// read, decode and encode. Each case also runs once in a child process whose
-// peak resident memory is reported as peak_MB.
+// read, decode and encode; a 149-megapixel photo stored on its side, near the
+// canvas limit; and the refusal of hostile streams: a 16 x 16 stream claiming
+// 12000 x 12000, the same progressive at full chroma (refused by its header:
+// its coefficients alone would take 864 MB), and a progressive one with 2000
+// extra scans. Each case also runs once in a child process whose peak resident
+// memory is reported as peak_MB (goals: under 1 GB for any photo framed, under
+// 300 MB for any refused).
 #include <benchmark/benchmark.h>
 #include <unistd.h>  // getpid
 
@@ -10,11 +15,13 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "output/file_system.h"
 #include "output/frame_picture.h"
 #include "output/jpeg_codec.h"
+#include "output/output_error.h"
 #include "output/save_jpg.h"
 #include "sample_photos.h"
 
@@ -27,16 +34,26 @@ std::string gSelf;
 std::filesystem::path gFolder;
 
 // Photo 25 is the 24-megapixel photo stored on its side (EXIF orientation 6),
-// as phones store portraits.
-std::string PhotoPath(int megapixels) { return (gFolder / (std::to_string(megapixels) + "mp.jpg")).string(); }
+// as phones store portraits; photo 149 a 14900 x 9980 one on its side.
+std::string PhotoPath(const std::string& name) { return (gFolder / (name + ".jpg")).string(); }
 
 void MakePhotos() {
   gFolder = std::filesystem::temp_directory_path() / ("geoframe-frame-bench-" + std::to_string(::getpid()));
   std::filesystem::create_directories(gFolder);
-  for (auto [mp, w, h] : {std::tuple{12, 4000, 3000}, {24, 6000, 4000}}) {
-    RealFileSystem().WriteFile(PhotoPath(mp), tools::MakeSamplePhoto(w, h, 1));
+  for (auto [name, w, h] : {std::tuple{"12", 4000, 3000}, {"24", 6000, 4000}}) {
+    RealFileSystem().WriteFile(PhotoPath(name), tools::MakeSamplePhoto(w, h, 1));
   }
-  RealFileSystem().WriteFile(PhotoPath(25), tools::MakeSamplePhoto(6000, 4000, 1, "2010:12:06 08:30:15", 6));
+  RealFileSystem().WriteFile(PhotoPath("25"), tools::MakeSamplePhoto(6000, 4000, 1, "2010:12:06 08:30:15", 6));
+  RealFileSystem().WriteFile(PhotoPath("149"), tools::MakeSamplePhoto(14900, 9980, 1, "2010:12:06 08:30:15", 6));
+  const std::vector<std::uint8_t> pixels = tools::SamplePixels(16, 16, 1);
+  const std::vector<std::uint8_t> small = tools::MakeSamplePhoto(16, 16, 1);
+  RealFileSystem().WriteFile(PhotoPath("claims-12000"), tools::WithDeclaredSize(small, 12000, 12000));
+  RealFileSystem().WriteFile(
+      PhotoPath("progressive-claims-12000"),
+      tools::WithDeclaredSize(tools::EncodeSampleJpeg(pixels, 16, 16, tools::JpegCoding::Progressive444), 12000, 12000));
+  RealFileSystem().WriteFile(
+      PhotoPath("2000-scans"),
+      tools::WithExtraScans(tools::EncodeSampleJpeg(pixels, 16, 16, tools::JpegCoding::Progressive420), 2000));
 }
 
 std::size_t Floor(const std::string& path) {
@@ -47,6 +64,21 @@ std::size_t Floor(const std::string& path) {
 
 std::size_t Frame(const std::string& path) {
   return EncodePicture(FramePicture(path, kAnnotation), kFramedQuality).size();
+}
+
+// Refusing a hostile stream: 1 when it was refused.
+std::size_t Refuse(const std::string& path) {
+  try {
+    FramePicture(path, kAnnotation);
+  } catch (const OutputError&) {
+    return 1;
+  }
+  return 0;
+}
+
+std::size_t RunOnce(const std::string& kind, const std::string& path) {
+  if (kind == "floor") return Floor(path);
+  return kind == "refuse" ? Refuse(path) : Frame(path);
 }
 
 // The process's peak resident memory in kB (VmHWM: the high-water mark of this
@@ -70,23 +102,31 @@ double ChildPeakMegabytes(const std::string& kind, const std::string& path) {
   return ::pclose(child) == 0 && kilobytes > 0 ? kilobytes / 1024.0 : -1;
 }
 
-void Run(benchmark::State& state, const std::string& kind, int megapixels) {
-  std::string path = PhotoPath(megapixels);
-  for (auto _ : state) benchmark::DoNotOptimize(kind == "floor" ? Floor(path) : Frame(path));
+void Run(benchmark::State& state, const std::string& kind, const std::string& photo) {
+  const std::string path = PhotoPath(photo);
+  for (auto _ : state) benchmark::DoNotOptimize(RunOnce(kind, path));
   state.counters["peak_MB"] = ChildPeakMegabytes(kind, path);
 }
 
-void BM_DecodeEncode12MP(benchmark::State& state) { Run(state, "floor", 12); }
-void BM_Frame12MP(benchmark::State& state) { Run(state, "frame", 12); }
-void BM_DecodeEncode24MP(benchmark::State& state) { Run(state, "floor", 24); }
-void BM_Frame24MP(benchmark::State& state) { Run(state, "frame", 24); }
-void BM_Frame24MPTurned(benchmark::State& state) { Run(state, "frame", 25); }
+void BM_DecodeEncode12MP(benchmark::State& state) { Run(state, "floor", "12"); }
+void BM_Frame12MP(benchmark::State& state) { Run(state, "frame", "12"); }
+void BM_DecodeEncode24MP(benchmark::State& state) { Run(state, "floor", "24"); }
+void BM_Frame24MP(benchmark::State& state) { Run(state, "frame", "24"); }
+void BM_Frame24MPTurned(benchmark::State& state) { Run(state, "frame", "25"); }
+void BM_Frame149MPTurned(benchmark::State& state) { Run(state, "frame", "149"); }
+void BM_RefuseClaimed12000(benchmark::State& state) { Run(state, "refuse", "claims-12000"); }
+void BM_RefuseProgressiveClaimed12000(benchmark::State& state) { Run(state, "refuse", "progressive-claims-12000"); }
+void BM_Refuse2000Scans(benchmark::State& state) { Run(state, "refuse", "2000-scans"); }
 
 BENCHMARK(BM_DecodeEncode12MP)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Frame12MP)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeEncode24MP)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Frame24MP)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Frame24MPTurned)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Frame149MPTurned)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefuseClaimed12000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefuseProgressiveClaimed12000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Refuse2000Scans)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
@@ -95,8 +135,7 @@ int main(int argc, char** argv) {
   gSelf = std::filesystem::read_symlink("/proc/self/exe").string();
   if (argc == 4 && std::string(argv[1]) == "--peak-child") {
     QGuiApplication app(argc, argv);
-    std::string kind = argv[2];
-    if ((kind == "floor" ? Floor(argv[3]) : Frame(argv[3])) == 0) return 1;
+    if (RunOnce(argv[2], argv[3]) == 0) return 1;
     std::printf("%ld\n", PeakKilobytes());
     return 0;
   }

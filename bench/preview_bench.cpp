@@ -1,6 +1,8 @@
 // Previewing a 24-megapixel photo (read, size, orientation, DCT-reduced decode,
 // upright turn, smooth scale to the drawn size) against a full decode of it and
-// against libjpeg-turbo's own 1/8-scaled decode, the floor.
+// against libjpeg-turbo's own 1/8-scaled decode, the floor; and a photo framing
+// refuses by its header (a 16 x 16 stream claiming 65500 x 65500), which the
+// preview must not decode either.
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>
 #include <unistd.h>  // getpid
@@ -24,13 +26,21 @@ std::filesystem::path gFolder;
 std::string gPath;
 std::vector<std::uint8_t> gJpeg;
 
+std::string gRefusedPath;
+
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
 void MakePhoto() {
   gFolder = std::filesystem::temp_directory_path() / ("geoframe-preview-bench-" + std::to_string(::getpid()));
   std::filesystem::create_directories(gFolder);
   gPath = (gFolder / "IMG_24MP.JPG").string();
   gJpeg = tools::MakeSamplePhoto(6000, 4000, 3, "2010:12:06 08:30:15", 1);
-  std::ofstream(gPath, std::ios::binary)
-      .write(reinterpret_cast<const char*>(gJpeg.data()), static_cast<std::streamsize>(gJpeg.size()));
+  WriteFile(gPath, gJpeg);
+  gRefusedPath = (gFolder / "CLAIMS_65500.JPG").string();
+  WriteFile(gRefusedPath, tools::WithDeclaredSize(tools::MakeSamplePhoto(16, 16, 3), 65500, 65500));
 }
 
 // The toolkit's drawing as the window does it: the picture scaled smoothly to
@@ -51,6 +61,14 @@ void BM_Preview(benchmark::State& state) {
   state.counters["file_MB"] = static_cast<double>(gJpeg.size()) / (1024 * 1024);
 }
 BENCHMARK(BM_Preview)->Unit(benchmark::kMillisecond);
+
+void BM_PreviewRefusedByItsHeader(benchmark::State& state) {
+  MemoryToolkit ui;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(DrawMiniPicture(ui, gRefusedPath));
+  }
+}
+BENCHMARK(BM_PreviewRefusedByItsHeader)->Unit(benchmark::kMicrosecond);
 
 void BM_FullDecode(benchmark::State& state) {
   for (auto _ : state) {

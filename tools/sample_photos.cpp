@@ -1,6 +1,9 @@
 #include "sample_photos.h"
 
+#include <turbojpeg.h>
+
 #include <algorithm>  // std::max
+#include <memory>
 #include <stdexcept>
 
 #include "output/jpeg_codec.h"
@@ -29,6 +32,19 @@ void PutEntry(std::vector<std::uint8_t>& out, unsigned tag, unsigned type, std::
 }
 
 constexpr unsigned kShort = 3, kLong = 4, kAscii = 2;
+
+// TurboJPEG with the options the production encoder does not offer.
+std::vector<std::uint8_t> Compress(const std::uint8_t* pixels, int width, int height, int pixelFormat,
+                                   int subsampling, int quality, int flags) {
+  const std::unique_ptr<void, int (*)(tjhandle)> handle(tjInitCompress(), tjDestroy);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  const int status = tjCompress2(handle.get(), pixels, width, 0, height, pixelFormat, &buffer, &size,
+                                 subsampling, quality, flags);
+  const std::unique_ptr<unsigned char, void (*)(unsigned char*)> owned(buffer, tjFree);
+  if (status != 0) throw std::runtime_error(tjGetErrorStr2(handle.get()));
+  return {owned.get(), owned.get() + size};
+}
 
 }  // namespace
 
@@ -85,6 +101,48 @@ std::vector<std::uint8_t> MakeSamplePhoto(int width, int height, unsigned seed,
   std::vector<std::uint8_t> jpeg = EncodeJpeg(rgb.data(), width, height, width * 3, 90);
   if (exifDateTime.empty() && orientation == 1) return jpeg;
   return InsertExif(jpeg, exifDateTime, orientation);
+}
+
+std::vector<std::uint8_t> EncodeSampleJpeg(std::span<const std::uint8_t> rgb, int width, int height,
+                                           JpegCoding coding) {
+  if (rgb.size() < static_cast<std::size_t>(width) * height * 3) throw std::invalid_argument("too few pixels");
+  const int subsampling = coding == JpegCoding::Progressive444 ? TJSAMP_444 : TJSAMP_420;
+  const int flags = coding == JpegCoding::Baseline420 ? 0 : TJFLAG_PROGRESSIVE;
+  return Compress(rgb.data(), width, height, TJPF_RGB, subsampling, 90, flags);
+}
+
+std::vector<std::uint8_t> EncodeYcckJpeg(std::span<const std::uint8_t> cmyk, int width, int height) {
+  if (cmyk.size() < static_cast<std::size_t>(width) * height * 4) throw std::invalid_argument("too few pixels");
+  return Compress(cmyk.data(), width, height, TJPF_CMYK, TJSAMP_444, 100, 0);
+}
+
+std::vector<std::uint8_t> WithDeclaredSize(std::vector<std::uint8_t> jpeg, int width, int height) {
+  // Walks the marker segments from SOI: FF, code, big-endian length (which counts itself).
+  for (std::size_t pos = 2; pos + 9 < jpeg.size() && jpeg[pos] == 0xFF;) {
+    const int marker = jpeg[pos + 1];
+    if (marker >= 0xC0 && marker <= 0xC2) {
+      // After the precision byte: height, then width.
+      jpeg[pos + 5] = static_cast<std::uint8_t>(height >> 8);
+      jpeg[pos + 6] = static_cast<std::uint8_t>(height & 0xFF);
+      jpeg[pos + 7] = static_cast<std::uint8_t>(width >> 8);
+      jpeg[pos + 8] = static_cast<std::uint8_t>(width & 0xFF);
+      return jpeg;
+    }
+    pos += 2 + (static_cast<std::size_t>(jpeg[pos + 2]) << 8 | jpeg[pos + 3]);
+  }
+  throw std::invalid_argument("no SOF0, SOF1 or SOF2 before the first scan");
+}
+
+std::vector<std::uint8_t> WithExtraScans(const std::vector<std::uint8_t>& progressive, int extra) {
+  const std::vector<std::uint8_t> scan = {
+      0xFF, 0xC4, 0x00, 0x14, 0x10, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00,  // DHT: AC table 0
+      0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x01, 0x3F, 0x00,  // SOS: component 1, coefficients 1-63
+      0x0F};  // at most four blocks "0" (end of block), padded with ones
+  if (progressive.size() < 4) throw std::invalid_argument("not a JPEG");
+  std::vector<std::uint8_t> out(progressive.begin(), progressive.end() - 2);  // without EOI
+  for (int i = 0; i < extra; ++i) out.insert(out.end(), scan.begin(), scan.end());
+  out.insert(out.end(), {0xFF, 0xD9});
+  return out;
 }
 
 }  // namespace geoframe::tools

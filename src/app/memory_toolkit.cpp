@@ -141,6 +141,10 @@ void MemoryToolkit::RepaintNow(ControlId c) {
   }
 }
 
+void MemoryToolkit::BeginBusy() { busy_ = true; }
+void MemoryToolkit::EndBusy() { busy_ = false; }
+bool MemoryToolkit::KeepAlive() { return ++keepAliveCalls_ == escapeAt_; }
+
 void MemoryToolkit::ClearPreview() { ++previewClears_; }
 
 void MemoryToolkit::DrawPreview(const RgbImage& picture, int left, int top, int width, int height) {

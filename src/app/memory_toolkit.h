@@ -49,6 +49,11 @@ class MemoryToolkit : public Toolkit {
   void QueueAnswer(Answer answer) { answers_.push_back(answer); }
   void QueueOpenFile(std::optional<ChosenFiles> files) { openFiles_.push_back(std::move(files)); }
 
+  // Escape pressed during the nth call of KeepAlive (counted from 1).
+  void PressEscapeAt(int keepAliveCall) { escapeAt_ = keepAliveCall; }
+  int keepAliveCalls() const { return keepAliveCalls_; }
+  bool busy() const { return busy_; }
+
   // What was shown.
   const std::vector<Message>& messages() const { return messages_; }
   const std::vector<OpenFileRequest>& dialogs() const { return dialogs_; }
@@ -85,6 +90,9 @@ class MemoryToolkit : public Toolkit {
   int WidthTwips(ControlId control) const override;
   void SetWidthTwips(ControlId control, int twips) override;
   void RepaintNow(ControlId control) override;
+  void BeginBusy() override;
+  void EndBusy() override;
+  bool KeepAlive() override;
   void ClearPreview() override;
   void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) override;
 
@@ -102,6 +110,9 @@ class MemoryToolkit : public Toolkit {
   std::vector<OpenFileRequest> dialogs_;
   std::vector<PreviewDraw> previewDraws_;
   int previewClears_ = 0;
+  bool busy_ = false;
+  int keepAliveCalls_ = 0;
+  int escapeAt_ = 0;
   std::vector<std::string> progressFrames_;
 };
 

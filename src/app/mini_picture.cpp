@@ -1,14 +1,19 @@
 #include "app/mini_picture.h"
 
 #include <cmath>
-#include <filesystem>
-#include <system_error>
+#include <cstdint>
+#include <new>  // bad_alloc
+#include <optional>
 #include <utility>  // std::move
 #include <vector>
 
 #include "app/photo_intake.h"
 #include "exif/exif_reader.h"
+#include "io/file_error.h"
+#include "io/read_file.h"
+#include "output/frame_picture.h"
 #include "output/jpeg_codec.h"
+#include "output/output_error.h"
 
 namespace geoframe {
 
@@ -17,42 +22,55 @@ namespace {
 // Nearest integer, a half going to the even neighbour (the default rounding mode).
 int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
 
-// The file's bytes, or none when it cannot be read.
-std::vector<std::uint8_t> ReadBytesOrNone(const std::string& path) {
+// A photo file as the preview reads it: its length, and its bytes unless it
+// cannot be read or is larger than any photo framing takes.
+struct PhotoFile {
+  std::int64_t length = 0;
+  std::vector<std::uint8_t> bytes;
+};
+
+PhotoFile ReadPhotoFile(const std::string& path) {
+  PhotoFile photo;
   try {
-    return ReadJpegFile(path);
-  } catch (const JpegError&) {
-    return {};
+    const OpenFile file = OpenRegularFile(path);
+    photo.length = file.size;
+    photo.bytes = ReadWholeFile(file, kMaxPhotoFileBytes);
+  } catch (const FileError&) {
+    photo.bytes.clear();  // shown as a photo that cannot be read
+  } catch (const std::bad_alloc&) {
+    photo.bytes.clear();
   }
+  return photo;
 }
 
-std::uintmax_t FileLength(const std::string& path) {
-  std::error_code ec;
-  std::uintmax_t length = std::filesystem::file_size(path, ec);
-  return ec ? 0 : length;
-}
-
-PixelSize StoredSizeOrZero(const std::vector<std::uint8_t>& jpeg) {
+// The header of a photo framing would take; nothing for one it refuses by its
+// header or its size, which the preview then does not decode either.
+std::optional<JpegHeader> FramableHeader(const PhotoFile& photo, int orientation) {
   try {
-    return ReadJpegSize(jpeg);
-  } catch (const JpegError&) {
-    return {};
+    const JpegHeader header = ReadJpegHeader(photo.bytes);
+    RequireFramable(header, orientation, photo.length);
+    return header;
+  } catch (const OutputError&) {
+    return std::nullopt;
   }
 }
 
 // Decodes just large enough for the placement, turns the picture upright and
-// hands it to the surface. A picture that fails to decode draws nothing.
-void DrawUpright(Toolkit& toolkit, const std::vector<std::uint8_t>& jpeg, int orientation,
+// hands it to the surface. False, with nothing drawn, when decoding fails.
+bool DrawUpright(Toolkit& toolkit, const std::vector<std::uint8_t>& jpeg, int orientation,
                  const PreviewPlacement& at) {
-  if (at.width <= 0 || at.height <= 0) return;
+  if (at.width <= 0 || at.height <= 0) return true;
   const bool sideways = OrientationSwapsSides(orientation);
   try {
     RgbImage stored = DecodeJpegAtLeast(jpeg, sideways ? at.height : at.width,
                                         sideways ? at.width : at.height);
     toolkit.DrawPreview(ApplyOrientation(std::move(stored), orientation), at.left, at.top, at.width,
                         at.height);
-  } catch (const JpegError&) {
-    // The size text still stands; the surface stays erased.
+    return true;
+  } catch (const OutputError&) {
+    return false;
+  } catch (const std::bad_alloc&) {
+    return false;
   }
 }
 
@@ -90,13 +108,13 @@ std::string PreviewSizeText(PixelSize picture, std::uintmax_t fileBytes) {
 
 std::string DrawMiniPicture(Toolkit& toolkit, const std::string& path) {
   if (!IsListablePhoto(path)) return {};
-  const std::vector<std::uint8_t> jpeg = ReadBytesOrNone(path);
-  const std::uintmax_t length = jpeg.empty() ? FileLength(path) : jpeg.size();
-  const PixelSize stored = StoredSizeOrZero(jpeg);
-  if (stored.width == 0) return PreviewSizeText({}, length);
+  const PhotoFile photo = ReadPhotoFile(path);
+  const auto length = static_cast<std::uintmax_t>(photo.length);
   const int orientation = ReadOrientation(path);
-  const PixelSize upright = UprightSize(stored, orientation);
-  DrawUpright(toolkit, jpeg, orientation, FitPreview(upright));
+  const std::optional<JpegHeader> header = FramableHeader(photo, orientation);
+  if (!header) return PreviewSizeText({}, length);
+  const PixelSize upright = UprightSize(header->size, orientation);
+  if (!DrawUpright(toolkit, photo.bytes, orientation, FitPreview(upright))) return PreviewSizeText({}, length);
   return PreviewSizeText(upright, length);
 }
 

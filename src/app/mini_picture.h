@@ -32,8 +32,10 @@ std::string PreviewSizeText(PixelSize picture, std::uintmax_t fileBytes);
 
 // Draws the photo at path upright (following its EXIF orientation) and fitted
 // onto the toolkit's preview surface, and returns its size text; returns an
-// empty text without drawing when the path is not a listable photo. A file that
-// is no readable JPEG gives the size 0 x 0 and draws nothing.
+// empty text without drawing when the path is not a listable photo. A photo
+// that framing would refuse (no readable JPEG, damaged, too large, a file over
+// kMaxPhotoFileBytes) gives the size 0 x 0 and draws nothing; one refused by
+// its size is not decoded at all.
 std::string DrawMiniPicture(Toolkit& toolkit, const std::string& path);
 
 }  // namespace geoframe

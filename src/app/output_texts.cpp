@@ -1,12 +1,15 @@
 #include "app/output_texts.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>  // strerror
 #include <new>      // bad_alloc
 #include <type_traits>
 #include <variant>
 
 #include "output/file_names.h"  // kMaxNameNumber
+
+#include "output/frame_picture.h"  // CanvasSize, kMaxCanvasPixels, kFramingMemoryBudget
 
 namespace geoframe {
 
@@ -62,6 +65,22 @@ std::string WithPath(const OutputError& error, const std::string& text) {
   return path.empty() ? text : path + ": " + text;
 }
 
+// Why a photo is too large: its pixels with the margins, the memory framing
+// would take, or (neither) the decoder's own limit of 65500 pixels a side.
+std::string TooLargeText(const OutputError::Fields& f) {
+  const std::string size = "照片太大：" + std::to_string(f.width) + " x " + std::to_string(f.height) + " 像素，";
+  const PixelSize canvas = CanvasSize({f.width, f.height});
+  if (static_cast<std::int64_t>(canvas.width) * canvas.height > kMaxCanvasPixels) {
+    return size + "加边框后超过 " + std::to_string(kMaxCanvasPixels / 1'000'000) + " 百万像素的上限";
+  }
+  constexpr std::int64_t kMegabyte = 1 << 20;
+  if (f.bytes > 0) {
+    return size + "解码和加边框需要约 " + std::to_string((f.bytes + kMegabyte - 1) / kMegabyte) +
+           " MB 内存，超过 " + std::to_string(kFramingMemoryBudget / kMegabyte) + " MB 的上限";
+  }
+  return size + "超过 JPEG 解码器的上限";
+}
+
 // The last part of a path: the file or folder's own name.
 std::string BaseName(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
@@ -88,8 +107,7 @@ std::string OutputErrorBrief(const OutputError& error) {
     case OutputErrorKind::NotJpeg: return "不是可读的 JPEG 图像";
     case OutputErrorKind::NoPixels: return "JPEG 图像没有像素";
     case OutputErrorKind::Damaged: return "照片数据已损坏或不完整";
-    case OutputErrorKind::TooLarge:
-      return "照片太大：" + std::to_string(f.width) + " x " + std::to_string(f.height) + " 像素";
+    case OutputErrorKind::TooLarge: return TooLargeText(f);
     case OutputErrorKind::Unsupported: return "不支持的 JPEG 格式";
     case OutputErrorKind::EncodeFailed: return "无法压缩图像";
     case OutputErrorKind::OutOfMemory: return "内存不足";
@@ -102,12 +120,8 @@ std::string OutputErrorBrief(const OutputError& error) {
     case OutputErrorKind::NoGui:
     case OutputErrorKind::BadName:
     case OutputErrorKind::NameTooLong: return OutputErrorText(error);  // these name no path
-    case OutputErrorKind::Transitional: break;
   }
-  // A plain message starts with the photo's path where it names it.
-  const std::string text = error.what();
-  const std::size_t colon = text.find(": ");
-  return text.starts_with('/') && colon != std::string::npos ? text.substr(colon + 2) : text;
+  return error.what();
 }
 
 }  // namespace
@@ -147,10 +161,9 @@ std::string OutputErrorText(const OutputError& error) {
   switch (error.kind()) {
     case OutputErrorKind::NotJpeg: return WithPath(error, "无法解码照片: 不是可读的 JPEG 图像: " + f.detail);
     case OutputErrorKind::NoPixels: return WithPath(error, "无法解码照片: JPEG 图像没有像素");
-    case OutputErrorKind::Damaged: return WithPath(error, "照片数据已损坏或不完整");
-    case OutputErrorKind::TooLarge:
-      return WithPath(error, "照片太大：" + std::to_string(f.width) + " x " + std::to_string(f.height) + " 像素");
-    case OutputErrorKind::Unsupported: return WithPath(error, "无法解码照片: 不支持的颜色格式");
+    case OutputErrorKind::Damaged: return WithPath(error, "无法解码照片: 照片数据已损坏或不完整");
+    case OutputErrorKind::TooLarge: return WithPath(error, TooLargeText(f));
+    case OutputErrorKind::Unsupported: return WithPath(error, "无法解码照片: 不支持的 JPEG 格式: " + f.detail);
     case OutputErrorKind::NoGui: return "没有图形环境，无法绘制注释文字";
     case OutputErrorKind::EncodeFailed: return WithPath(error, "无法压缩图像: " + f.detail);
     case OutputErrorKind::OutOfMemory: return "内存不足，无法给 " + f.path + " 加边框";
@@ -164,7 +177,6 @@ std::string OutputErrorText(const OutputError& error) {
     case OutputErrorKind::SameFileAgain:
       return f.path + ": 与第 " + std::to_string(f.row) + " 行是同一个文件，已处理过，这次跳过";
     case OutputErrorKind::FolderBusy: return "文件夹 " + f.path + " 正由另一个批处理使用";
-    case OutputErrorKind::Transitional: return error.what();
   }
   return error.what();
 }

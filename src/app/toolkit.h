@@ -94,6 +94,15 @@ class Toolkit {
   // does not return to the event loop.
   virtual void RepaintNow(ControlId control) = 0;
 
+  // A long operation (the batch) runs between BeginBusy and EndBusy: the window
+  // keeps painting and can be moved and uncovered, while clicks and keys on
+  // its controls are ignored; Escape is noted for KeepAlive.
+  virtual void BeginBusy() = 0;
+  virtual void EndBusy() = 0;
+  // Lets the window handle what waited (painting, moves, uncovering) during a
+  // long operation; true when Escape was pressed since the last call.
+  virtual bool KeepAlive() = 0;
+
   // The preview surface Pictemp (280 x 210 pixels).
   virtual void ClearPreview() = 0;
   // Draws the picture stretched smoothly into the rectangle (pixels, relative to

@@ -32,7 +32,7 @@ class HeadlessSession {
     LeftOutReason reason;
   };
   struct TrackRow {
-    std::string text;  // 记录0001
+    std::string text;  // the row text: the record number, four digits after its caption
     std::string pointTime;
     std::string coordinate;
     std::int32_t elapsedSeconds = 0;

@@ -9,9 +9,12 @@
 #include <sys/mman.h>  // mmap, madvise, munmap
 
 #include <cstring>  // memset
+#include <new>      // bad_alloc
+#include <utility>  // move
+#include <vector>
 
 #include "exif/exif_reader.h"
-#include "output/jpeg_codec.h"
+#include "output/output_error.h"
 
 namespace geoframe {
 
@@ -19,14 +22,14 @@ namespace {
 
 constexpr std::uint8_t kWhite = 0xFF;
 
-// "宋体" 15 pt bold at 96 dpi is 20 pixels; Noto Serif CJK SC stands in where
-// SimSun is missing. Made once and kept for the whole run (never destroyed, so
-// it cannot outlive the font database at exit).
+// SimSun 15 pt bold at 96 dpi is 20 pixels (the font database knows SimSun by
+// its Chinese name too); Noto Serif CJK SC stands in where SimSun is missing.
+// Made once and kept for the whole run (never destroyed, so it cannot outlive
+// the font database at exit).
 const QFont& AnnotationFont() {
   static const QFont* font = [] {
     auto* made = new QFont();
-    made->setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"),
-                       QStringLiteral("Noto Serif CJK SC")});
+    made->setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC")});
     made->setBold(true);
     made->setPixelSize(kTextStripHeight);
     made->setStyleStrategy(QFont::PreferAntialias);
@@ -46,11 +49,14 @@ void ReleaseCanvas(void* info) {
   delete memory;
 }
 
+// QImage rows are 4-byte aligned.
+std::size_t RgbPitch(int width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3}; }
+
 // An RGB888 picture on memory asked of the kernel in 2 MB pages where it allows
 // them: first touching a 70 MB canvas in 4 KB pages can cost as much as the
 // decode. Null when there is no memory for it.
 QImage AllocateRgb(PixelSize size) {
-  const auto pitch = (static_cast<std::size_t>(size.width) * 3 + 3) & ~std::size_t{3};  // QImage rows are 4-byte aligned
+  const std::size_t pitch = RgbPitch(size.width);
   const std::size_t bytes = pitch * static_cast<std::size_t>(size.height);
   void* address = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (address == MAP_FAILED) return QImage();
@@ -86,7 +92,7 @@ void FillMargins(QImage& canvas, PixelSize photo) {
 void DrawAnnotation(QImage& canvas, PixelSize photo, const std::string& annotation) {
   if (IsBlank(annotation)) return;
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
-    throw OutputError("没有图形环境，无法绘制注释文字");
+    throw OutputError(OutputErrorKind::NoGui, OutputError::Fields{});
   }
   const int stripTop = kFrameMargin + photo.height + 2 * kCellBorder;
   const int stripWidth = photo.width + 2 * kCellBorder;
@@ -103,22 +109,33 @@ void DrawAnnotation(QImage& canvas, PixelSize photo, const std::string& annotati
 }
 
 // The photo's pixels into the canvas at (24, 24), turned upright. Turns that
-// keep the sides happen in the canvas itself; a quarter turn needs the decoded
-// photo once more beside the canvas.
-void PlacePhoto(std::span<const std::uint8_t> jpeg, int orientation, QImage& canvas) {
+// keep the sides happen in the canvas itself; a quarter turn places the rows
+// strip by strip as they are decoded.
+void PlacePhoto(std::span<const std::uint8_t> jpeg, PixelSize stored, int orientation, QImage& canvas) {
   std::uint8_t* at = canvas.bits() + static_cast<std::size_t>(canvas.bytesPerLine()) * kPhotoLeft +
                      static_cast<std::size_t>(kPhotoLeft) * 3;
   const int pitch = static_cast<int>(canvas.bytesPerLine());
-  const PixelSize stored = ReadJpegSize(jpeg);
   if (!OrientationSwapsSides(orientation)) {
     DecodeJpegInto(jpeg, at, pitch);
     FlipUprightInPlace(at, stored.width, stored.height, pitch, orientation);
     return;
   }
-  QImage decoded = AllocateRgb(stored);
-  if (decoded.isNull()) throw OutputError("内存不足，无法转正照片");
-  DecodeJpegInto(jpeg, decoded.bits(), static_cast<int>(decoded.bytesPerLine()));
-  CopyUpright(decoded.constBits(), stored, static_cast<int>(decoded.bytesPerLine()), orientation, at, pitch);
+  DecodeJpegStrips(jpeg, [&](const std::uint8_t* rgb, int rgbPitch, int firstRow, int rows) {
+    CopyUprightRows(rgb, rgbPitch, stored, firstRow, rows, orientation, at, pitch);
+  });
+}
+
+OutputError::Fields PathOnly(const std::string& path) {
+  OutputError::Fields fields;
+  fields.path = path;
+  return fields;
+}
+
+// The same error, naming the photo's file.
+OutputError NamingFile(const OutputError& error, const std::string& path) {
+  OutputError::Fields fields = error.fields();
+  fields.path = path;
+  return OutputError(error.kind(), std::move(fields));
 }
 
 }  // namespace
@@ -128,33 +145,49 @@ PixelSize CanvasSize(PixelSize upright) {
   return {upright.width + extra, upright.height + extra};
 }
 
-QImage FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation) {
-  try {
-    PixelSize photo = UprightSize(ReadJpegSize(jpeg), orientation);
-    PixelSize size = CanvasSize(photo);
-    if (static_cast<std::int64_t>(size.width) * size.height > kMaxCanvasPixels) {
-      throw OutputError("照片太大：" + std::to_string(photo.width) + " x " +
-                        std::to_string(photo.height) + " 像素，加边框后超过 " +
-                        std::to_string(kMaxCanvasPixels / 1'000'000) + " 百万像素的上限");
-    }
-    QImage canvas = AllocateRgb(size);
-    if (canvas.isNull()) throw OutputError("内存不足，无法为照片分配画布");
-    PlacePhoto(jpeg, orientation, canvas);
-    FillMargins(canvas, photo);
-    DrawAnnotation(canvas, photo, annotation);
-    return canvas;
-  } catch (const JpegError& error) {
-    throw OutputError(std::string("无法解码照片: ") + error.what());
+std::int64_t FramingBytes(const JpegHeader& header, int orientation, std::int64_t fileBytes) {
+  const PixelSize canvas = CanvasSize(UprightSize(header.size, orientation));
+  const auto canvasBytes = static_cast<std::int64_t>(RgbPitch(canvas.width)) * canvas.height;
+  return fileBytes + canvasBytes + header.decoderBytes;
+}
+
+void RequireFramable(const JpegHeader& header, int orientation, std::int64_t fileBytes) {
+  const PixelSize photo = UprightSize(header.size, orientation);
+  const PixelSize canvas = CanvasSize(photo);
+  OutputError::Fields fields;
+  fields.width = photo.width;
+  fields.height = photo.height;
+  if (static_cast<std::int64_t>(canvas.width) * canvas.height > kMaxCanvasPixels) {
+    throw OutputError(OutputErrorKind::TooLarge, std::move(fields));
+  }
+  const std::int64_t bytes = FramingBytes(header, orientation, fileBytes);
+  if (bytes > kFramingMemoryBudget) {
+    fields.bytes = bytes;
+    throw OutputError(OutputErrorKind::TooLarge, std::move(fields));
   }
 }
 
+QImage FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation) {
+  const JpegHeader header = ReadJpegHeader(jpeg);
+  RequireFramable(header, orientation, static_cast<std::int64_t>(jpeg.size()));
+  const PixelSize photo = UprightSize(header.size, orientation);
+  QImage canvas = AllocateRgb(CanvasSize(photo));
+  if (canvas.isNull()) throw OutputError(OutputErrorKind::OutOfMemory, OutputError::Fields{});
+  PlacePhoto(jpeg, header.size, orientation, canvas);
+  FillMargins(canvas, photo);
+  DrawAnnotation(canvas, photo, annotation);
+  return canvas;
+}
+
 QImage FramePicture(const std::string& path, const std::string& annotation, const FileSystem& fs) {
-  if (!fs.FileExists(path)) throw OutputError("找不到照片文件 " + path);
-  std::vector<std::uint8_t> jpeg = fs.ReadFile(path, kMaxPhotoFileBytes);
+  if (!fs.FileExists(path)) throw OutputError(OutputErrorKind::Missing, PathOnly(path));
   try {
+    const std::vector<std::uint8_t> jpeg = fs.ReadFile(path, kMaxPhotoFileBytes);
     return FrameJpeg(jpeg, ReadOrientation(path), annotation);
   } catch (const OutputError& error) {
-    throw OutputError(path + ": " + error.what());
+    throw NamingFile(error, path);
+  } catch (const std::bad_alloc&) {
+    throw OutputError(OutputErrorKind::OutOfMemory, PathOnly(path));
   }
 }
 

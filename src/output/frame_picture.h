@@ -8,6 +8,7 @@
 
 #include "output/file_system.h"
 #include "output/image.h"
+#include "output/jpeg_codec.h"
 
 namespace geoframe {
 
@@ -27,19 +28,37 @@ inline constexpr std::int64_t kMaxCanvasPixels = 150'000'000;
 // photo of kMaxCanvasPixels, far below what would strain memory.
 inline constexpr std::int64_t kMaxPhotoFileBytes = std::int64_t{256} << 20;
 
+// The most memory framing one photo may take: the file's bytes, the canvas and
+// the decoder's own (for a progressive photo, every coefficient of the picture).
+// With the program itself and the encoded result beside it, a run that frames
+// any photo it accepts stays under 1 GB.
+inline constexpr std::int64_t kFramingMemoryBudget = std::int64_t{850} << 20;
+
 // (w + 48) x (h + 48) for an upright photo of w x h.
 PixelSize CanvasSize(PixelSize upright);
+
+// The memory framing a photo of this header takes, its file included.
+std::int64_t FramingBytes(const JpegHeader& header, int orientation, std::int64_t fileBytes);
+
+// Throws OutputError (TooLarge: the upright size, and the bytes needed when
+// the memory budget is what it exceeds) for a photo framing refuses by its
+// size alone: a canvas above kMaxCanvasPixels, or more than
+// kFramingMemoryBudget in all. The preview refuses the same photos.
+void RequireFramable(const JpegHeader& header, int orientation, std::int64_t fileBytes);
 
 // Frames a JPEG stream: the photo turned upright by its EXIF orientation and
 // unscaled in its cell, white margins, and the annotation in the text strip
 // under the cell, left-aligned, vertically centred and clipped to the photo
 // column. The canvas is Format_RGB888. Drawing text needs a QGuiApplication.
-// Throws OutputError for a stream that cannot be decoded, a canvas above
-// kMaxCanvasPixels or one that cannot be allocated.
+// Checks the size first (RequireFramable), so nothing large is allocated for a
+// photo it refuses. Throws OutputError: those of the decoder (jpeg_codec.h),
+// TooLarge, NoGui, and OutOfMemory when the canvas cannot be had.
 QImage FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation);
 
-// Frames the photo file at path (its orientation read from its EXIF data).
-// Throws OutputError naming the file when it is missing or cannot be framed.
+// Frames the photo file at path (its orientation read from its EXIF data);
+// a file larger than kMaxPhotoFileBytes is refused before it is read. Throws
+// OutputError naming the file (Missing, or any of FrameJpeg's, a failed
+// allocation as OutOfMemory) and FileError when it cannot be read.
 QImage FramePicture(const std::string& path, const std::string& annotation,
                     const FileSystem& fs = RealFileSystem());
 

@@ -50,15 +50,17 @@ constexpr int kTile = 64;
 
 }  // namespace
 
-void CopyUpright(const std::uint8_t* src, PixelSize stored, int srcPitch, int orientation, std::uint8_t* dst,
-                 int pitch) {
+void CopyUprightRows(const std::uint8_t* src, int srcPitch, PixelSize stored, int firstRow, int rows,
+                     int orientation, std::uint8_t* dst, int pitch) {
   const Placement at = PlacementOf(orientation, stored.width, stored.height, pitch);
-  for (int tileY = 0; tileY < stored.height; tileY += kTile) {
-    const int endY = std::min(stored.height, tileY + kTile);
+  const int endRow = firstRow + rows;
+  for (int tileY = firstRow; tileY < endRow; tileY += kTile) {
+    const int endY = std::min(endRow, tileY + kTile);
     for (int tileX = 0; tileX < stored.width; tileX += kTile) {
       const int endX = std::min(stored.width, tileX + kTile);
       for (int y = tileY; y < endY; ++y) {
-        const std::uint8_t* from = src + static_cast<std::size_t>(y) * srcPitch + static_cast<std::size_t>(tileX) * 3;
+        const std::uint8_t* from =
+            src + static_cast<std::size_t>(y - firstRow) * srcPitch + static_cast<std::size_t>(tileX) * 3;
         std::ptrdiff_t to = at.origin + y * at.stepY + tileX * at.stepX;
         for (int x = tileX; x < endX; ++x, from += 3, to += at.stepX) {
           dst[to] = from[0];
@@ -71,7 +73,8 @@ void CopyUpright(const std::uint8_t* src, PixelSize stored, int srcPitch, int or
 }
 
 void CopyUpright(const RgbImage& stored, int orientation, std::uint8_t* dst, int pitch) {
-  CopyUpright(stored.pixels.data(), {stored.width, stored.height}, stored.width * 3, orientation, dst, pitch);
+  CopyUprightRows(stored.pixels.data(), stored.width * 3, {stored.width, stored.height}, 0, stored.height,
+                  orientation, dst, pitch);
 }
 
 void FlipUprightInPlace(std::uint8_t* rgb, int width, int height, int pitch, int orientation) {

@@ -1,132 +1,370 @@
 #include "output/jpeg_codec.h"
 
+// jpeglib.h needs FILE and size_t declared before it.
+#include <cstddef>
+#include <cstdio>
+// clang-format off
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
 #include <turbojpeg.h>
 
-#include <fstream>
+#include <algorithm>  // min
+#include <csetjmp>
+#include <cstring>  // memcpy
 #include <memory>
+#include <string>
+#include <utility>  // move
+
+#include "output/output_error.h"
+
+// Decoding goes through libjpeg's own interface rather than TurboJPEG's: only
+// there can a decoder tell a warning that loses pixels (a stream cut short, a
+// bad Huffman code) from one that loses nothing (stray bytes before a marker),
+// stop at the first of the former, count scans, and hand rows on in strips.
 
 namespace geoframe {
 
 namespace {
 
-struct HandleCloser {
-  void operator()(void* handle) const { tjDestroy(handle); }
+// libjpeg's error manager, extended by what stopped a decode. libjpeg leaves
+// its calls by a jump back into Guarded on any error and on every warning
+// that means pixels would be made up.
+struct Errors {
+  jpeg_error_mgr manager;  // first: libjpeg's pointer to it is a pointer to this
+  std::jmp_buf jump;
+  bool fatal = false;         // an error, not a warning
+  bool tooManyScans = false;  // stopped by the scan limit
+  int code = 0;               // libjpeg's message code
+  char text[JMSG_LENGTH_MAX] = {};
 };
-using Handle = std::unique_ptr<void, HandleCloser>;
 
-Handle MakeDecompressor() {
-  Handle handle(tjInitDecompress());
-  if (!handle) throw JpegError("无法启动 JPEG 解码器");
-  return handle;
+Errors& ErrorsOf(j_common_ptr info) { return *reinterpret_cast<Errors*>(info->err); }
+
+[[noreturn]] void Stop(j_common_ptr info) {
+  Errors& errors = ErrorsOf(info);
+  errors.code = info->err->msg_code;
+  (*info->err->format_message)(info, errors.text);
+  std::longjmp(errors.jump, 1);
 }
 
-std::string LastError(void* handle) { return tjGetErrorStr2(handle); }
-
-// Stream size is held as unsigned long by TurboJPEG; a file larger than that cannot be a photo.
-unsigned long StreamSize(std::span<const std::uint8_t> jpeg) {
-  return static_cast<unsigned long>(jpeg.size());
+void OnError(j_common_ptr info) {
+  ErrorsOf(info).fatal = true;
+  Stop(info);
 }
 
-PixelSize ReadHeader(void* handle, std::span<const std::uint8_t> jpeg) {
-  int width = 0, height = 0, subsampling = 0, colorspace = 0;
-  // A warning (e.g. stray bytes before a marker, which real cameras write)
-  // still gives a usable header; only fatal errors mean there is none.
-  if (tjDecompressHeader3(handle, jpeg.data(), StreamSize(jpeg), &width, &height, &subsampling,
-                          &colorspace) != 0 &&
-      tjGetErrorCode(handle) == TJERR_FATAL) {
-    throw JpegError("不是可读的 JPEG 图像: " + LastError(handle));
-  }
-  if (width <= 0 || height <= 0) throw JpegError("JPEG 图像没有像素");
-  return {width, height};
-}
-
-void Decode(void* handle, std::span<const std::uint8_t> jpeg, PixelSize size, std::uint8_t* rgb,
-            int pitch) {
-  // Warnings (a truncated stream, a corrupt segment) still give a picture; only
-  // fatal errors fail the decode.
-  if (tjDecompress2(handle, jpeg.data(), StreamSize(jpeg), rgb, size.width, pitch, size.height,
-                    TJPF_RGB, 0) != 0 &&
-      tjGetErrorCode(handle) == TJERR_FATAL) {
-    throw JpegError("JPEG 图像无法解码: " + LastError(handle));
+// Warnings after which every pixel is still the one the file encodes.
+bool LosesNothing(int code) {
+  switch (code) {
+    case JWRN_EXTRANEOUS_DATA:  // stray bytes before a marker, skipped
+    case JWRN_JFIF_MAJOR:       // an unknown JFIF version
+    case JWRN_ADOBE_XFORM:      // an unknown Adobe colour transform, read as YCbCr
+    case JWRN_BOGUS_ICC:        // a broken ICC profile, which is not used
+    case JWRN_NOT_SEQUENTIAL:   // odd scan parameters in a sequential stream, ignored
+      return true;
+    default:
+      return false;
   }
 }
 
-RgbImage DecodeAtSize(void* handle, std::span<const std::uint8_t> jpeg, PixelSize size) {
-  RgbImage image;
-  image.width = size.width;
-  image.height = size.height;
-  image.pixels.resize(static_cast<std::size_t>(size.width) * size.height * 3);
-  Decode(handle, jpeg, size, image.pixels.data(), size.width * 3);
-  return image;
+void OnMessage(j_common_ptr info, int level) {
+  if (level >= 0 || LosesNothing(info->err->msg_code)) return;  // level >= 0: trace texts
+  Stop(info);
 }
 
-}  // namespace
+void OnOutput(j_common_ptr) {}  // libjpeg would print to stderr
 
-std::vector<std::uint8_t> ReadJpegFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) throw JpegError("无法打开 " + path.string());
-  std::streamoff length = in.tellg();
-  if (length < 0) throw JpegError("无法读取 " + path.string());
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
-  in.seekg(0);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) {
-    throw JpegError("无法读取 " + path.string());
+// libjpeg calls this while it absorbs the scans of a multi-scan stream.
+void OnProgress(j_common_ptr info) {
+  if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number <= kMaxJpegScans) return;
+  Errors& errors = ErrorsOf(info);
+  errors.tooManyScans = true;
+  std::longjmp(errors.jump, 1);
+}
+
+// Runs libjpeg calls; false when libjpeg left them by a jump. Nothing with a
+// destructor may live inside `step`: the jump would skip it.
+template <typename Step>
+bool Guarded(Errors& errors, Step&& step) {
+  if (setjmp(errors.jump) != 0) return false;
+  step();
+  return true;
+}
+
+bool Unsupported(int code) {
+  switch (code) {
+    case JERR_BAD_PRECISION:
+    case JERR_SOF_UNSUPPORTED:
+    case JERR_NOT_COMPILED:
+    case JERR_ARITH_NOTIMPL:
+    case JERR_CONVERSION_NOTIMPL:
+    case JERR_BAD_J_COLORSPACE:
+    case JERR_CCIR601_NOTIMPL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// What stopped libjpeg, as the kind a caller acts on.
+OutputErrorKind KindOf(const Errors& errors, bool readingHeader) {
+  if (errors.tooManyScans || !errors.fatal) return OutputErrorKind::Damaged;
+  if (errors.code == JERR_OUT_OF_MEMORY) return OutputErrorKind::OutOfMemory;
+  if (errors.code == JERR_EMPTY_IMAGE) return OutputErrorKind::NoPixels;
+  if (errors.code == JERR_IMAGE_TOO_BIG || errors.code == JERR_WIDTH_OVERFLOW ||
+      errors.code == JERR_NO_BACKING_STORE) {
+    return OutputErrorKind::TooLarge;
+  }
+  if (Unsupported(errors.code)) return OutputErrorKind::Unsupported;
+  return readingHeader ? OutputErrorKind::NotJpeg : OutputErrorKind::Damaged;
+}
+
+// The decoder's coefficients of the whole picture, which libjpeg keeps for a
+// progressive stream and for one whose first scan lacks a component.
+std::int64_t CoefficientBytes(const jpeg_decompress_struct& info) {
+  if (!info.progressive_mode && info.comps_in_scan >= info.num_components) return 0;
+  auto roundUp = [](std::int64_t value, std::int64_t step) { return (value + step - 1) / step * step; };
+  std::int64_t bytes = 0;
+  for (int c = 0; c < info.num_components; ++c) {
+    const jpeg_component_info& component = info.comp_info[c];
+    bytes += roundUp(component.width_in_blocks, component.h_samp_factor) *
+             roundUp(component.height_in_blocks, component.v_samp_factor) *
+             static_cast<std::int64_t>(sizeof(JBLOCK));
   }
   return bytes;
 }
 
-PixelSize ReadJpegSize(std::span<const std::uint8_t> jpeg) {
-  Handle handle = MakeDecompressor();
-  return ReadHeader(handle.get(), jpeg);
+// The most memory libjpeg may take for whole-picture coefficients: a last
+// guard only, as callers refuse what their budget cannot hold before decoding.
+constexpr long kMaxCoefficientMemory = 1L << 30;
+
+// The largest picture DecodeJpeg and DecodeJpegAtLeast hold whole.
+constexpr std::int64_t kMaxPictureBytes = std::int64_t{1} << 30;
+
+// A libjpeg decompressor, destroyed with its owner (also when the owner's
+// constructor throws; destroying one never created is harmless).
+struct Decompression {
+  jpeg_decompress_struct info{};
+  Decompression() = default;
+  Decompression(const Decompression&) = delete;
+  Decompression& operator=(const Decompression&) = delete;
+  ~Decompression() { jpeg_destroy_decompress(&info); }
+};
+
+// One libjpeg decompressor over a stream in memory, its header read.
+class Decoder {
+ public:
+  explicit Decoder(std::span<const std::uint8_t> jpeg) {
+    info_.err = jpeg_std_error(&errors_.manager);
+    errors_.manager.error_exit = OnError;
+    errors_.manager.emit_message = OnMessage;
+    errors_.manager.output_message = OnOutput;
+    progress_.progress_monitor = OnProgress;
+    Run(true, [&] {
+      jpeg_create_decompress(&info_);  // clears everything but the error manager
+      info_.progress = &progress_;
+      info_.mem->max_memory_to_use = kMaxCoefficientMemory;
+      jpeg_mem_src(&info_, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+      jpeg_read_header(&info_, TRUE);
+    });
+  }
+
+  JpegHeader Header() const {
+    JpegHeader header;
+    header.size = {static_cast<int>(info_.image_width), static_cast<int>(info_.image_height)};
+    header.cmyk = IsCmyk();
+    // Rows of every component for upsampling, and a strip of four-byte pixels.
+    const std::int64_t rowBytes = std::int64_t{info_.image_width} * std::max(info_.num_components, 4);
+    header.decoderBytes = CoefficientBytes(info_) + rowBytes * (2 * kJpegStripRows);
+    return header;
+  }
+  bool IsCmyk() const { return info_.jpeg_color_space == JCS_CMYK || info_.jpeg_color_space == JCS_YCCK; }
+
+  // Starts decoding at scale/8 of the stored size: RGB, or CMYK for ink
+  // components. A multi-scan stream is read to its end here.
+  void Start(int eighths) {
+    Run(false, [&] {
+      info_.out_color_space = IsCmyk() ? JCS_CMYK : JCS_EXT_RGB;
+      info_.scale_num = static_cast<unsigned>(eighths);
+      info_.scale_denom = 8;
+      jpeg_start_decompress(&info_);
+    });
+  }
+  int Width() const { return static_cast<int>(info_.output_width); }
+  int Height() const { return static_cast<int>(info_.output_height); }
+  int NextRow() const { return static_cast<int>(info_.output_scanline); }
+  int Channels() const { return info_.out_color_components; }
+
+  // Decodes the next rows into `rows`; at most `count`, at least one.
+  int ReadRows(JSAMPROW* rows, int count) {
+    JDIMENSION got = 0;
+    Run(false, [&] { got = jpeg_read_scanlines(&info_, rows, static_cast<JDIMENSION>(count)); });
+    if (got == 0) throw OutputError(OutputErrorKind::Damaged, OutputError::Fields{});  // a stream in memory never suspends
+    return static_cast<int>(got);
+  }
+
+  // The output size at scale/8, as libjpeg rounds it.
+  PixelSize ScaledSize(int eighths) {
+    Run(false, [&] {
+      info_.scale_num = static_cast<unsigned>(eighths);
+      info_.scale_denom = 8;
+      jpeg_calc_output_dimensions(&info_);
+    });
+    return {Width(), Height()};
+  }
+
+ private:
+  template <typename Step>
+  void Run(bool readingHeader, Step&& step) {
+    if (Guarded(errors_, step)) return;
+    OutputError::Fields fields;
+    fields.detail = errors_.tooManyScans ? "more than " + std::to_string(kMaxJpegScans) + " scans"
+                                         : std::string(errors_.text);
+    fields.width = static_cast<int>(info_.image_width);
+    fields.height = static_cast<int>(info_.image_height);
+    throw OutputError(KindOf(errors_, readingHeader), std::move(fields));
+  }
+
+  Errors errors_;
+  jpeg_progress_mgr progress_{};
+  Decompression session_;  // last, so it goes first
+  jpeg_decompress_struct& info_ = session_.info;
+};
+
+// Inks to light. Adobe's programs (and most others) store CMYK inverted, 255
+// meaning no ink, so each stored value is the light its ink lets through and
+// red is C x K / 255 of them (likewise M and Y). Converts `count` four-byte
+// pixels into three-byte ones at the start of the same row.
+void InksToRgb(std::uint8_t* row, int count) {
+  const std::uint8_t* from = row;
+  for (int x = 0; x < count; ++x, from += 4, row += 3) {
+    const unsigned k = from[3];
+    row[0] = static_cast<std::uint8_t>((from[0] * k + 127) / 255);
+    row[1] = static_cast<std::uint8_t>((from[1] * k + 127) / 255);
+    row[2] = static_cast<std::uint8_t>((from[2] * k + 127) / 255);
+  }
 }
 
-PixelSize ScaledJpegSize(PixelSize stored, int num, int denom) {
-  tjscalingfactor factor{num, denom};
-  return {TJSCALED(stored.width, factor), TJSCALED(stored.height, factor)};
+// Hands every remaining row to `sink` in strips of kJpegStripRows, as RGB.
+void ReadStrips(Decoder& decoder, const JpegStripSink& sink) {
+  const int channels = decoder.Channels();
+  const int pitch = decoder.Width() * channels;
+  std::vector<std::uint8_t> strip(static_cast<std::size_t>(pitch) * kJpegStripRows);
+  JSAMPROW rows[kJpegStripRows];
+  while (decoder.NextRow() < decoder.Height()) {
+    const int first = decoder.NextRow();
+    const int count = std::min(kJpegStripRows, decoder.Height() - first);
+    for (int i = 0; i < count; ++i) rows[i] = strip.data() + static_cast<std::size_t>(i) * pitch;
+    for (int done = 0; done < count;) done += decoder.ReadRows(rows + done, count - done);
+    if (channels == 4) {
+      for (int i = 0; i < count; ++i) InksToRgb(rows[i], decoder.Width());
+    }
+    sink(strip.data(), pitch, first, count);
+  }
 }
+
+// Decodes every remaining row into the caller's rows: straight for RGB, through
+// a strip for inks.
+void ReadInto(Decoder& decoder, std::uint8_t* rgb, int pitch) {
+  auto rowAt = [&](int y) { return rgb + static_cast<std::size_t>(y) * pitch; };
+  if (decoder.Channels() == 4) {
+    const std::size_t rowBytes = static_cast<std::size_t>(decoder.Width()) * 3;
+    ReadStrips(decoder, [&](const std::uint8_t* strip, int stripPitch, int first, int count) {
+      for (int i = 0; i < count; ++i) std::memcpy(rowAt(first + i), strip + i * stripPitch, rowBytes);
+    });
+    return;
+  }
+  constexpr int kRowsAtOnce = 16;
+  JSAMPROW rows[kRowsAtOnce];
+  while (decoder.NextRow() < decoder.Height()) {
+    const int first = decoder.NextRow();
+    const int count = std::min(kRowsAtOnce, decoder.Height() - first);
+    for (int i = 0; i < count; ++i) rows[i] = rowAt(first + i);
+    decoder.ReadRows(rows, count);
+  }
+}
+
+RgbImage ReadImage(Decoder& decoder) {
+  if (std::int64_t{decoder.Width()} * decoder.Height() * 3 > kMaxPictureBytes) {
+    OutputError::Fields fields;
+    fields.width = decoder.Width();
+    fields.height = decoder.Height();
+    throw OutputError(OutputErrorKind::TooLarge, std::move(fields));
+  }
+  RgbImage image;
+  image.width = decoder.Width();
+  image.height = decoder.Height();
+  image.pixels.resize(static_cast<std::size_t>(image.width) * image.height * 3);
+  ReadInto(decoder, image.pixels.data(), image.width * 3);
+  return image;
+}
+
+// The smallest number of eighths whose scaled size still covers the minimum.
+int EighthsCovering(Decoder& decoder, int minWidth, int minHeight) {
+  for (int eighths = 1; eighths < 8; ++eighths) {
+    const PixelSize scaled = decoder.ScaledSize(eighths);
+    if (scaled.width >= minWidth && scaled.height >= minHeight) return eighths;
+  }
+  return 8;
+}
+
+OutputError::Fields Detail(std::string detail) {
+  OutputError::Fields fields;
+  fields.detail = std::move(detail);
+  return fields;
+}
+
+struct TurboFree {
+  void operator()(unsigned char* buffer) const { tjFree(buffer); }
+};
+struct TurboDestroy {
+  void operator()(void* handle) const { tjDestroy(handle); }
+};
+
+}  // namespace
+
+JpegHeader ReadJpegHeader(std::span<const std::uint8_t> jpeg) { return Decoder(jpeg).Header(); }
+
+PixelSize ReadJpegSize(std::span<const std::uint8_t> jpeg) { return ReadJpegHeader(jpeg).size; }
 
 RgbImage DecodeJpegAtLeast(std::span<const std::uint8_t> jpeg, int minWidth, int minHeight) {
-  Handle handle = MakeDecompressor();
-  PixelSize stored = ReadHeader(handle.get(), jpeg);
-  int count = 0;
-  tjscalingfactor* factors = tjGetScalingFactors(&count);
-  PixelSize best = stored;
-  for (int i = 0; i < count; ++i) {
-    if (factors[i].num > factors[i].denom) continue;  // never enlarge
-    PixelSize scaled = ScaledJpegSize(stored, factors[i].num, factors[i].denom);
-    if (scaled.width >= minWidth && scaled.height >= minHeight && scaled.width < best.width) {
-      best = scaled;
-    }
-  }
-  return DecodeAtSize(handle.get(), jpeg, best);
+  Decoder decoder(jpeg);
+  decoder.Start(EighthsCovering(decoder, minWidth, minHeight));
+  return ReadImage(decoder);
 }
 
 RgbImage DecodeJpeg(std::span<const std::uint8_t> jpeg) {
-  Handle handle = MakeDecompressor();
-  return DecodeAtSize(handle.get(), jpeg, ReadHeader(handle.get(), jpeg));
+  Decoder decoder(jpeg);
+  decoder.Start(8);
+  return ReadImage(decoder);
 }
 
 void DecodeJpegInto(std::span<const std::uint8_t> jpeg, std::uint8_t* rgb, int pitch) {
-  Handle handle = MakeDecompressor();
-  Decode(handle.get(), jpeg, ReadHeader(handle.get(), jpeg), rgb, pitch);
+  Decoder decoder(jpeg);
+  decoder.Start(8);
+  ReadInto(decoder, rgb, pitch);
+}
+
+void DecodeJpegStrips(std::span<const std::uint8_t> jpeg, const JpegStripSink& sink) {
+  Decoder decoder(jpeg);
+  decoder.Start(8);
+  ReadStrips(decoder, sink);
 }
 
 std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int pitch,
                                      int quality) {
-  if (rgb == nullptr || width <= 0 || height <= 0) throw JpegError("没有可压缩的图像");
-  Handle handle(tjInitCompress());
-  if (!handle) throw JpegError("无法启动 JPEG 编码器");
+  if (rgb == nullptr || width <= 0 || height <= 0) {
+    throw OutputError(OutputErrorKind::EncodeFailed, Detail("no picture"));
+  }
+  std::unique_ptr<void, TurboDestroy> handle(tjInitCompress());
+  if (!handle) throw OutputError(OutputErrorKind::EncodeFailed, Detail(tjGetErrorStr2(nullptr)));
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
-  if (tjCompress2(handle.get(), rgb, width, pitch, height, TJPF_RGB, &buffer, &size, TJSAMP_420,
-                  quality, 0) != 0) {
-    std::string reason = LastError(handle.get());
-    tjFree(buffer);
-    throw JpegError("图像无法压缩: " + reason);
-  }
-  std::vector<std::uint8_t> out(buffer, buffer + size);
-  tjFree(buffer);
-  return out;
+  const int status = tjCompress2(handle.get(), rgb, width, pitch, height, TJPF_RGB, &buffer, &size,
+                                 TJSAMP_420, quality, 0);
+  const std::unique_ptr<unsigned char, TurboFree> owned(buffer);
+  if (status != 0) throw OutputError(OutputErrorKind::EncodeFailed, Detail(tjGetErrorStr2(handle.get())));
+  return {owned.get(), owned.get() + size};
 }
 
 }  // namespace geoframe

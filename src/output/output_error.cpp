@@ -25,7 +25,6 @@ std::string Describe(OutputErrorKind kind, const OutputError::Fields& f) {
     case OutputErrorKind::Missing: text = "the photo is missing"; break;
     case OutputErrorKind::SameFileAgain: text = "the same file was processed earlier in the batch"; break;
     case OutputErrorKind::FolderBusy: text = "another batch holds the folder"; break;
-    case OutputErrorKind::Transitional: break;
   }
   if (!f.path.empty()) text = f.path + ": " + text;
   if (!f.detail.empty()) text += " (" + f.detail + ")";
@@ -46,8 +45,5 @@ OutputError::OutputError(OutputErrorKind kind, Fields fields)
 
 OutputError::OutputError(OutputErrorKind kind, std::string path, std::string detail)
     : OutputError(kind, PathAndDetail(std::move(path), std::move(detail))) {}
-
-OutputError::OutputError(const std::string& message)
-    : std::runtime_error(message), kind_(OutputErrorKind::Transitional) {}
 
 }  // namespace geoframe

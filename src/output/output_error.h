@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -36,7 +37,6 @@ enum class OutputErrorKind {
   Missing,         // the photo's file is not there (any more)
   SameFileAgain,   // an earlier row of the batch already processed this file
   FolderBusy,      // another batch holds the photo's folder
-  Transitional,    // a plain message, until every throw site has its kind
 };
 
 // The one exception type of the codec and photo output. It carries data, not
@@ -48,6 +48,7 @@ class OutputError : public std::runtime_error {
     std::string detail;  // the decoder's own message, or the name concerned
     int width = 0;       // TooLarge: the picture's size in pixels
     int height = 0;
+    std::int64_t bytes = 0;  // TooLarge: the memory framing would take; 0 when its pixel count is over
     int row = 0;         // SameFileAgain: the earlier row
     NameProblem nameProblem = NameProblem::TooLong;  // BadName: why the name is refused
   };
@@ -55,7 +56,6 @@ class OutputError : public std::runtime_error {
   OutputError(OutputErrorKind kind, Fields fields);
   // The common case: a kind, the file or folder concerned and a detail.
   OutputError(OutputErrorKind kind, std::string path, std::string detail = {});
-  explicit OutputError(const std::string& message);  // Transitional
 
   OutputErrorKind kind() const { return kind_; }
   const Fields& fields() const { return fields_; }

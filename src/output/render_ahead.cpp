@@ -5,11 +5,12 @@
 
 #include <algorithm>
 #include <new>  // bad_alloc
-#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <utility>  // exchange
 
+#include "exif/exif_reader.h"  // ReadOrientation
+#include "io/file_error.h"
 #include "output/frame_picture.h"
 #include "output/jpeg_codec.h"
 #include "output/save_jpg.h"  // kFramedQuality
@@ -18,23 +19,18 @@ namespace geoframe {
 
 namespace {
 
-// The most memory the renders under way may take together: what framing one
-// photo at the largest size it accepts may take, so that rendering several
-// photos at once never needs more than the largest single photo would.
-constexpr std::int64_t kRenderMemoryBudget = std::int64_t{850} << 20;
-
-// The memory one render takes at its peak, told by the photo's header: the
-// file, the canvas, and as much again for the decoder's own (the coefficients
-// of a progressive photo, a second copy of a photo turned a quarter) and the
-// encoded result. A file that cannot be read or has no readable header counts
-// as nothing: its render fails before it allocates. The one place that says
-// what a render costs.
+// The memory one render takes, as framing counts it from the photo's header:
+// the file, the canvas and the decoder's own. A file that cannot be read or
+// has no readable header counts as nothing: its render fails before it
+// allocates.
 std::int64_t RenderBytes(const PhotoPlan& plan, const FileSystem& fs) {
+  const std::string path = plan.photo.folder + plan.photo.fileName;
   try {
-    const std::vector<std::uint8_t> jpeg = fs.ReadFile(plan.photo.folder + plan.photo.fileName, kMaxPhotoFileBytes);
-    const PixelSize size = ReadJpegSize(jpeg);
-    return static_cast<std::int64_t>(jpeg.size()) + std::int64_t{size.width} * size.height * 3 * 2;
-  } catch (const std::runtime_error&) {  // the file's or the codec's error; the render itself tells it
+    const std::vector<std::uint8_t> jpeg = fs.ReadFile(path, kMaxPhotoFileBytes);
+    return FramingBytes(ReadJpegHeader(jpeg), ReadOrientation(path), static_cast<std::int64_t>(jpeg.size()));
+  } catch (const OutputError&) {  // the render itself tells why
+    return 0;
+  } catch (const FileError&) {
     return 0;
   } catch (const std::bad_alloc&) {
     return 0;
@@ -159,7 +155,7 @@ std::optional<std::size_t> RenderAhead::NextJob() {
 bool RenderAhead::Reserve(std::size_t job, std::int64_t bytes) {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] {
-    return stopping_ || (reserved_ == job && (memoryInUse_ == 0 || memoryInUse_ + bytes <= kRenderMemoryBudget));
+    return stopping_ || (reserved_ == job && (memoryInUse_ == 0 || memoryInUse_ + bytes <= kFramingMemoryBudget));
   });
   if (stopping_) return false;
   ++reserved_;

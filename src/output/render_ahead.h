@@ -23,10 +23,11 @@ std::size_t DefaultRenderThreads();
 
 // Renders the photos of a batch (RenderPhoto: decode, frame, encode) on worker
 // threads ahead of their commits, in list order: at most one photo per thread
-// plus one waits for its commit, and photos start rendering only while the
-// memory the renders under way take stays within one photo's budget (a photo
-// larger than that renders alone). A photo that needs no render is not given
-// to the workers.
+// plus one is rendered or rendering ahead of the one the caller takes, and a
+// photo starts rendering only while the memory of the renders under way
+// stays within what framing allows one photo (kFramingMemoryBudget), so that
+// rendering several at once never needs more than the largest single photo
+// would. A photo that needs no render is not given to the workers.
 class RenderAhead {
  public:
   // Called while the caller waits, about every kWaitSlice; false gives up.

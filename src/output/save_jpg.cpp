@@ -1,31 +1,42 @@
 #include "output/save_jpg.h"
 
+#include <string>
+#include <utility>  // move
+
 #include "io/file_error.h"
 #include "output/jpeg_codec.h"
+#include "output/output_error.h"
 
 namespace geoframe {
 
+namespace {
+
+OutputError::Fields Detail(std::string detail) {
+  OutputError::Fields fields;
+  fields.detail = std::move(detail);
+  return fields;
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> EncodePicture(const QImage& picture, int quality) {
   if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0) {
-    throw OutputError("没有可保存的图像");
+    throw OutputError(OutputErrorKind::EncodeFailed, Detail("empty picture"));
   }
   if (quality < 0 || quality > 100) {
-    throw OutputError("JPEG 质量 " + std::to_string(quality) + " 不在 0 到 100 之间");
+    throw OutputError(OutputErrorKind::EncodeFailed,
+                      Detail("quality " + std::to_string(quality) + " is outside 0-100"));
   }
   // Only the canvas format is encoded straight from its rows; others are converted.
   QImage converted;
   const QImage* rgb = &picture;
   if (picture.format() != QImage::Format_RGB888) {
     converted = picture.convertToFormat(QImage::Format_RGB888);
-    if (converted.isNull()) throw OutputError("内存不足，无法转换图像");
+    if (converted.isNull()) throw OutputError(OutputErrorKind::OutOfMemory, OutputError::Fields{});
     rgb = &converted;
   }
-  try {
-    return EncodeJpeg(rgb->constBits(), rgb->width(), rgb->height(),
-                      static_cast<int>(rgb->bytesPerLine()), quality);
-  } catch (const JpegError& error) {
-    throw OutputError(std::string("无法压缩图像: ") + error.what());
-  }
+  return EncodeJpeg(rgb->constBits(), rgb->width(), rgb->height(), static_cast<int>(rgb->bytesPerLine()),
+                    quality);
 }
 
 bool SaveJPG(const QImage& picture, const std::string& path, int quality, FileSystem& fs) {

@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>  // search
 #include <cmath>
+#include <cstring>  // memcmp
 #include <fstream>
+#include <iterator>  // begin, end
+#include <ostream>
 #include <sstream>
+#include <utility>  // pair
 
 #include "jpeg_inspect.h"
 #include "output/jpeg_codec.h"
@@ -134,24 +139,92 @@ TEST(FrameJpeg, TextStartsOneBlankRightOfThePhotoColumnAndIsVerticallyCentred) {
   EXPECT_LE(std::abs((first - top) - (top + kTextStripHeight - 1 - last)), 4);
 }
 
-class OrientationTest : public ::testing::TestWithParam<int> {};
+// A 150 x 90 picture (wider than two 64-pixel turning tiles) of four
+// coloured quarters, red top left, green top right, blue bottom left, yellow
+// bottom right; and where each colour stands once the picture is upright.
+constexpr int kQuarterWidth = 75, kQuarterHeight = 45;
+const Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kYellow{255, 255, 0};
 
-TEST_P(OrientationTest, CanvasFollowsTheUprightPhoto) {
-  int orientation = GetParam();
-  std::vector<std::uint8_t> jpeg = tools::MakeSamplePhoto(41, 23, 4);
-  QImage canvas = FrameJpeg(jpeg, orientation, "");
-  RgbImage upright = ApplyOrientation(DecodeJpeg(jpeg), orientation);
-  ASSERT_EQ(canvas.width(), upright.width + 48);
-  ASSERT_EQ(canvas.height(), upright.height + 48);
-  for (int y = 0; y < upright.height; ++y) {
-    ASSERT_EQ(0, std::memcmp(canvas.constScanLine(y + kPhotoLeft) + kPhotoLeft * 3, upright.row(y),
-                             static_cast<std::size_t>(upright.width) * 3))
-        << "row " << y;
-  }
-  CheckMarginsAndCountInk(canvas, {upright.width, upright.height});
+Rgb QuarterColour(int x, int y) {
+  if (y < kQuarterHeight) return x < kQuarterWidth ? kRed : kGreen;
+  return x < kQuarterWidth ? kBlue : kYellow;
 }
 
-INSTANTIATE_TEST_SUITE_P(AllEight, OrientationTest, ::testing::Range(1, 9));
+std::vector<std::uint8_t> QuarterPixels(int channels) {
+  std::vector<std::uint8_t> pixels;
+  for (int y = 0; y < 2 * kQuarterHeight; ++y) {
+    for (int x = 0; x < 2 * kQuarterWidth; ++x) {
+      const Rgb c = QuarterColour(x, y);
+      if (channels == 3) {
+        pixels.insert(pixels.end(), {std::uint8_t(c.r), std::uint8_t(c.g), std::uint8_t(c.b)});
+      } else {  // inverted inks without black: the stored values are the light let through
+        pixels.insert(pixels.end(), {std::uint8_t(c.r), std::uint8_t(c.g), std::uint8_t(c.b), 255});
+      }
+    }
+  }
+  return pixels;
+}
+
+struct Upright {
+  int orientation;
+  PixelSize size;
+  Rgb topLeft, topRight, bottomLeft, bottomRight;
+};
+
+void PrintTo(const Upright& u, std::ostream* out) { *out << "orientation " << u.orientation; }
+
+// From the EXIF definitions, e.g. 6: stored row 0 is the right-hand side and
+// stored column 0 the top, so the stored top left (red) stands top right.
+const Upright kUpright[] = {
+    {1, {150, 90}, kRed, kGreen, kBlue, kYellow},    {2, {150, 90}, kGreen, kRed, kYellow, kBlue},
+    {3, {150, 90}, kYellow, kBlue, kGreen, kRed},    {4, {150, 90}, kBlue, kYellow, kRed, kGreen},
+    {5, {90, 150}, kRed, kBlue, kGreen, kYellow},    {6, {90, 150}, kBlue, kRed, kYellow, kGreen},
+    {7, {90, 150}, kYellow, kGreen, kBlue, kRed},    {8, {90, 150}, kGreen, kYellow, kRed, kBlue},
+};
+
+// Checks the four corners (3 pixels in) of an upright picture whose pixel
+// (x, y) is at(x, y), within `tolerance` of the expected colours.
+template <typename At>
+void ExpectCorners(const Upright& u, int tolerance, At at) {
+  const int right = u.size.width - 4, bottom = u.size.height - 4;
+  const std::pair<std::pair<int, int>, Rgb> corners[] = {
+      {{3, 3}, u.topLeft}, {{right, 3}, u.topRight}, {{3, bottom}, u.bottomLeft}, {{right, bottom}, u.bottomRight}};
+  for (const auto& [where, want] : corners) {
+    const Rgb got = at(where.first, where.second);
+    EXPECT_TRUE(std::abs(got.r - want.r) <= tolerance && std::abs(got.g - want.g) <= tolerance &&
+                std::abs(got.b - want.b) <= tolerance)
+        << "orientation " << u.orientation << " at " << where.first << ", " << where.second << ": got " << got.r
+        << " " << got.g << " " << got.b;
+  }
+}
+
+class OrientationTest : public ::testing::TestWithParam<Upright> {};
+
+TEST_P(OrientationTest, PictureStandsUpright) {
+  const Upright& u = GetParam();
+  RgbImage stored{150, 90, QuarterPixels(3)};
+  const RgbImage turned = ApplyOrientation(stored, u.orientation);
+  ASSERT_EQ((PixelSize{turned.width, turned.height}), u.size);
+  ExpectCorners(u, 0, [&](int x, int y) { return PixelAt(turned, x, y); });
+}
+
+// Framing turns an RGB photo (flips in place, quarter turns strip by strip)
+// and an ink photo (converted strip by strip) alike.
+TEST_P(OrientationTest, FramedPhotoStandsUpright) {
+  const Upright& u = GetParam();
+  const std::vector<std::uint8_t> rgb = QuarterPixels(3), inks = QuarterPixels(4);
+  const std::pair<const char*, std::vector<std::uint8_t>> photos[] = {
+      {"RGB", EncodeJpeg(rgb.data(), 150, 90, 150 * 3, 95)}, {"YCCK", tools::EncodeYcckJpeg(inks, 150, 90)}};
+  for (const auto& [coding, jpeg] : photos) {
+    SCOPED_TRACE(coding);
+    const QImage canvas = FrameJpeg(jpeg, u.orientation, "");
+    ASSERT_EQ((PixelSize{canvas.width(), canvas.height()}), CanvasSize(u.size));
+    ExpectCorners(u, 24, [&](int x, int y) { return PixelAt(canvas, kPhotoLeft + x, kPhotoLeft + y); });
+    CheckMarginsAndCountInk(canvas, u.size);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllEight, OrientationTest, ::testing::ValuesIn(kUpright));
 
 TEST(FramePicture, SavedCanvasKeepsThePhotoAndDropsItsMetadata) {
   TempDir dir;
@@ -188,7 +261,9 @@ TEST(FramePicture, RealCameraFiles) {
     ASSERT_GE(fields.size(), 6u) << line;
     int orientation = fields[3].empty() ? 1 : std::stoi(fields[3]);
     if (orientation < 1 || orientation > 8) orientation = 1;
-    PixelSize upright = UprightSize({std::stoi(fields[4]), std::stoi(fields[5])}, orientation);
+    const int width = std::stoi(fields[4]), height = std::stoi(fields[5]);
+    // orientations 5 to 8 are stored on their side
+    const PixelSize upright = orientation >= 5 ? PixelSize{height, width} : PixelSize{width, height};
     QImage canvas = FramePicture((testing::TestDataDir() / "jpeg" / fields[0]).string(), " x");
     EXPECT_EQ(canvas.width(), upright.width + 48) << fields[0];
     EXPECT_EQ(canvas.height(), upright.height + 48) << fields[0];
@@ -197,47 +272,126 @@ TEST(FramePicture, RealCameraFiles) {
   EXPECT_GT(framed, 30);
 }
 
-// A valid small stream whose frame header claims another size.
-std::vector<std::uint8_t> WithDeclaredSize(std::vector<std::uint8_t> jpeg, int width, int height) {
-  for (std::size_t i = 2; i + 9 < jpeg.size(); ++i) {
-    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
-      jpeg[i + 5] = static_cast<std::uint8_t>(height >> 8);
-      jpeg[i + 6] = static_cast<std::uint8_t>(height & 0xFF);
-      jpeg[i + 7] = static_cast<std::uint8_t>(width >> 8);
-      jpeg[i + 8] = static_cast<std::uint8_t>(width & 0xFF);
-      return jpeg;
+std::string DataFile(const std::string& name) { return std::string(GEOFRAME_OUTPUT_TEST_DATA) + "/" + name; }
+
+// Ink photos come out in the colours their inks make: C x K / 255 and so on
+// of the values as stored (inverted, 255 for no ink). Left half: cyan and
+// black ink 0, magenta and yellow 255; right half: inks 50, 150, 200, 100.
+// Expected colours as ImageMagick 6.9 gives them for both files.
+TEST(FrameJpeg, InkPhotosInTheColoursOfTheirInks) {
+  for (const std::string name : {"cmyk_adobe.jpg", "ycck_imagemagick.jpg"}) {
+    SCOPED_TRACE(name);
+    const QImage canvas = FrameJpeg(ReadFileBytes(DataFile(name)), 1, "");
+    ASSERT_EQ((PixelSize{canvas.width(), canvas.height()}), CanvasSize({16, 8}));
+    for (auto [x, want] : {std::pair{2, Rgb{255, 0, 0}}, {13, Rgb{124, 63, 33}}}) {
+      const Rgb got = PixelAt(canvas, kPhotoLeft + x, kPhotoLeft + 4);
+      EXPECT_TRUE(std::abs(got.r - want.r) <= 2 && std::abs(got.g - want.g) <= 2 && std::abs(got.b - want.b) <= 2)
+          << "at " << x << ": " << got.r << " " << got.g << " " << got.b;
     }
   }
-  throw std::runtime_error("no SOF0");
 }
 
+std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> jpeg, std::size_t keep) {
+  jpeg.resize(keep);
+  return jpeg;
+}
+
+// The stream with 32 one bits in the middle of its entropy-coded data: no
+// Huffman table of a JPEG codes anything with sixteen ones in a row.
+std::vector<std::uint8_t> WithBadHuffmanCodes(std::vector<std::uint8_t> jpeg) {
+  std::size_t at = (testing::FirstScanData(jpeg) + jpeg.size()) / 2;
+  while (jpeg[at - 1] == 0xFF) ++at;  // not inside a stuffed byte
+  for (int i = 0; i < 4; ++i, at += 2) jpeg[at] = 0xFF, jpeg[at + 1] = 0x00;
+  return jpeg;
+}
+
+// The stream with stray bytes before its first quantisation table, as some
+// cameras write.
+std::vector<std::uint8_t> WithStrayBytes(std::vector<std::uint8_t> jpeg) {
+  const std::uint8_t dqt[] = {0xFF, 0xDB};
+  jpeg.insert(std::search(jpeg.begin(), jpeg.end(), std::begin(dqt), std::end(dqt)), {0x00, 0x17});
+  return jpeg;
+}
+
+std::vector<std::uint8_t> Progressive(int width, int height, tools::JpegCoding coding) {
+  return tools::EncodeSampleJpeg(tools::SamplePixels(width, height, 5), width, height, coding);
+}
+
+// Streams that lose nothing frame exactly as their clean form decodes.
+TEST(FrameJpeg, WarningsThatLoseNothingStillFrame) {
+  const std::vector<std::uint8_t> baseline = tools::MakeSamplePhoto(40, 24, 8);
+  const std::vector<std::uint8_t> progressive = Progressive(16, 16, tools::JpegCoding::Progressive420);
+  const int roomForScans = kMaxJpegScans - testing::ScanCount(progressive);
+  const std::pair<std::vector<std::uint8_t>, const std::vector<std::uint8_t>*> cases[] = {
+      {WithStrayBytes(baseline), &baseline},
+      {tools::WithExtraScans(progressive, roomForScans), &progressive},  // exactly the most scans
+  };
+  for (const auto& [jpeg, clean] : cases) {
+    const QImage canvas = FrameJpeg(jpeg, 1, "");
+    const RgbImage want = DecodeJpeg(*clean);
+    for (int y = 0; y < want.height; ++y) {
+      ASSERT_EQ(0, std::memcmp(canvas.constScanLine(y + kPhotoLeft) + kPhotoLeft * 3, want.row(y),
+                               static_cast<std::size_t>(want.width) * 3));
+    }
+  }
+}
+
+// Whatever framing refuses, it refuses with the kind and the file, before it
+// allocates anything large and without making up pixels.
 TEST(FramePicture, RefusesWhatItCannotFrameNamingTheFile) {
   TempDir dir;
-  std::vector<std::uint8_t> small = tools::MakeSamplePhoto(16, 16, 7);
+  const std::vector<std::uint8_t> photo = tools::MakeSamplePhoto(64, 48, 7);
+  const std::vector<std::uint8_t> small = tools::MakeSamplePhoto(16, 16, 7);
+  const std::vector<std::uint8_t> progressive = Progressive(16, 16, tools::JpegCoding::Progressive420);
+  const std::vector<std::uint8_t> progressive444 = Progressive(16, 16, tools::JpegCoding::Progressive444);
   struct Case {
     const char* name;
     std::vector<std::uint8_t> bytes;
-    const char* reason;
+    OutputErrorKind kind;
+    PixelSize tooLarge;  // TooLarge: the upright size it names
   };
-  Case cases[] = {
-      {"text.jpg", {'h', 'e', 'l', 'l', 'o'}, "无法解码"},
-      {"header-only.jpg", std::vector<std::uint8_t>(small.begin(), small.begin() + 20), "无法解码"},
-      // 13000 x 12000 is past the canvas limit: refused before any allocation
-      {"huge.jpg", WithDeclaredSize(small, 13000, 12000), "太大"},
+  const Case cases[] = {
+      {"text.jpg", {'h', 'e', 'l', 'l', 'o'}, OutputErrorKind::NotJpeg, {}},
+      {"header-only.jpg", Cut(small, 20), OutputErrorKind::Damaged, {}},
+      {"cut-in-half.jpg", Cut(photo, photo.size() / 2), OutputErrorKind::Damaged, {}},
+      {"bad-huffman-codes.jpg", WithBadHuffmanCodes(photo), OutputErrorKind::Damaged, {}},
+      // claims 12000 x 12000 and has the data of 16 x 16: no grey picture
+      {"claims-more.jpg", tools::WithDeclaredSize(small, 12000, 12000), OutputErrorKind::Damaged, {}},
+      {"claims-more-turned.jpg", tools::InsertExif(tools::WithDeclaredSize(small, 12000, 9000), "", 6),
+       OutputErrorKind::Damaged, {}},
+      {"progressive-claims-more.jpg", tools::WithDeclaredSize(progressive, 9000, 9000), OutputErrorKind::Damaged, {}},
+      {"one-scan-too-many.jpg", tools::WithExtraScans(progressive, kMaxJpegScans + 1 - testing::ScanCount(progressive)),
+       OutputErrorKind::Damaged, {}},
+      // past the canvas limit
+      {"13000x12000.jpg", tools::WithDeclaredSize(small, 13000, 12000), OutputErrorKind::TooLarge, {13000, 12000}},
+      {"65500x65500.jpg", tools::WithDeclaredSize(small, 65500, 65500), OutputErrorKind::TooLarge, {65500, 65500}},
+      // within the canvas limit, but every coefficient of 12000 x 12000 at full
+      // chroma takes 864 MB beside the canvas
+      {"progressive-12000x12000.jpg", tools::WithDeclaredSize(progressive444, 12000, 12000),
+       OutputErrorKind::TooLarge, {12000, 12000}},
   };
   for (const Case& c : cases) {
-    std::string path = dir.folder() + c.name;
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.folder() + c.name;
     WriteFileBytes(path, c.bytes);
     try {
       FramePicture(path, " x");
-      ADD_FAILURE() << c.name << " was framed";
+      ADD_FAILURE() << "framed";
     } catch (const OutputError& error) {
-      std::string message = error.what();
-      EXPECT_NE(message.find(path), std::string::npos) << message;
-      EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+      EXPECT_EQ(error.kind(), c.kind) << error.what();
+      EXPECT_EQ(error.fields().path, path);
+      if (c.kind != OutputErrorKind::TooLarge) continue;
+      EXPECT_EQ((PixelSize{error.fields().width, error.fields().height}), c.tooLarge);
+      const bool overCanvas = std::int64_t{c.tooLarge.width + 48} * (c.tooLarge.height + 48) > kMaxCanvasPixels;
+      EXPECT_EQ(error.fields().bytes > kFramingMemoryBudget, !overCanvas) << error.fields().bytes;
     }
   }
-  EXPECT_THROW(FramePicture(dir.folder() + "missing.jpg", " x"), OutputError);
+  try {
+    FramePicture(dir.folder() + "missing.jpg", " x");
+    ADD_FAILURE() << "a missing file was framed";
+  } catch (const OutputError& error) {
+    EXPECT_EQ(error.kind(), OutputErrorKind::Missing);
+  }
 }
 
 }  // namespace

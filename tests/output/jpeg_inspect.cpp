@@ -53,6 +53,17 @@ std::vector<int> MarkersUpToScan(const std::vector<std::uint8_t>& jpeg) {
   return markers;
 }
 
+std::size_t FirstScanData(const std::vector<std::uint8_t>& jpeg) {
+  const Segment scan = SegmentsUpToScan(jpeg).back();
+  return scan.start + scan.length;
+}
+
+int ScanCount(const std::vector<std::uint8_t>& jpeg) {
+  int scans = 0;
+  for (std::size_t i = 0; i + 1 < jpeg.size(); ++i) scans += jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA;
+  return scans;
+}
+
 std::map<int, std::array<int, 64>> QuantisationTables(const std::vector<std::uint8_t>& jpeg) {
   std::map<int, std::array<int, 64>> tables;
   for (const Segment& s : SegmentsUpToScan(jpeg)) {

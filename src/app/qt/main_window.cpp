@@ -375,7 +375,30 @@ void MainWindow::ConnectHandlers() {
   }
 }
 
+bool MainWindow::SwallowWhileBusy(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) escapePressed_ = true;
+      [[fallthrough]];
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::Drop: {
+      // Only this window's own input: a question asked meanwhile gets its answers.
+      auto* widget = qobject_cast<QWidget*>(watched);
+      return widget != nullptr && widget->window() == this;
+    }
+    default: return false;
+  }
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (busy_ && SwallowWhileBusy(watched, event)) return true;
   const int key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event)->key() : 0;
   // Delete in the photo list does what 移除... does, question included.
   if (watched == list(ListId::Photos) && key == Qt::Key_Delete) {

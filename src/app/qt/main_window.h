@@ -67,6 +67,9 @@ class MainWindow : public QWidget, public Toolkit {
   int WidthTwips(ControlId control) const override;
   void SetWidthTwips(ControlId control, int twips) override;
   void RepaintNow(ControlId control) override;
+  void BeginBusy() override;
+  void EndBusy() override;
+  bool KeepAlive() override;
   void ClearPreview() override;
   void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) override;
 
@@ -78,12 +81,17 @@ class MainWindow : public QWidget, public Toolkit {
   // Runs a handler; a failure it did not expect is shown, not fatal.
   void RunGuarded(const std::function<void()>& handler);
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // During a long operation: true for the user's input to this window, which
+  // is ignored (Escape is noted first).
+  bool SwallowWhileBusy(QObject* watched, QEvent* event);
   QTreeWidget* list(ListId id) const;
 
   MainLogic logic_;
   std::array<QWidget*, kControlCount> controls_{};
   PreviewSurface* preview_ = nullptr;
   QString lastFolder_;  // where the open dialog starts: the folder last chosen
+  bool busy_ = false;            // between BeginBusy and EndBusy
+  bool escapePressed_ = false;   // since the last KeepAlive
 };
 
 }  // namespace geoframe

@@ -1,5 +1,6 @@
 // MainWindow as the Toolkit: what the window's logic does to the controls.
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -193,6 +194,24 @@ void MainWindow::SetWidthTwips(ControlId name, int twips) {
 }
 
 void MainWindow::RepaintNow(ControlId name) { control(name)->repaint(); }
+
+void MainWindow::BeginBusy() {
+  busy_ = true;
+  escapePressed_ = false;
+  QCoreApplication::instance()->installEventFilter(this);
+}
+
+void MainWindow::EndBusy() {
+  QCoreApplication::instance()->removeEventFilter(this);
+  busy_ = false;
+}
+
+bool MainWindow::KeepAlive() {
+  QCoreApplication::processEvents();
+  const bool escape = escapePressed_;
+  escapePressed_ = false;
+  return escape;
+}
 
 void MainWindow::ClearPreview() { preview_->Clear(); }
 
