@@ -39,15 +39,19 @@ std::int64_t RenderBytes(const PhotoPlan& plan, const FileSystem& fs) {
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
-// Qt sets up its font database and the annotation's fonts the first time text
-// is drawn. That first time is made to happen here, on the caller's thread
-// before any worker starts, by framing a tiny white picture with the
-// annotation; the workers then only find them made.
+// Qt sets up its font database, the annotation's fonts and the gamma table
+// for drawing text on RGB pictures (unguarded: two threads drawing their first
+// glyph at once may both make it, and one frees the table the other uses) the
+// first time a glyph is drawn. That first time is made to happen here, on the
+// caller's thread before any worker starts, by framing a small white picture
+// with the annotation from its first glyph on, wide enough that glyphs are
+// drawn and not clipped away; the workers then only find it all made.
 void PrepareText(const std::string& annotation) {
   if (IsBlank(annotation) || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return;
-  constexpr int kSide = 8;
-  const std::vector<std::uint8_t> white(kSide * kSide * 3, 0xFF);
-  FrameJpeg(EncodeJpeg(white.data(), kSide, kSide, kSide * 3, kFramedQuality), 1, annotation);
+  constexpr int kWidth = 640, kHeight = 8;
+  const std::vector<std::uint8_t> white(kWidth * kHeight * 3, 0xFF);
+  FrameJpeg(EncodeJpeg(white.data(), kWidth, kHeight, kWidth * 3, kFramedQuality), 1,
+            annotation.substr(annotation.find_first_not_of(' ')));
 }
 
 }  // namespace
