@@ -3,9 +3,6 @@
 // also a line for the sentence parser. Both streaming readers are fed the input
 // once whole and once in small pieces: a result that depends on where the
 // pieces break aborts. Built and run by `scripts/fuzz track`.
-#include <sys/mman.h>  // memfd_create
-#include <unistd.h>    // ftruncate, pwrite
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +10,7 @@
 #include <string_view>
 
 #include "io/file_error.h"
+#include "memory_file.h"
 #include "track/gps_line.h"
 #include "track/gpx_point.h"
 #include "track/gpx_reader.h"
@@ -20,18 +18,6 @@
 #include "track/track_log.h"
 
 namespace {
-
-// One in-memory file for the whole run, reached by its /proc path, so that
-// each input goes through open and read like a log on disk.
-struct MemoryFile {
-  int fd = ::memfd_create("track_fuzz", 0);
-  std::string path = "/proc/self/fd/" + std::to_string(fd);
-
-  void Fill(const std::uint8_t* data, std::size_t size) {
-    if (fd < 0 || ::ftruncate(fd, 0) != 0 || ::ftruncate(fd, static_cast<off_t>(size)) != 0) std::abort();
-    if (size > 0 && ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
-  }
-};
 
 template <typename Reader>
 void FeedInPieces(Reader& reader, std::string_view text, std::size_t piece) {
@@ -62,7 +48,7 @@ void CheckGpx(std::string_view text, std::size_t piece) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static MemoryFile file;
+  static geoframe::fuzz::MemoryFile file;
   file.Fill(data, size);
   try {
     (void)geoframe::ReadTrackFile(file.path);

@@ -296,11 +296,3 @@ TEST(MainWindowScreenshot, SavesPngs) {
 
 }  // namespace
 }  // namespace geoframe
-
-int main(int argc, char** argv) {
-  // Headless unless told otherwise, also when CTest lists the cases.
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -3,7 +3,6 @@
 // command line run. A behaviour of the fake that the window lacks fails here.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QImage>
 #include <QTreeWidget>
 
@@ -131,10 +130,3 @@ TYPED_TEST(ToolkitContract, EnabledVisibleAndWidthAreEachControlsOwn) {
 
 }  // namespace
 }  // namespace geoframe
-
-int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
