@@ -79,6 +79,23 @@ std::string CompletionMessage(int rows, const BatchResult& result) {
          FailureLines(result.outcomes, failed);
 }
 
+// The window busy for the batch: painting, its controls ignoring the user,
+// until End or the end of the scope (also when the batch throws).
+class BusyWindow {
+ public:
+  explicit BusyWindow(Toolkit& ui) : ui_(&ui) { ui.BeginBusy(); }
+  ~BusyWindow() { End(); }
+  BusyWindow(const BusyWindow&) = delete;
+  BusyWindow& operator=(const BusyWindow&) = delete;
+  void End() {
+    if (ui_ != nullptr) ui_->EndBusy();
+    ui_ = nullptr;
+  }
+
+ private:
+  Toolkit* ui_;
+};
+
 }  // namespace
 
 std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic, const BatchHooks& hooks) {
@@ -88,6 +105,7 @@ std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic, const B
   const OutputOptions options = ReadOptions(ui);
   if (!OptionsUsable(ui, options)) return std::nullopt;
   logic.ShowProgress(kBatchCaption, 0, rows);
+  BusyWindow busy(ui);
   std::vector<PhotoInput> photos;
   for (int row = 1; row <= rows; ++row) photos.push_back(ReadPhoto(logic, row));
   BatchObserver observer;
@@ -100,8 +118,11 @@ std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic, const B
   observer.whileWaiting = hooks.whileWaiting;
   observer.stopRequested = hooks.stopRequested;
   BatchResult result = EditPhotos(photos, options, logic.fileSystem(), observer);
+  busy.End();
   logic.ShowProgress("", 0, 0);
-  logic.ListView_ItemClick(1);
+  // Row 1 is selected and shown, so the preview shows the photo 执行 acts on.
+  ui.SelectRow(ListId::Photos, 1);
+  logic.ListView_SelectionChanged();
   Report(ui, CompletionMessage(rows, result));
   return std::move(result.outcomes);
 }
@@ -134,6 +155,22 @@ void MainLogic::cmd_make_Click() {
   }
 }
 
-void MainLogic::cmd_allmake_Click() { EditAllPhotos(*this); }
+void MainLogic::cmd_allmake_Click() {
+  // Escape during the batch asks whether to stop; 是 stops it after the photo
+  // being committed, and the rest stay untouched.
+  bool stop = false;
+  const auto keepAlive = [this, &stop] {
+    if (!stop && toolkit_.KeepAlive() &&
+        toolkit_.ShowMessage("是否停止批处理?", MessageButtons::YesNo, MessageIcon::Question) == Answer::Yes) {
+      stop = true;
+    }
+  };
+  BatchHooks hooks;
+  // Between commits too: when renders are ready in time the batch never waits.
+  hooks.onPhoto = [&keepAlive](int, int, const PhotoOutcome&) { keepAlive(); };
+  hooks.whileWaiting = keepAlive;
+  hooks.stopRequested = [&stop] { return stop; };
+  EditAllPhotos(*this, hooks);
+}
 
 }  // namespace geoframe

@@ -237,7 +237,7 @@ TEST_F(MainWindowTest, DroppedPhotosDeleteKeyAndEnterOnAButton) {
   EXPECT_EQ(window.Text(ControlId::pic_box), "照片列表 2张照片");
   EXPECT_EQ(window.SubItem(ListId::Photos, 1, Column::Time), "2010-12-06 08:30:15");
 
-  window.SelectRow(ListId::Photos, 1);
+  tree->setCurrentItem(tree->topLevelItem(0));  // as the arrow keys or a click select
   EXPECT_NE(window.Text(ControlId::picture_review), "照片预览");  // the selected photo is shown
   QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
   AnswerNextMessageBox();
@@ -248,6 +248,22 @@ TEST_F(MainWindowTest, DroppedPhotosDeleteKeyAndEnterOnAButton) {
 
   QKeyEvent enterKey(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
   QCoreApplication::sendEvent(W("tzc(0)"), &enterKey);
+  EXPECT_EQ(window.Text(ControlId::tzt_0), "01");
+}
+
+TEST_F(MainWindowTest, WhileBusyControlsIgnoreTheUserAndEscapeIsNoted) {
+  window.show();
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  window.BeginBusy();
+  QCoreApplication::sendEvent(W("tzc(0)"), &enter);
+  EXPECT_EQ(window.Text(ControlId::tzt_0), "00");
+  EXPECT_FALSE(window.KeepAlive());
+  QCoreApplication::sendEvent(W("ListView"), &escape);
+  EXPECT_TRUE(window.KeepAlive());
+  EXPECT_FALSE(window.KeepAlive());  // noted once
+  window.EndBusy();
+  QCoreApplication::sendEvent(W("tzc(0)"), &enter);
   EXPECT_EQ(window.Text(ControlId::tzt_0), "01");
 }
 

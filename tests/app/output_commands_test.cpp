@@ -161,6 +161,23 @@ TEST_F(OutputCommands, StoppedBatchSaysHowManyWereDone) {
   EXPECT_TRUE(Exists("b.JPG"));
 }
 
+TEST_F(OutputCommands, EscapeAsksAndStopsAfterThePhotoBeingCommitted) {
+  for (const char* name : {"a.JPG", "b.JPG", "c.JPG", "d.JPG"}) AddPhoto(name, "2010-11-11 13:31:02");
+  Check(ControlId::Ck_reanme, true);
+  ui_.PressEscapeAt(1);  // after the first photo; answered 否
+  ui_.QueueAnswer(Answer::No);
+  logic_.cmd_allmake_Click();
+  EXPECT_EQ(ui_.RowText(ListId::Photos, 4), "20101111_133102_3.JPG");  // all done
+  EXPECT_FALSE(ui_.busy());
+  ui_.clearRecords();
+  ui_.PressEscapeAt(ui_.keepAliveCalls() + 2);  // after the second photo; answered 是
+  logic_.cmd_allmake_Click();
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"是否停止批处理?", "批处理已停止。\r\n共处理 2 个照片，其余 2 个照片未改动。"}));
+  EXPECT_EQ(ui_.messages()[0].buttons, MessageButtons::YesNo);
+  EXPECT_FALSE(ui_.busy());
+  EXPECT_EQ(ui_.SelectedRow(ListId::Photos), 1);  // the preview shows the row 执行 acts on
+}
+
 TEST_F(OutputCommands, MakeProcessesTheSelectedRowAndPreviewsIt) {
   AddPhoto("a.JPG", "2010-11-11 13:31:02");
   AddPhoto("b.jpg", "2010-11-11 13:31:05");

@@ -88,8 +88,11 @@ int MainWindow::SelectedRow(ListId id) const {
   return selected.isEmpty() ? 0 : list(id)->indexOfTopLevelItem(selected.front()) + 1;
 }
 
+// Like RemoveRow, reports no selection change: the logic that selects decides
+// what the preview shows.
 void MainWindow::SelectRow(ListId id, int row) {
   QTreeWidget* tree = list(id);
+  const QSignalBlocker quiet(tree);
   if (row == 0) {
     tree->clearSelection();
     tree->setCurrentItem(nullptr);
