@@ -217,7 +217,8 @@ class Decoder {
     JDIMENSION got = 0;
     const auto rows = static_cast<JDIMENSION>(info_.max_v_samp_factor * DCTSIZE);
     Run(false, [&] { got = jpeg_read_raw_data(&info_, planes, rows); });
-    if (got == 0) throw OutputError(OutputErrorKind::Damaged, OutputError::Fields{});  // a stream in memory never suspends
+    // a stream in memory never suspends
+    if (got == 0) throw OutputError(OutputErrorKind::Damaged, OutputError::Fields{});
   }
 
   // Starts decoding at scale/8 of the stored size: RGB, or CMYK for ink

@@ -168,7 +168,7 @@ std::vector<std::uint8_t> TurboEncode(const std::vector<std::uint8_t>& rgb, int 
 // framed quality.
 std::vector<std::uint8_t> FramedInRgb(const std::vector<std::uint8_t>& jpeg, int orientation) {
   const RgbImage photo = ApplyOrientation(TurboDecode(jpeg), orientation);
-  const PixelSize canvas = CanvasSize({photo.width, photo.height});
+  const PixelSize canvas{photo.width + 2 * kPhotoLeft, photo.height + 2 * kPhotoLeft};
   std::vector<std::uint8_t> rgb(std::size_t(canvas.width) * canvas.height * 3, 255);
   for (int y = 0; y < photo.height; ++y) {
     std::memcpy(rgb.data() + (std::size_t(y + kPhotoLeft) * canvas.width + kPhotoLeft) * 3, photo.row(y),
@@ -389,7 +389,8 @@ TEST_P(OrientationTest, PlanesStandUprightAtEveryChromaSampling) {
       }
     }
     const RgbImage want = ApplyOrientation(pixels, orientation);
-    std::vector<std::uint8_t> outY(upright.width * upright.height), outCb(uprightChroma * ChromaCount(upright.height, 2)), outCr(outCb.size());
+    std::vector<std::uint8_t> outY(upright.width * upright.height);
+    std::vector<std::uint8_t> outCb(uprightChroma * ChromaCount(upright.height, 2)), outCr(outCb.size());
     UprightPlanes planes(stored, orientation, sampling, {outY.data(), upright.width}, {outCb.data(), uprightChroma},
                          {outCr.data(), uprightChroma});
     for (int first = 0; first < stored.height; first += kStripRows) {
@@ -457,7 +458,7 @@ TEST(FramePicture, RealCameraFiles) {
     const PixelSize upright = orientation >= 5 ? PixelSize{height, width} : PixelSize{width, height};
     const std::string path = (testing::TestDataDir() / "jpeg" / fields[0]).string();
     const Yuv420Image canvas = FramePicture(path, "");
-    EXPECT_EQ(canvas.size(), CanvasSize(upright)) << fields[0];
+    EXPECT_EQ(canvas.size(), (PixelSize{upright.width + 48, upright.height + 48})) << fields[0];
     // The planes keep the photo's own chroma where framing in RGB blurred it a
     // little (upsampled, then averaged again), so they may differ by that, but
     // never stand further from the photo.
@@ -476,7 +477,8 @@ TEST(FrameJpeg, EverySamplingAndTurnLooksAsFramedInRgb) {
   std::vector<std::uint8_t> pixels;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      pixels.insert(pixels.end(), {std::uint8_t(40 + 4 * x), std::uint8_t(200 - 5 * y), std::uint8_t(60 + 2 * x + 3 * y)});
+      pixels.insert(pixels.end(),
+                    {std::uint8_t(40 + 4 * x), std::uint8_t(200 - 5 * y), std::uint8_t(60 + 2 * x + 3 * y)});
     }
   }
   for (int sampling : {TJSAMP_420, TJSAMP_422, TJSAMP_440, TJSAMP_444, TJSAMP_GRAY, TJSAMP_411}) {
