@@ -3,7 +3,6 @@
 // byte selects (an EXIF value 1 to 8, or 0, which leaves the photo as stored)
 // and a short annotation. Built and run by `scripts/fuzz frame`.
 #include <QGuiApplication>
-#include <QImage>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -11,6 +10,7 @@
 
 #include "output/frame_picture.h"
 #include "output/output_error.h"
+#include "output/yuv_image.h"
 
 namespace {
 
@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   StartGuiOnce();
   const int orientation = size > 0 ? data[size - 1] % 9 : 1;
   try {
-    const QImage canvas = geoframe::FrameJpeg(std::span<const std::uint8_t>(data, size), orientation, kAnnotation);
+    const geoframe::Yuv420Image canvas =
+        geoframe::FrameJpeg(std::span<const std::uint8_t>(data, size), orientation, kAnnotation);
     (void)canvas;
   } catch (const geoframe::OutputError&) {
     // Refusing a stream is the framer's answer to it; anything else escapes.

@@ -3,10 +3,10 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPainter>
 #include <QString>
 #include <QStringList>
-#include <sys/mman.h>  // mmap, madvise, munmap
 
 #include <cstring>  // memset
 #include <new>      // bad_alloc
@@ -20,7 +20,9 @@ namespace geoframe {
 
 namespace {
 
-constexpr std::uint8_t kWhite = 0xFF;
+// White in JPEG's colours.
+constexpr std::uint8_t kWhiteLuma = 255;
+constexpr std::uint8_t kNeutralChroma = 128;
 
 // SimSun 15 pt bold at 96 dpi is 20 pixels (the font database knows SimSun by
 // its Chinese name too); Noto Serif CJK SC stands in where SimSun is missing.
@@ -38,91 +40,132 @@ const QFont& AnnotationFont() {
   return *font;
 }
 
-struct CanvasMemory {
-  void* address;
-  std::size_t bytes;
-};
-
-void ReleaseCanvas(void* info) {
-  auto* memory = static_cast<CanvasMemory*>(info);
-  ::munmap(memory->address, memory->bytes);
-  delete memory;
-}
-
-// QImage rows are 4-byte aligned.
-std::size_t RgbPitch(int width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3}; }
-
-// An RGB888 picture on memory asked of the kernel in 2 MB pages where it allows
-// them: first touching a 70 MB canvas in 4 KB pages can cost as much as the
-// decode. Null when there is no memory for it.
-QImage AllocateRgb(PixelSize size) {
-  const std::size_t pitch = RgbPitch(size.width);
-  const std::size_t bytes = pitch * static_cast<std::size_t>(size.height);
-  void* address = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (address == MAP_FAILED) return QImage();
-  ::madvise(address, bytes, MADV_HUGEPAGE);  // only a hint; 4 KB pages work too
-  return QImage(static_cast<uchar*>(address), size.width, size.height, static_cast<qsizetype>(pitch),
-                QImage::Format_RGB888, ReleaseCanvas, new CanvasMemory{address, bytes});
-}
-
 bool IsBlank(const std::string& text) {
   return text.find_first_not_of(' ') == std::string::npos;
 }
 
-// Whites everything but the photo's own pixels: the rows above and below it and
-// the margins left and right of each photo row (row padding included).
-void FillMargins(QImage& canvas, PixelSize photo) {
-  std::uint8_t* bits = canvas.bits();
-  const auto pitch = static_cast<std::size_t>(canvas.bytesPerLine());
-  const std::size_t left = kPhotoLeft * 3;
-  const std::size_t right = (static_cast<std::size_t>(kPhotoLeft) + photo.width) * 3;
-  std::memset(bits, kWhite, pitch * kPhotoLeft);
-  for (int y = kPhotoLeft; y < kPhotoLeft + photo.height; ++y) {
-    std::uint8_t* row = bits + pitch * y;
-    std::memset(row, kWhite, left);
-    std::memset(row + right, kWhite, pitch - right);
+int Even(int value) { return value + (value & 1); }
+
+// Where the photo's own samples are in a plane.
+struct Area {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+
+// Sets every sample of the plane's first size.width x size.height outside the
+// area to `value`.
+void FillAround(PlaneRows plane, PixelSize size, Area keep, std::uint8_t value) {
+  const auto width = static_cast<std::size_t>(size.width);
+  const auto left = static_cast<std::size_t>(keep.left), right = left + static_cast<std::size_t>(keep.width);
+  for (int y = 0; y < size.height; ++y) {
+    std::uint8_t* row = plane.row(y);
+    if (y < keep.top || y >= keep.top + keep.height) {
+      std::memset(row, value, width);
+      continue;
+    }
+    std::memset(row, value, left);
+    std::memset(row + right, value, width - right);
   }
-  std::size_t below = static_cast<std::size_t>(kPhotoLeft) + photo.height;
-  std::memset(bits + pitch * below, kWhite, pitch * (canvas.height() - below));
 }
 
-// Paints the annotation into the text strip only: a view of the canvas rows
-// under the photo cell, as wide as the photo column, so nothing can reach the
-// margins.
-void DrawAnnotation(QImage& canvas, PixelSize photo, const std::string& annotation) {
+// Whites everything but the photo: luma outside its pixels (with the even
+// column and row the encoder also reads) and chroma outside the samples that
+// stand for its pixels, or all chroma for a grey photo.
+void FillMargins(Yuv420Image& canvas, PixelSize photo, bool grey) {
+  const PixelSize luma{Even(canvas.width()), Even(canvas.height())};
+  FillAround(canvas.y(), luma, {kPhotoLeft, kPhotoLeft, photo.width, photo.height}, kWhiteLuma);
+  Area chroma{kPhotoLeft / 2, kPhotoLeft / 2, ChromaCount(photo.width, 2), ChromaCount(photo.height, 2)};
+  if (grey) chroma = Area{};
+  FillAround(canvas.cb(), canvas.chromaSize(), chroma, kNeutralChroma);
+  FillAround(canvas.cr(), canvas.chromaSize(), chroma, kNeutralChroma);
+}
+
+// The photo starts at an even pixel, so each of its chroma samples stands for
+// photo pixels alone, except past an odd last column or row: there a sample
+// stands for photo and margin pixels, and takes the mean of both, as the
+// encoder's average of those pixels would.
+void ShareOddEdgesWithMargin(Yuv420Image& canvas, PixelSize photo) {
+  const int columns = ChromaCount(photo.width, 2), rows = ChromaCount(photo.height, 2);
+  auto withWhite = [](std::uint8_t& sample) { sample = static_cast<std::uint8_t>((sample + kNeutralChroma + 1) / 2); };
+  for (const PlaneRows plane : {canvas.cb(), canvas.cr()}) {
+    const PlaneRows at = plane.From(kPhotoLeft / 2, kPhotoLeft / 2);
+    if (photo.width % 2 == 1) {
+      for (int y = 0; y < rows; ++y) withWhite(at.row(y)[columns - 1]);
+    }
+    if (photo.height % 2 == 1) {
+      for (int x = 0; x < columns; ++x) withWhite(at.row(rows - 1)[x]);
+    }
+  }
+}
+
+// Converts an RGB picture of even width and height into the canvas with its
+// top left at (left, top), both even: luma pixel by pixel, each chroma sample
+// the mean of its 2 x 2 pixels, rounded as libjpeg's encoder rounds.
+void PutRgb(const QImage& rgb, Yuv420Image& canvas, int left, int top) {
+  const int width = rgb.width();
+  std::vector<std::uint8_t> cb(2 * static_cast<std::size_t>(width)), cr(cb.size());
+  for (int y = 0; y < rgb.height(); y += 2) {
+    for (int i = 0; i < 2; ++i) {
+      RgbToYcc(rgb.constScanLine(y + i), width, canvas.y().row(top + y + i) + left, cb.data() + i * width,
+               cr.data() + i * width);
+    }
+    std::uint8_t* toCb = canvas.cb().row((top + y) / 2);
+    std::uint8_t* toCr = canvas.cr().row((top + y) / 2);
+    for (int x = 0; x < width; x += 2) {
+      const int column = (left + x) / 2;
+      const int bias = 1 + (column & 1);
+      toCb[column] = static_cast<std::uint8_t>((cb[x] + cb[x + 1] + cb[width + x] + cb[width + x + 1] + bias) >> 2);
+      toCr[column] = static_cast<std::uint8_t>((cr[x] + cr[x + 1] + cr[width + x] + cr[width + x + 1] + bias) >> 2);
+    }
+  }
+}
+
+// Paints the annotation into the text strip only, in RGB through a view of the
+// strip as wide as the photo column, so nothing can reach the margins; the
+// strip is converted with the white margin around it up to even rows and
+// columns, whose chroma samples it shares.
+void DrawAnnotation(Yuv420Image& canvas, PixelSize photo, const std::string& annotation) {
   if (IsBlank(annotation)) return;
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
     throw OutputError(OutputErrorKind::NoGui, OutputError::Fields{});
   }
   const int stripTop = kFrameMargin + photo.height + 2 * kCellBorder;
   const int stripWidth = photo.width + 2 * kCellBorder;
-  std::uint8_t* origin = canvas.bits() + static_cast<std::size_t>(canvas.bytesPerLine()) * stripTop +
-                         static_cast<std::size_t>(kFrameMargin) * 3;
-  QImage strip(origin, stripWidth, kTextStripHeight, canvas.bytesPerLine(), QImage::Format_RGB888);
-  QPainter painter(&strip);
-  painter.setRenderHint(QPainter::TextAntialiasing, true);
-  painter.setFont(AnnotationFont());
-  painter.setPen(Qt::black);
-  painter.drawText(QRect(0, 0, stripWidth, kTextStripHeight),
-                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                   QString::fromStdString(annotation));
+  const int boxTop = stripTop - stripTop % 2;
+  QImage box(Even(stripWidth), Even(stripTop + kTextStripHeight) - boxTop, QImage::Format_RGB888);
+  if (box.isNull()) throw OutputError(OutputErrorKind::OutOfMemory, OutputError::Fields{});
+  box.fill(Qt::white);
+  QImage strip(box.bits() + box.bytesPerLine() * (stripTop - boxTop), stripWidth, kTextStripHeight,
+               box.bytesPerLine(), QImage::Format_RGB888);
+  {
+    QPainter painter(&strip);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setFont(AnnotationFont());
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(0, 0, stripWidth, kTextStripHeight),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, QString::fromStdString(annotation));
+  }
+  PutRgb(box, canvas, kFrameMargin, boxTop);
 }
 
-// The photo's pixels into the canvas at (24, 24), turned upright. Turns that
-// keep the sides happen in the canvas itself; a quarter turn places the rows
-// strip by strip as they are decoded.
-void PlacePhoto(std::span<const std::uint8_t> jpeg, PixelSize stored, int orientation, QImage& canvas) {
-  std::uint8_t* at = canvas.bits() + static_cast<std::size_t>(canvas.bytesPerLine()) * kPhotoLeft +
-                     static_cast<std::size_t>(kPhotoLeft) * 3;
-  const int pitch = static_cast<int>(canvas.bytesPerLine());
-  if (!OrientationSwapsSides(orientation)) {
-    DecodeJpegInto(jpeg, at, pitch);
-    FlipUprightInPlace(at, stored.width, stored.height, pitch, orientation);
+// The photo's planes into the canvas at (24, 24), turned upright. A photo
+// stored upright with 4:2:0 chroma (or grey) is decoded straight into the
+// canvas; any other is placed strip by strip as it is decoded, so a quarter
+// turn needs no second copy of the photo. Only photos whose planes libjpeg
+// cannot hand on as stored are decoded to RGB and converted (see
+// JpegHeader::asStored): inks (CMYK, YCCK), which need their conversion to
+// light, streams coded in RGB, and unusual chroma sampling.
+void PlacePhoto(std::span<const std::uint8_t> jpeg, const JpegHeader& header, int orientation,
+                Yuv420Image& canvas) {
+  const PlaneRows y = canvas.y().From(kPhotoLeft, kPhotoLeft);
+  const PlaneRows cb = canvas.cb().From(kPhotoLeft / 2, kPhotoLeft / 2);
+  const PlaneRows cr = canvas.cr().From(kPhotoLeft / 2, kPhotoLeft / 2);
+  const bool asStored = orientation < 2 || orientation > 8;
+  if (asStored && DecodesInto420(header)) {
+    DecodeJpegPlanesInto(jpeg, y, cb, cr);
     return;
   }
-  DecodeJpegStrips(jpeg, [&](const std::uint8_t* rgb, int rgbPitch, int firstRow, int rows) {
-    CopyUprightRows(rgb, rgbPitch, stored, firstRow, rows, orientation, at, pitch);
-  });
+  UprightPlanes upright(header.size, orientation, header.sampling, y, cb, cr);
+  DecodeJpegYccStrips(jpeg, [&](const YccStrip& strip) { upright.Place(strip); });
 }
 
 OutputError::Fields PathOnly(const std::string& path) {
@@ -147,8 +190,7 @@ PixelSize CanvasSize(PixelSize upright) {
 
 std::int64_t FramingBytes(const JpegHeader& header, int orientation, std::int64_t fileBytes) {
   const PixelSize canvas = CanvasSize(UprightSize(header.size, orientation));
-  const auto canvasBytes = static_cast<std::int64_t>(RgbPitch(canvas.width)) * canvas.height;
-  return fileBytes + canvasBytes + header.decoderBytes;
+  return fileBytes + Yuv420Image::BytesFor(canvas) + header.decoderBytes;
 }
 
 void RequireFramable(const JpegHeader& header, int orientation, std::int64_t fileBytes) {
@@ -167,19 +209,19 @@ void RequireFramable(const JpegHeader& header, int orientation, std::int64_t fil
   }
 }
 
-QImage FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation) {
+Yuv420Image FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation) {
   const JpegHeader header = ReadJpegHeader(jpeg);
   RequireFramable(header, orientation, static_cast<std::int64_t>(jpeg.size()));
   const PixelSize photo = UprightSize(header.size, orientation);
-  QImage canvas = AllocateRgb(CanvasSize(photo));
-  if (canvas.isNull()) throw OutputError(OutputErrorKind::OutOfMemory, OutputError::Fields{});
-  PlacePhoto(jpeg, header.size, orientation, canvas);
-  FillMargins(canvas, photo);
+  Yuv420Image canvas(CanvasSize(photo));
+  PlacePhoto(jpeg, header, orientation, canvas);
+  FillMargins(canvas, photo, header.grey);
+  ShareOddEdgesWithMargin(canvas, photo);
   DrawAnnotation(canvas, photo, annotation);
   return canvas;
 }
 
-QImage FramePicture(const std::string& path, const std::string& annotation, const FileSystem& fs) {
+Yuv420Image FramePicture(const std::string& path, const std::string& annotation, const FileSystem& fs) {
   if (!fs.FileExists(path)) throw OutputError(OutputErrorKind::Missing, PathOnly(path));
   try {
     const std::vector<std::uint8_t> jpeg = fs.ReadFile(path, kMaxPhotoFileBytes);
@@ -189,6 +231,15 @@ QImage FramePicture(const std::string& path, const std::string& annotation, cons
   } catch (const std::bad_alloc&) {
     throw OutputError(OutputErrorKind::OutOfMemory, PathOnly(path));
   }
+}
+
+std::vector<std::uint8_t> EncodePicture(const Yuv420Image& canvas, int quality) {
+  if (quality < 0 || quality > 100) {
+    OutputError::Fields fields;
+    fields.detail = "quality " + std::to_string(quality) + " is outside 0-100";
+    throw OutputError(OutputErrorKind::EncodeFailed, std::move(fields));
+  }
+  return EncodeJpeg(canvas, quality);
 }
 
 }  // namespace geoframe

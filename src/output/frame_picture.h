@@ -4,11 +4,12 @@
 #include <span>
 #include <string>
 
-#include <QImage>
+#include <vector>
 
 #include "output/file_system.h"
 #include "output/image.h"
 #include "output/jpeg_codec.h"
+#include "output/yuv_image.h"
 
 namespace geoframe {
 
@@ -21,7 +22,7 @@ inline constexpr int kTextStripHeight = 20;
 inline constexpr int kBottomStrip = 2;
 inline constexpr int kPhotoLeft = kFrameMargin + kCellBorder;  // where the photo's pixels start
 // Framing refuses a photo whose canvas would hold more pixels than this (about
-// 450 MB of RGB), instead of failing somewhere inside an allocation.
+// 225 MB of 4:2:0 planes), instead of failing somewhere inside an allocation.
 inline constexpr std::int64_t kMaxCanvasPixels = 150'000'000;
 
 // The largest photo file framing reads: far above what a camera writes for a
@@ -49,17 +50,27 @@ void RequireFramable(const JpegHeader& header, int orientation, std::int64_t fil
 // Frames a JPEG stream: the photo turned upright by its EXIF orientation and
 // unscaled in its cell, white margins, and the annotation in the text strip
 // under the cell, left-aligned, vertically centred and clipped to the photo
-// column. The canvas is Format_RGB888. Drawing text needs a QGuiApplication.
-// Checks the size first (RequireFramable), so nothing large is allocated for a
-// photo it refuses. Throws OutputError: those of the decoder (jpeg_codec.h),
-// TooLarge, NoGui, and OutOfMemory when the canvas cannot be had.
-QImage FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation);
+// column. The canvas is in 4:2:0 planes, as the encoder takes it: margins are
+// Y 255, Cb and Cr 128; the photo's planes come from the decoder without any
+// colour conversion where its coding allows (see JpegHeader::asStored); the
+// text is drawn by Qt in RGB and converted. Drawing text needs a
+// QGuiApplication. Checks the size first (RequireFramable), so nothing large
+// is allocated for a photo it refuses. Throws OutputError: those of the
+// decoder (jpeg_codec.h), TooLarge, NoGui, and OutOfMemory when the canvas
+// cannot be had.
+Yuv420Image FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation);
 
 // Frames the photo file at path (its orientation read from its EXIF data);
 // a file larger than kMaxPhotoFileBytes is refused before it is read. Throws
 // OutputError naming the file (Missing, or any of FrameJpeg's, a failed
 // allocation as OutOfMemory) and FileError when it cannot be read.
-QImage FramePicture(const std::string& path, const std::string& annotation,
-                    const FileSystem& fs = RealFileSystem());
+Yuv420Image FramePicture(const std::string& path, const std::string& annotation,
+                         const FileSystem& fs = RealFileSystem());
+
+// A framed canvas as a baseline JPEG of exactly its size at the given quality
+// (0-100), 4:2:0 chroma, with no metadata but the encoder's own JFIF header.
+// Throws OutputError: EncodeFailed (a quality outside 0-100, the encoder's
+// refusal) or OutOfMemory.
+std::vector<std::uint8_t> EncodePicture(const Yuv420Image& canvas, int quality);
 
 }  // namespace geoframe

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>  // ptrdiff_t
 #include <cstdint>
 #include <vector>
 
@@ -45,9 +46,14 @@ void CopyUpright(const RgbImage& stored, int orientation, std::uint8_t* dst, int
 void CopyUprightRows(const std::uint8_t* src, int srcPitch, PixelSize stored, int firstRow, int rows,
                      int orientation, std::uint8_t* dst, int pitch);
 
-// Turns an RGB picture upright where it lies, for the orientations that keep
-// its sides (2 mirrored, 3 half round, 4 mirrored upside down); others are
-// left alone. Rows are pitch bytes apart.
-void FlipUprightInPlace(std::uint8_t* rgb, int width, int height, int pitch, int orientation);
+// The same for one plane of single-byte samples (a luma or chroma plane).
+void CopyUprightPlaneRows(const std::uint8_t* src, std::ptrdiff_t srcPitch, PixelSize stored, int firstRow,
+                          int rows, int orientation, std::uint8_t* dst, std::ptrdiff_t pitch);
+
+// Whether the upright picture runs the stored picture's rows right to left
+// (MirrorsStoredRows: orientations 2, 3, 7, 8) or its columns bottom to top
+// (MirrorsStoredColumns: 3, 4, 6, 7), wherever they end up.
+bool MirrorsStoredRows(int orientation);
+bool MirrorsStoredColumns(int orientation);
 
 }  // namespace geoframe

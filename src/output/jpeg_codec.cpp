@@ -12,9 +12,11 @@
 #include <algorithm>  // min
 #include <csetjmp>
 #include <cstring>  // memcpy
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>  // move
+#include <vector>
 
 #include "output/output_error.h"
 
@@ -173,12 +175,51 @@ class Decoder {
     JpegHeader header;
     header.size = {static_cast<int>(info_.image_width), static_cast<int>(info_.image_height)};
     header.cmyk = IsCmyk();
-    // Rows of every component for upsampling, and a strip of four-byte pixels.
+    header.asStored = AsStored();
+    header.grey = header.asStored && info_.num_components == 1;
+    if (header.asStored && !header.grey) {
+      header.sampling = {info_.max_h_samp_factor / info_.comp_info[1].h_samp_factor,
+                         info_.max_v_samp_factor / info_.comp_info[1].v_samp_factor};
+    }
+    // Strips of up to four bytes a pixel three times over (decoded, converted,
+    // resampled), or libjpeg's rows of every component for upsampling.
     const std::int64_t rowBytes = std::int64_t{info_.image_width} * std::max(info_.num_components, 4);
-    header.decoderBytes = CoefficientBytes(info_) + rowBytes * (2 * kJpegStripRows);
+    header.decoderBytes = CoefficientBytes(info_) + rowBytes * (3 * kJpegStripRows);
     return header;
   }
   bool IsCmyk() const { return info_.jpeg_color_space == JCS_CMYK || info_.jpeg_color_space == JCS_YCCK; }
+  const jpeg_decompress_struct& Info() const { return info_; }
+
+  // Whether libjpeg can hand the planes on as stored: grey, or Y, Cb and Cr
+  // where luma has the largest sampling factors, at most 2 each, and the two
+  // chroma components share theirs (so chroma is sampled every 1 or 2 pixels).
+  bool AsStored() const {
+    if (info_.max_h_samp_factor > 2 || info_.max_v_samp_factor > 2) return false;
+    if (info_.jpeg_color_space == JCS_GRAYSCALE) return info_.num_components == 1;
+    if (info_.jpeg_color_space != JCS_YCbCr || info_.num_components != 3) return false;
+    const jpeg_component_info* c = info_.comp_info;
+    return c[0].h_samp_factor == info_.max_h_samp_factor && c[0].v_samp_factor == info_.max_v_samp_factor &&
+           c[1].h_samp_factor == c[2].h_samp_factor && c[1].v_samp_factor == c[2].v_samp_factor;
+  }
+
+  // Starts decoding the planes as stored, at full size.
+  void StartStored() {
+    Run(false, [&] {
+      info_.raw_data_out = TRUE;
+      info_.out_color_space = info_.jpeg_color_space;
+      jpeg_start_decompress(&info_);
+    });
+  }
+
+  // Decodes the next row of MCUs into `planes`, each component's
+  // v_samp_factor x 8 rows of whole blocks.
+  void ReadStoredRows(JSAMPIMAGE planes) {
+    JDIMENSION got = 0;
+    const auto rows = static_cast<JDIMENSION>(info_.max_v_samp_factor * DCTSIZE);
+    Run(false, [&] { got = jpeg_read_raw_data(&info_, planes, rows); });
+    // a stream in memory never suspends
+    if (got == 0) throw OutputError(OutputErrorKind::Damaged, OutputError::Fields{});
+  }
 
   // Starts decoding at scale/8 of the stored size: RGB, or CMYK for ink
   // components. A multi-scan stream is read to its end here.
@@ -245,8 +286,12 @@ void InksToRgb(std::uint8_t* row, int count) {
   }
 }
 
+// Receives decoded RGB rows: `rows` rows from stored row `firstRow` on, each
+// `pitch` bytes after the one before.
+using RgbStripSink = std::function<void(const std::uint8_t* rgb, int pitch, int firstRow, int rows)>;
+
 // Hands every remaining row to `sink` in strips of kJpegStripRows, as RGB.
-void ReadStrips(Decoder& decoder, const JpegStripSink& sink) {
+void ReadStrips(Decoder& decoder, const RgbStripSink& sink) {
   const int channels = decoder.Channels();
   const int pitch = decoder.Width() * channels;
   std::vector<std::uint8_t> strip(static_cast<std::size_t>(pitch) * kJpegStripRows);
@@ -282,6 +327,67 @@ void ReadInto(Decoder& decoder, std::uint8_t* rgb, int pitch) {
     for (int i = 0; i < count; ++i) rows[i] = rowAt(first + i);
     decoder.ReadRows(rows, count);
   }
+}
+
+// One component's rows of a strip, as libjpeg writes them: whole blocks.
+struct StripPlane {
+  std::ptrdiff_t pitch = 0;
+  std::vector<std::uint8_t> samples;
+  std::vector<JSAMPROW> rows;
+
+  StripPlane(const jpeg_component_info& component, int stripRows) : pitch(component.width_in_blocks * DCTSIZE) {
+    samples.resize(static_cast<std::size_t>(pitch) * stripRows);
+    for (int r = 0; r < stripRows; ++r) rows.push_back(samples.data() + r * pitch);
+  }
+};
+
+// Hands every row to `sink` in strips of kJpegStripRows, planes as stored.
+// A strip is a whole number of MCU rows (8 or 16 luma rows each).
+void ReadStoredStrips(Decoder& decoder, ChromaSampling sampling, const YccStripSink& sink) {
+  const jpeg_decompress_struct& info = decoder.Info();
+  const int groupRows = info.max_v_samp_factor * DCTSIZE;
+  std::vector<StripPlane> planes;
+  for (int c = 0; c < info.num_components; ++c) {
+    planes.emplace_back(info.comp_info[c], kJpegStripRows * info.comp_info[c].v_samp_factor / info.max_v_samp_factor);
+  }
+  JSAMPARRAY groups[3] = {};
+  while (decoder.NextRow() < decoder.Height()) {
+    const int first = decoder.NextRow();
+    const int count = std::min(kJpegStripRows, decoder.Height() - first);
+    for (int done = 0; done < count; done += groupRows) {
+      for (int c = 0; c < info.num_components; ++c) {
+        groups[c] = planes[c].rows.data() + done * info.comp_info[c].v_samp_factor / info.max_v_samp_factor;
+      }
+      decoder.ReadStoredRows(groups);
+    }
+    YccStrip strip;
+    strip.firstRow = first;
+    strip.rows = count;
+    strip.y = planes[0].samples.data();
+    strip.yPitch = planes[0].pitch;
+    if (planes.size() == 3) {
+      strip.cb = planes[1].samples.data();
+      strip.cr = planes[2].samples.data();
+      strip.chromaPitch = planes[1].pitch;
+      strip.sampling = sampling;
+    }
+    sink(strip);
+  }
+}
+
+// Hands every row to `sink` in strips of kJpegStripRows, decoded to RGB and
+// converted, with full chroma.
+void ReadConvertedStrips(Decoder& decoder, const YccStripSink& sink) {
+  const int width = decoder.Width();
+  const std::size_t stripBytes = static_cast<std::size_t>(width) * kJpegStripRows;
+  std::vector<std::uint8_t> y(stripBytes), cb(stripBytes), cr(stripBytes);
+  ReadStrips(decoder, [&](const std::uint8_t* rgb, int pitch, int first, int count) {
+    for (int i = 0; i < count; ++i) {
+      const std::size_t at = static_cast<std::size_t>(i) * width;
+      RgbToYcc(rgb + static_cast<std::ptrdiff_t>(i) * pitch, width, y.data() + at, cb.data() + at, cr.data() + at);
+    }
+    sink(YccStrip{first, count, y.data(), width, cb.data(), cr.data(), width, ChromaSampling{1, 1}});
+  });
 }
 
 RgbImage ReadImage(Decoder& decoder) {
@@ -321,6 +427,19 @@ struct TurboDestroy {
   void operator()(void* handle) const { tjDestroy(handle); }
 };
 
+// Runs one TurboJPEG compression into a buffer it allocates; the bytes it made.
+template <typename Compress>
+std::vector<std::uint8_t> Encoded(Compress&& compress) {
+  std::unique_ptr<void, TurboDestroy> handle(tjInitCompress());
+  if (!handle) throw OutputError(OutputErrorKind::EncodeFailed, Detail(tjGetErrorStr2(nullptr)));
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  const int status = compress(handle.get(), &buffer, &size);
+  const std::unique_ptr<unsigned char, TurboFree> owned(buffer);
+  if (status != 0) throw OutputError(OutputErrorKind::EncodeFailed, Detail(tjGetErrorStr2(handle.get())));
+  return {owned.get(), owned.get() + size};
+}
+
 }  // namespace
 
 JpegHeader ReadJpegHeader(std::span<const std::uint8_t> jpeg) { return Decoder(jpeg).Header(); }
@@ -339,16 +458,41 @@ RgbImage DecodeJpeg(std::span<const std::uint8_t> jpeg) {
   return ReadImage(decoder);
 }
 
-void DecodeJpegInto(std::span<const std::uint8_t> jpeg, std::uint8_t* rgb, int pitch) {
+void DecodeJpegYccStrips(std::span<const std::uint8_t> jpeg, const YccStripSink& sink) {
   Decoder decoder(jpeg);
+  const JpegHeader header = decoder.Header();
+  if (header.asStored) {
+    decoder.StartStored();
+    ReadStoredStrips(decoder, header.sampling, sink);
+    return;
+  }
   decoder.Start(8);
-  ReadInto(decoder, rgb, pitch);
+  ReadConvertedStrips(decoder, sink);
 }
 
-void DecodeJpegStrips(std::span<const std::uint8_t> jpeg, const JpegStripSink& sink) {
+bool DecodesInto420(const JpegHeader& header) {
+  return header.asStored && (header.grey || header.sampling == kChroma420);
+}
+
+void DecodeJpegPlanesInto(std::span<const std::uint8_t> jpeg, PlaneRows y, PlaneRows cb, PlaneRows cr) {
   Decoder decoder(jpeg);
-  decoder.Start(8);
-  ReadStrips(decoder, sink);
+  if (!DecodesInto420(decoder.Header())) throw OutputError(OutputErrorKind::Unsupported, Detail("not 4:2:0"));
+  decoder.StartStored();
+  const jpeg_decompress_struct& info = decoder.Info();
+  const PlaneRows planes[3] = {y, cb, cr};
+  std::vector<JSAMPROW> rows[3];
+  JSAMPARRAY groups[3] = {};
+  const int groupRows = info.max_v_samp_factor * DCTSIZE;
+  while (decoder.NextRow() < decoder.Height()) {
+    const int group = decoder.NextRow() / groupRows;
+    for (int c = 0; c < info.num_components; ++c) {
+      const int count = info.comp_info[c].v_samp_factor * DCTSIZE;
+      rows[c].resize(static_cast<std::size_t>(count));
+      for (int r = 0; r < count; ++r) rows[c][r] = planes[c].row(group * count + r);
+      groups[c] = rows[c].data();
+    }
+    decoder.ReadStoredRows(groups);
+  }
 }
 
 std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int pitch,
@@ -356,15 +500,22 @@ std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int hei
   if (rgb == nullptr || width <= 0 || height <= 0) {
     throw OutputError(OutputErrorKind::EncodeFailed, Detail("no picture"));
   }
-  std::unique_ptr<void, TurboDestroy> handle(tjInitCompress());
-  if (!handle) throw OutputError(OutputErrorKind::EncodeFailed, Detail(tjGetErrorStr2(nullptr)));
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  const int status = tjCompress2(handle.get(), rgb, width, pitch, height, TJPF_RGB, &buffer, &size,
-                                 TJSAMP_420, quality, 0);
-  const std::unique_ptr<unsigned char, TurboFree> owned(buffer);
-  if (status != 0) throw OutputError(OutputErrorKind::EncodeFailed, Detail(tjGetErrorStr2(handle.get())));
-  return {owned.get(), owned.get() + size};
+  return Encoded([&](tjhandle handle, unsigned char** buffer, unsigned long* size) {
+    return tjCompress2(handle, rgb, width, pitch, height, TJPF_RGB, buffer, size, TJSAMP_420, quality, 0);
+  });
+}
+
+std::vector<std::uint8_t> EncodeJpeg(const Yuv420Image& picture, int quality) {
+  if (picture.width() <= 0 || picture.height() <= 0) {
+    throw OutputError(OutputErrorKind::EncodeFailed, Detail("no picture"));
+  }
+  const unsigned char* planes[3] = {picture.y().data, picture.cb().data, picture.cr().data};
+  const int strides[3] = {static_cast<int>(picture.y().pitch), static_cast<int>(picture.cb().pitch),
+                          static_cast<int>(picture.cr().pitch)};
+  return Encoded([&](tjhandle handle, unsigned char** buffer, unsigned long* size) {
+    return tjCompressFromYUVPlanes(handle, planes, picture.width(), strides, picture.height(), TJSAMP_420, buffer,
+                                   size, quality, 0);
+  });
 }
 
 }  // namespace geoframe

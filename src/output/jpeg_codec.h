@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "output/image.h"
+#include "output/yuv_image.h"
 
 namespace geoframe {
 
@@ -22,10 +23,18 @@ inline constexpr int kJpegStripRows = 64;
 struct JpegHeader {
   PixelSize size;     // as stored, before any turn
   bool cmyk = false;  // four ink components (CMYK or YCCK), turned into RGB while decoding
+  // How DecodeJpegYccStrips hands the picture on. As stored: libjpeg's own
+  // planes without any colour conversion, luma only (grey) or with chroma
+  // sampled as `sampling` says. Otherwise (inks, streams coded in RGB, chroma
+  // sampled other than every 1 or 2 pixels each way) decoded to RGB and
+  // converted, with full chroma.
+  bool asStored = false;
+  bool grey = false;
+  ChromaSampling sampling;
   // The memory the decoder itself takes at full size: for a progressive (or
   // other multi-scan) stream every DCT coefficient of the whole picture, two
   // bytes each, held until the last scan whatever the output size; and the
-  // rows it works on.
+  // rows it and its callers work on.
   std::int64_t decoderBytes = 0;
 };
 
@@ -51,23 +60,30 @@ RgbImage DecodeJpegAtLeast(std::span<const std::uint8_t> jpeg, int minWidth, int
 // header against it first.
 RgbImage DecodeJpeg(std::span<const std::uint8_t> jpeg);
 
-// Decodes the stream at full size straight into the caller's RGB buffer, whose
-// rows are pitch bytes apart and which holds at least the stream's size.
-void DecodeJpegInto(std::span<const std::uint8_t> jpeg, std::uint8_t* rgb, int pitch);
+// Decodes the stream at full size in Y, Cb and Cr planes as the header's
+// asStored, grey and sampling fields say, handing the rows on in order, in
+// strips of kJpegStripRows (the last one shorter), so a caller that places
+// them elsewhere (turned, say) never holds the whole decoded picture.
+using YccStripSink = std::function<void(const YccStrip& strip)>;
+void DecodeJpegYccStrips(std::span<const std::uint8_t> jpeg, const YccStripSink& sink);
 
-// Receives decoded RGB rows: `rows` rows from stored row `firstRow` on, each
-// `pitch` bytes after the one before.
-using JpegStripSink = std::function<void(const std::uint8_t* rgb, int pitch, int firstRow, int rows)>;
+// Whether DecodeJpegPlanesInto takes the stream: stored grey or with 4:2:0
+// chroma, as cameras write.
+bool DecodesInto420(const JpegHeader& header);
 
-// Decodes the stream at full size, handing the rows on in order, in strips of
-// kJpegStripRows (the last one shorter), so a caller that places them
-// elsewhere (turned, say) never holds the whole decoded picture.
-void DecodeJpegStrips(std::span<const std::uint8_t> jpeg, const JpegStripSink& sink);
+// Decodes such a stream straight into the caller's 4:2:0 planes (chroma left
+// alone for a grey one). libjpeg writes whole 8 x 8 blocks: up to 7 samples
+// past the picture's last column and row in each plane are overwritten.
+// Throws OutputError (Unsupported) for any other stream.
+void DecodeJpegPlanesInto(std::span<const std::uint8_t> jpeg, PlaneRows y, PlaneRows cb, PlaneRows cr);
 
 // Encodes RGB rows (pitch bytes apart) as a baseline JPEG at the given quality
 // (0-100), 4:2:0 chroma, without any metadata. Throws OutputError
 // (EncodeFailed, with the encoder's message).
 std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int pitch,
                                      int quality);
+
+// The same from 4:2:0 planes, which the encoder takes as they are.
+std::vector<std::uint8_t> EncodeJpeg(const Yuv420Image& picture, int quality);
 
 }  // namespace geoframe

@@ -1,0 +1,166 @@
+#include "output/yuv_image.h"
+
+#include <sys/mman.h>  // mmap, madvise, munmap
+
+#include <algorithm>  // clamp
+#include <cstring>    // memcpy
+#include <utility>    // exchange
+
+#include "output/output_error.h"
+
+namespace geoframe {
+
+namespace {
+
+// JFIF's conversion in 16-bit fixed point. Cb and Cr are offset by 128 and
+// rounded half down, so that 255.5 cannot come out as 256.
+constexpr int kShift = 16;
+constexpr std::int32_t Fixed(double value) { return static_cast<std::int32_t>(value * (1 << kShift) + 0.5); }
+constexpr std::int32_t kHalf = 1 << (kShift - 1);
+constexpr std::int32_t kChromaOffset = (128 << kShift) + kHalf - 1;
+
+// Rows start at multiples of 32 bytes, as SIMD code likes them.
+std::ptrdiff_t RowBytes(std::int64_t samples) { return static_cast<std::ptrdiff_t>((samples + 31) / 32 * 32); }
+
+int Even(int value) { return value + (value & 1); }
+
+}  // namespace
+
+void RgbToYcc(const std::uint8_t* rgb, int count, std::uint8_t* y, std::uint8_t* cb, std::uint8_t* cr) {
+  for (int i = 0; i < count; ++i, rgb += 3) {
+    const std::int32_t r = rgb[0], g = rgb[1], b = rgb[2];
+    y[i] = static_cast<std::uint8_t>((Fixed(0.299) * r + Fixed(0.587) * g + Fixed(0.114) * b + kHalf) >> kShift);
+    cb[i] = static_cast<std::uint8_t>((-Fixed(0.16874) * r - Fixed(0.33126) * g + Fixed(0.5) * b + kChromaOffset) >>
+                                      kShift);
+    cr[i] = static_cast<std::uint8_t>((Fixed(0.5) * r - Fixed(0.41869) * g - Fixed(0.08131) * b + kChromaOffset) >>
+                                      kShift);
+  }
+}
+
+std::int64_t Yuv420Image::BytesFor(PixelSize size) {
+  const std::int64_t height = Even(size.height);
+  return RowBytes(Even(size.width)) * height + 2 * RowBytes(Even(size.width) / 2) * (height / 2);
+}
+
+Yuv420Image::Yuv420Image(PixelSize size) : size_(size) {
+  const int height = Even(size.height);
+  yPitch_ = RowBytes(Even(size.width));
+  chromaPitch_ = RowBytes(Even(size.width) / 2);
+  cbOffset_ = yPitch_ * height;
+  crOffset_ = cbOffset_ + chromaPitch_ * (height / 2);
+  bytes_ = static_cast<std::size_t>(BytesFor(size));
+  void* address = ::mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (address == MAP_FAILED) throw OutputError(OutputErrorKind::OutOfMemory, OutputError::Fields{});
+  ::madvise(address, bytes_, MADV_HUGEPAGE);  // only a hint; 4 KB pages work too
+  memory_ = static_cast<std::uint8_t*>(address);
+}
+
+Yuv420Image::Yuv420Image(Yuv420Image&& other) noexcept
+    : size_(std::exchange(other.size_, {})),
+      memory_(std::exchange(other.memory_, nullptr)),
+      bytes_(std::exchange(other.bytes_, 0)),
+      yPitch_(other.yPitch_),
+      chromaPitch_(other.chromaPitch_),
+      cbOffset_(other.cbOffset_),
+      crOffset_(other.crOffset_) {}
+
+Yuv420Image& Yuv420Image::operator=(Yuv420Image&& other) noexcept {
+  if (this == &other) return *this;
+  Release();
+  size_ = std::exchange(other.size_, {});
+  memory_ = std::exchange(other.memory_, nullptr);
+  bytes_ = std::exchange(other.bytes_, 0);
+  yPitch_ = other.yPitch_;
+  chromaPitch_ = other.chromaPitch_;
+  cbOffset_ = other.cbOffset_;
+  crOffset_ = other.crOffset_;
+  return *this;
+}
+
+Yuv420Image::~Yuv420Image() { Release(); }
+
+void Yuv420Image::Release() {
+  if (memory_ != nullptr) ::munmap(memory_, bytes_);
+  memory_ = nullptr;
+}
+
+UprightPlanes::UprightPlanes(PixelSize stored, int orientation, ChromaSampling sampling, PlaneRows y, PlaneRows cb,
+                             PlaneRows cr)
+    : stored_(stored),
+      orientation_(orientation),
+      sampling_(sampling),
+      mirroredColumns_(MirrorsStoredColumns(orientation)),
+      y_(y),
+      cb_(cb),
+      cr_(cr),
+      chroma_{ChromaCount(stored.width, 2), ChromaCount(stored.height, 2)} {
+  const bool mirroredRows = MirrorsStoredRows(orientation);
+  across_.reserve(static_cast<std::size_t>(chroma_.width));
+  copiesAcross_ = true;
+  for (int x = 0; x < chroma_.width; ++x) {
+    across_.push_back(TapsOf(x, stored.width, sampling.across, mirroredRows));
+    copiesAcross_ = copiesAcross_ && across_.back().a == x && across_.back().b == x;
+  }
+  const auto sourceWidth = static_cast<std::size_t>(ChromaCount(stored.width, sampling.across));
+  carryCb_.resize(sourceWidth);
+  carryCr_.resize(sourceWidth);
+}
+
+UprightPlanes::Taps UprightPlanes::TapsOf(int index, int pixels, int step, bool mirrored) {
+  // Mirrored, an odd side's pixel 2i of the upright picture is stored pixel
+  // (pixels - 1 - 2i), which is even: the upright pairs are stored (2k - 1, 2k).
+  const int first = mirrored && pixels % 2 == 1 ? 2 * index - 1 : 2 * index;
+  return {std::clamp(first, 0, pixels - 1) / step, std::clamp(first + 1, 0, pixels - 1) / step};
+}
+
+void UprightPlanes::Place(const YccStrip& strip) {
+  CopyUprightPlaneRows(strip.y, strip.yPitch, stored_, strip.firstRow, strip.rows, orientation_, y_.data, y_.pitch);
+  if (strip.cb != nullptr && cb_.data != nullptr) PlaceChroma(strip);
+}
+
+// Makes every 4:2:0 row whose stored rows this strip (or the last row of the
+// strip before) holds, and turns them into place.
+void UprightPlanes::PlaceChroma(const YccStrip& strip) {
+  const int first = strip.firstRow / sampling_.down;
+  const int end = ChromaCount(strip.firstRow + strip.rows, sampling_.down);
+  auto source = [&](const std::uint8_t* plane, const std::vector<std::uint8_t>& carry, int row) {
+    return row < first ? carry.data() : plane + (row - first) * strip.chromaPitch;
+  };
+  const auto width = static_cast<std::size_t>(chroma_.width);
+  const std::size_t most = static_cast<std::size_t>(strip.rows / 2 + 2) * width;
+  if (madeCb_.size() < most) {
+    madeCb_.resize(most);
+    madeCr_.resize(most);
+  }
+  const int start = nextRow_;
+  for (; nextRow_ < chroma_.height; ++nextRow_) {
+    const Taps rows = TapsOf(nextRow_, stored_.height, sampling_.down, mirroredColumns_);
+    if (rows.b >= end) break;
+    const std::size_t at = static_cast<std::size_t>(nextRow_ - start) * width;
+    Average(source(strip.cb, carryCb_, rows.a), source(strip.cb, carryCb_, rows.b), madeCb_.data() + at);
+    Average(source(strip.cr, carryCr_, rows.a), source(strip.cr, carryCr_, rows.b), madeCr_.data() + at);
+  }
+  if (nextRow_ > start) {
+    const auto pitch = static_cast<std::ptrdiff_t>(width);
+    CopyUprightPlaneRows(madeCb_.data(), pitch, chroma_, start, nextRow_ - start, orientation_, cb_.data, cb_.pitch);
+    CopyUprightPlaneRows(madeCr_.data(), pitch, chroma_, start, nextRow_ - start, orientation_, cr_.data, cr_.pitch);
+  }
+  std::memcpy(carryCb_.data(), source(strip.cb, carryCb_, end - 1), carryCb_.size());
+  std::memcpy(carryCr_.data(), source(strip.cr, carryCr_, end - 1), carryCr_.size());
+}
+
+// The mean of four samples, rounded up and down in turn along the row as
+// libjpeg's 2 x 2 downsampling rounds; a sample repeated four times stays.
+void UprightPlanes::Average(const std::uint8_t* rowA, const std::uint8_t* rowB, std::uint8_t* out) const {
+  if (copiesAcross_ && rowA == rowB) {
+    std::memcpy(out, rowA, across_.size());
+    return;
+  }
+  for (std::size_t x = 0; x < across_.size(); ++x) {
+    const Taps t = across_[x];
+    const int bias = 1 + static_cast<int>(x & 1);
+    out[x] = static_cast<std::uint8_t>((rowA[t.a] + rowA[t.b] + rowB[t.a] + rowB[t.b] + bias) >> 2);
+  }
+}
+
+}  // namespace geoframe
