@@ -417,7 +417,7 @@ TEST(Batch, RenderThreadsChangeNothing) {
     }
     for (const std::string& file : testing::FilesUnder(dir.path())) result.files[file] = ReadFileBytes(dir.path() / file);
     // The text drawn on a render thread is the text drawn on this one.
-    const QImage here = FramePicture(dir.folder() + "BackUp/IMG_0.JPG", AnnotationLine(photos[0], options));
+    const auto here = FramePicture(dir.folder() + "BackUp/IMG_0.JPG", AnnotationLine(photos[0], options));
     EXPECT_TRUE(EncodePicture(here, kFramedQuality) == result.files[kTimeName]) << threads;
     return result;
   };
