@@ -192,10 +192,11 @@ double Psnr(const RgbImage& a, int ax, int ay, const RgbImage& b, int bx, int by
 }
 
 // The framed output of a photo against its framing in RGB: PSNR between the
-// two over the photo cell (the photo and its 2-pixel border, with which it
-// shares chroma), and of each against the photo's own RGB decode.
+// two over the whole output and over the photo cell alone (the photo and its
+// 2-pixel border, with which it shares chroma), and of each against the
+// photo's own RGB decode.
 struct Comparison {
-  double againstRgbFraming = 0, photo = 0, rgbFramingPhoto = 0;
+  double wholeAgainstRgbFraming = 0, againstRgbFraming = 0, photo = 0, rgbFramingPhoto = 0;
 };
 
 Comparison CompareWithRgbFraming(const Yuv420Image& canvas, const std::vector<std::uint8_t>& jpeg, int orientation) {
@@ -205,7 +206,8 @@ Comparison CompareWithRgbFraming(const Yuv420Image& canvas, const std::vector<st
   if (framed.width != reference.width || framed.height != reference.height) return {};
   const PixelSize cell{photo.width + 2 * kCellBorder, photo.height + 2 * kCellBorder};
   const PixelSize size{photo.width, photo.height};
-  return {Psnr(framed, kFrameMargin, kFrameMargin, reference, kFrameMargin, kFrameMargin, cell),
+  return {Psnr(framed, 0, 0, reference, 0, 0, {framed.width, framed.height}),
+          Psnr(framed, kFrameMargin, kFrameMargin, reference, kFrameMargin, kFrameMargin, cell),
           Psnr(framed, kPhotoLeft, kPhotoLeft, photo, 0, 0, size),
           Psnr(reference, kPhotoLeft, kPhotoLeft, photo, 0, 0, size)};
 }
@@ -463,6 +465,7 @@ TEST(FramePicture, RealCameraFiles) {
     // little (upsampled, then averaged again), so they may differ by that, but
     // never stand further from the photo.
     const Comparison c = CompareWithRgbFraming(canvas, ReadFileBytes(path), orientation);
+    EXPECT_GE(c.wholeAgainstRgbFraming, 40.0) << fields[0];
     EXPECT_GE(c.againstRgbFraming, 38.0) << fields[0];
     EXPECT_GE(c.photo, c.rgbFramingPhoto - 0.1) << fields[0];
     ++framed;
