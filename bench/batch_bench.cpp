@@ -22,6 +22,7 @@
 #include "output/batch.h"
 #include "output/file_system.h"
 #include "output/save_jpg.h"
+#include "peak_memory.h"
 #include "sample_photos.h"
 
 namespace {
@@ -141,17 +142,6 @@ class WarmFloor {
   std::vector<std::uint8_t> rgb_, out_;
 };
 
-// The process's peak resident memory in kB (VmHWM: this program image's own
-// high-water mark, unlike getrusage, which keeps the spawning parent's peak).
-long PeakKilobytes() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
-
 // Peak resident memory in MB of a child running one case once.
 double ChildPeakMegabytes(const std::string& kind, std::size_t threads) {
   const std::string command = "'" + gSelf + "' --peak-child " + kind + " " + std::to_string(threads) + " '" +
@@ -202,7 +192,7 @@ int PeakChild(const std::string& kind, std::size_t threads, const std::string& o
     WorkFolder work;
     if (Batch(work.folder(), threads) != kPhotos) return 1;
   }
-  std::printf("%ld\n", PeakKilobytes());
+  std::printf("%ld\n", bench::PeakKilobytes());
   return 0;
 }
 

@@ -34,6 +34,7 @@
 #include "output/frame_picture.h"
 #include "output/output_error.h"
 #include "output/save_jpg.h"
+#include "peak_memory.h"
 #include "sample_photos.h"
 
 namespace {
@@ -193,17 +194,6 @@ std::size_t RunOnce(const std::string& kind, const std::string& path) {
   return kind == "refuse" ? Refuse(path) : Frame(path);
 }
 
-// The process's peak resident memory in kB (VmHWM: the high-water mark of this
-// program image only, unlike getrusage, which keeps the spawning parent's peak).
-long PeakKilobytes() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
-
 // Peak resident memory in MB of a child running one case once.
 double ChildPeakMegabytes(const std::string& kind, const std::string& path) {
   std::string command = "'" + gSelf + "' --peak-child " + kind + " '" + path + "'";
@@ -250,7 +240,7 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--peak-child") {
     QGuiApplication app(argc, argv);
     if (RunOnce(argv[2], argv[3]) == 0) return 1;
-    std::printf("%ld\n", PeakKilobytes());
+    std::printf("%ld\n", bench::PeakKilobytes());
     return 0;
   }
   QGuiApplication app(argc, argv);

@@ -24,14 +24,15 @@ namespace {
 constexpr std::uint8_t kWhiteLuma = 255;
 constexpr std::uint8_t kNeutralChroma = 128;
 
-// SimSun 15 pt bold at 96 dpi is 20 pixels (the font database knows SimSun by
-// its Chinese name too); Noto Serif CJK SC stands in where SimSun is missing.
+// SimSun 15 pt bold at 96 dpi is 20 pixels; it is asked for by its English
+// and its Chinese family name (written as escapes), and Noto Serif CJK SC
+// stands in where SimSun is missing.
 // Made once and kept for the whole run (never destroyed, so it cannot outlive
 // the font database at exit).
 const QFont& AnnotationFont() {
   static const QFont* font = [] {
     auto* made = new QFont();
-    made->setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC")});
+    made->setFamilies({QStringLiteral("SimSun"), QStringLiteral("\u5B8B\u4F53"), QStringLiteral("Noto Serif CJK SC")});
     made->setBold(true);
     made->setPixelSize(kTextStripHeight);
     made->setStyleStrategy(QFont::PreferAntialias);
