@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>  // strerror
 #include <new>      // bad_alloc
-#include <type_traits>
 #include <variant>
 
 #include "output/file_names.h"  // kMaxNameNumber
@@ -181,30 +180,24 @@ std::string OutputErrorText(const OutputError& error) {
   return error.what();
 }
 
-std::string PhotoFailureText(const PhotoFailure& failure) {
-  const std::string text = std::visit(
-      [](const auto& error) {
-        if constexpr (std::is_same_v<std::decay_t<decltype(error)>, FileError>) {
-          return FileErrorText(error);
-        } else {
-          return OutputErrorText(error);
-        }
-      },
-      failure.error);
+namespace {
+
+// The failure worded by one of the two ways of telling its error, after the
+// backup's lead where the backup failed.
+std::string Worded(const PhotoFailure& failure, std::string (*fileText)(const FileError&),
+                   std::string (*outputText)(const OutputError&)) {
+  const std::string text = std::holds_alternative<FileError>(failure.error)
+                               ? fileText(std::get<FileError>(failure.error))
+                               : outputText(std::get<OutputError>(failure.error));
   return failure.stage == PhotoStage::Backup ? "无法备份，照片未改动: " + text : text;
 }
 
+}  // namespace
+
+std::string PhotoFailureText(const PhotoFailure& failure) { return Worded(failure, FileErrorText, OutputErrorText); }
+
 std::string PhotoFailureBrief(const PhotoFailure& failure) {
-  const std::string text = std::visit(
-      [](const auto& error) {
-        if constexpr (std::is_same_v<std::decay_t<decltype(error)>, FileError>) {
-          return FileErrorBrief(error);
-        } else {
-          return OutputErrorBrief(error);
-        }
-      },
-      failure.error);
-  return failure.stage == PhotoStage::Backup ? "无法备份，照片未改动: " + text : text;
+  return Worded(failure, FileErrorBrief, OutputErrorBrief);
 }
 
 std::string PrefixProblemText(const std::string& prefix, NameProblem problem) {
