@@ -223,14 +223,26 @@ PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, FileS
 
 bool NeedsRender(const PhotoPlan& plan) { return plan.frame && !plan.failure; }
 
-RenderedPhoto RenderPhoto(const PhotoPlan& plan, const FileSystem& fs) {
-  RenderedPhoto rendered;
-  if (!NeedsRender(plan)) return rendered;
+RenderInput ReadRenderInput(const PhotoPlan& plan, const FileSystem& fs) {
+  RenderInput input;
+  if (!NeedsRender(plan)) return input;
   const std::string path = PathOf(plan.photo);
-  rendered.failure = Attempt(PhotoStage::Render, path, [&] {
-    rendered.jpeg = EncodePicture(FramePicture(path, plan.annotation, fs), kFramedQuality);
+  input.failure = Attempt(PhotoStage::Render, path, [&] { input.source = ReadPhotoSource(path, fs); });
+  return input;
+}
+
+RenderedPhoto RenderPhoto(const PhotoPlan& plan, const RenderInput& input) {
+  RenderedPhoto rendered;
+  rendered.failure = input.failure;
+  if (!input.source) return rendered;
+  rendered.failure = Attempt(PhotoStage::Render, input.source->path, [&] {
+    rendered.jpeg = EncodePicture(FramePicture(*input.source, plan.annotation), kFramedQuality);
   });
   return rendered;
+}
+
+RenderedPhoto RenderPhoto(const PhotoPlan& plan, const FileSystem& fs) {
+  return RenderPhoto(plan, ReadRenderInput(plan, fs));
 }
 
 PhotoOutcome CommitPhoto(const PhotoPlan& plan, const RenderedPhoto& rendered, FileSystem& fs, BatchState& batch) {

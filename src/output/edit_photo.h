@@ -12,6 +12,7 @@
 #include "io/read_file.h"
 #include "output/file_names.h"
 #include "output/file_system.h"
+#include "output/frame_picture.h"  // PhotoSource
 #include "output/output_error.h"
 
 namespace geoframe {
@@ -112,9 +113,22 @@ PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, FileS
 // failed already.
 bool NeedsRender(const PhotoPlan& plan);
 
-// Decodes, frames and encodes a photo to be framed; only reads, and touches no
-// state, so photos may be rendered in any order and on several threads at
-// once. Nothing for a photo that needs no render.
+// The photo a plan frames, read ahead of its render, or why it could not be read.
+struct RenderInput {
+  std::optional<PhotoSource> source;
+  std::optional<PhotoFailure> failure;
+};
+
+// Reads the file of a photo to be framed (nothing for a photo that needs no
+// render), so that the memory its render takes is known before it starts.
+RenderInput ReadRenderInput(const PhotoPlan& plan, const FileSystem& fs);
+
+// Decodes, frames and encodes a photo to be framed from what ReadRenderInput
+// read; touches no state, so photos may be rendered in any order and on
+// several threads at once. Nothing for a photo that needs no render.
+RenderedPhoto RenderPhoto(const PhotoPlan& plan, const RenderInput& input);
+
+// ReadRenderInput, then RenderPhoto.
 RenderedPhoto RenderPhoto(const PhotoPlan& plan, const FileSystem& fs);
 
 // Carries out a plan, in list order: the free name (decided now, against the

@@ -222,16 +222,38 @@ Yuv420Image FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const
   return canvas;
 }
 
-Yuv420Image FramePicture(const std::string& path, const std::string& annotation, const FileSystem& fs) {
+PhotoSource ReadPhotoSource(const std::string& path, const FileSystem& fs) {
   if (!fs.FileExists(path)) throw OutputError(OutputErrorKind::Missing, PathOnly(path));
   try {
-    const std::vector<std::uint8_t> jpeg = fs.ReadFile(path, kMaxPhotoFileBytes);
-    return FrameJpeg(jpeg, ReadOrientation(path), annotation);
-  } catch (const OutputError& error) {
-    throw NamingFile(error, path);
+    return PhotoSource{path, fs.ReadFile(path, kMaxPhotoFileBytes), ReadOrientation(path)};
   } catch (const std::bad_alloc&) {
     throw OutputError(OutputErrorKind::OutOfMemory, PathOnly(path));
   }
+}
+
+std::int64_t FramingBytes(const PhotoSource& source) {
+  try {
+    return FramingBytes(ReadJpegHeader(source.jpeg), source.orientation,
+                        static_cast<std::int64_t>(source.jpeg.size()));
+  } catch (const OutputError&) {
+    return 0;
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+}
+
+Yuv420Image FramePicture(const PhotoSource& source, const std::string& annotation) {
+  try {
+    return FrameJpeg(source.jpeg, source.orientation, annotation);
+  } catch (const OutputError& error) {
+    throw NamingFile(error, source.path);
+  } catch (const std::bad_alloc&) {
+    throw OutputError(OutputErrorKind::OutOfMemory, PathOnly(source.path));
+  }
+}
+
+Yuv420Image FramePicture(const std::string& path, const std::string& annotation, const FileSystem& fs) {
+  return FramePicture(ReadPhotoSource(path, fs), annotation);
 }
 
 std::vector<std::uint8_t> EncodePicture(const Yuv420Image& canvas, int quality) {

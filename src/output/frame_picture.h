@@ -60,10 +60,27 @@ void RequireFramable(const JpegHeader& header, int orientation, std::int64_t fil
 // cannot be had.
 Yuv420Image FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation);
 
-// Frames the photo file at path (its orientation read from its EXIF data);
-// a file larger than kMaxPhotoFileBytes is refused before it is read. Throws
-// OutputError naming the file (Missing, or any of FrameJpeg's, a failed
-// allocation as OutOfMemory) and FileError when it cannot be read.
+// A photo file read for framing: its bytes and its EXIF orientation.
+struct PhotoSource {
+  std::string path;
+  std::vector<std::uint8_t> jpeg;
+  int orientation = 1;
+};
+
+// Reads the photo file at path for framing; a file larger than
+// kMaxPhotoFileBytes is refused before it is read. Throws OutputError naming
+// the file (Missing, OutOfMemory) and FileError when it cannot be read.
+PhotoSource ReadPhotoSource(const std::string& path, const FileSystem& fs = RealFileSystem());
+
+// The memory framing the photo takes (FramingBytes); nothing for a photo
+// without a readable header, whose framing fails before it allocates.
+std::int64_t FramingBytes(const PhotoSource& source);
+
+// Frames a photo read by ReadPhotoSource. Throws OutputError naming the file:
+// any of FrameJpeg's, a failed allocation as OutOfMemory.
+Yuv420Image FramePicture(const PhotoSource& source, const std::string& annotation);
+
+// Reads and frames the photo file at path: ReadPhotoSource, then FramePicture.
 Yuv420Image FramePicture(const std::string& path, const std::string& annotation,
                          const FileSystem& fs = RealFileSystem());
 

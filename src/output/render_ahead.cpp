@@ -4,13 +4,10 @@
 #include <QGuiApplication>
 
 #include <algorithm>
-#include <new>  // bad_alloc
 #include <string>
 #include <system_error>
 #include <utility>  // exchange
 
-#include "exif/exif_reader.h"  // ReadOrientation
-#include "io/file_error.h"
 #include "output/frame_picture.h"
 #include "output/jpeg_codec.h"
 #include "output/save_jpg.h"  // kFramedQuality
@@ -18,24 +15,6 @@
 namespace geoframe {
 
 namespace {
-
-// The memory one render takes, as framing counts it from the photo's header:
-// the file, the canvas and the decoder's own. A file that cannot be read or
-// has no readable header counts as nothing: its render fails before it
-// allocates.
-std::int64_t RenderBytes(const PhotoPlan& plan, const FileSystem& fs) {
-  const std::string path = plan.photo.folder + plan.photo.fileName;
-  try {
-    const std::vector<std::uint8_t> jpeg = fs.ReadFile(path, kMaxPhotoFileBytes);
-    return FramingBytes(ReadJpegHeader(jpeg), ReadOrientation(path), static_cast<std::int64_t>(jpeg.size()));
-  } catch (const OutputError&) {  // the render itself tells why
-    return 0;
-  } catch (const FileError&) {
-    return 0;
-  } catch (const std::bad_alloc&) {
-    return 0;
-  }
-}
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
@@ -129,13 +108,22 @@ void RenderAhead::Finish(const std::function<void()>& whileWaiting) {
 void RenderAhead::Work() {
   while (const std::optional<std::size_t> job = NextJob()) {
     const PhotoPlan& plan = plans_[jobs_[*job]];
-    const std::int64_t bytes = RenderBytes(plan, fs_);
-    if (!Reserve(*job, bytes)) break;
     Result result;
+    RenderInput input;
+    // What is thrown is not a photo's failure: the caller's thread rethrows it.
     try {
-      result.rendered = RenderPhoto(plan, fs_);
-    } catch (const std::exception&) {  // not a photo's failure: the caller's thread rethrows it
+      input = ReadRenderInput(plan, fs_);
+    } catch (const std::exception&) {
       result.thrown = std::current_exception();
+    }
+    const std::int64_t bytes = input.source ? FramingBytes(*input.source) : 0;
+    if (!Reserve(*job, bytes)) break;
+    if (!result.thrown) {
+      try {
+        result.rendered = RenderPhoto(plan, input);
+      } catch (const std::exception&) {
+        result.thrown = std::current_exception();
+      }
     }
     Store(*job, bytes, std::move(result));
   }
