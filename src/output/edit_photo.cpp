@@ -233,8 +233,10 @@ RenderInput ReadRenderInput(const PhotoPlan& plan, const FileSystem& fs) {
 
 RenderedPhoto RenderPhoto(const PhotoPlan& plan, const RenderInput& input) {
   RenderedPhoto rendered;
-  rendered.failure = input.failure;
-  if (!input.source) return rendered;
+  if (!input.source) {
+    rendered.failure = input.failure;
+    return rendered;
+  }
   rendered.failure = Attempt(PhotoStage::Render, input.source->path, [&] {
     rendered.jpeg = EncodePicture(FramePicture(*input.source, plan.annotation), kFramedQuality);
   });
