@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "app/argument_text.h"
 #include "geoframe_version.h"
 
 namespace geoframe::cli {
@@ -40,7 +41,7 @@ QCommandLineOption CommandLine::Add(const QStringList& names, const QString& hel
 
 std::optional<int> CommandLine::Parse(const std::vector<std::string>& args) {
   QStringList list{QString::fromStdString("geoframe-cli " + command_)};
-  for (const std::string& arg : args) list.append(QString::fromStdString(arg));
+  for (const std::string& arg : args) list.append(ArgumentText(arg));
   if (!parser_.parse(list)) return UsageError(parser_.errorText().toStdString());
   if (parser_.isSet(help_)) {
     std::cout << HelpText();
@@ -55,7 +56,7 @@ std::optional<int> CommandLine::Parse(const std::vector<std::string>& args) {
 
 std::vector<std::string> CommandLine::Positional() const {
   std::vector<std::string> values;
-  for (const QString& value : parser_.positionalArguments()) values.push_back(value.toStdString());
+  for (const QString& value : parser_.positionalArguments()) values.push_back(ArgumentBytes(value));
   return values;
 }
 
@@ -63,6 +64,8 @@ int CommandLine::UsageError(const std::string& error) const {
   std::cerr << "geoframe-cli " << command_ << ": " << error << "\n\n" << HelpText();
   return 2;
 }
+
+std::string CommandLine::Value(const QCommandLineOption& option) const { return ArgumentBytes(parser_.value(option)); }
 
 std::string CommandLine::HelpText() const {
   // Qt's first line names the program as the application object (if any) was

@@ -35,7 +35,8 @@ class CommandLine {
   std::optional<int> Parse(const std::vector<std::string>& args);
 
   bool IsSet(const QCommandLineOption& option) const { return parser_.isSet(option); }
-  std::string Value(const QCommandLineOption& option) const { return parser_.value(option).toStdString(); }
+  // The arguments as the bytes given: a path need not be UTF-8.
+  std::string Value(const QCommandLineOption& option) const;
   std::vector<std::string> Positional() const;
 
   // A usage error found after parsing (a bad value, a missing argument): the
