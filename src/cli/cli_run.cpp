@@ -1,6 +1,9 @@
 #include <unistd.h>  // isatty
 
 #include <QGuiApplication>
+#include <QString>
+#include <QtGlobal>  // qInstallMessageHandler
+
 #include <iostream>
 #include <optional>
 #include <string>
@@ -154,6 +157,17 @@ int Run(const RunOptions& options) {
   return failed > 0 || !notAdded.empty() ? 1 : 0;
 }
 
+// Qt looks for a Wayland socket in XDG_RUNTIME_DIR when it starts, and warns
+// on stderr where that is not set (ssh, cron, a container): nothing a command
+// drawing offscreen needs. That warning is dropped; every other message goes
+// to the handler Qt had.
+QtMessageHandler qtMessageHandler = nullptr;
+
+void DropRuntimeDirWarning(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtWarningMsg && message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+  qtMessageHandler(type, context, message);
+}
+
 }  // namespace
 
 int RunRun(const std::vector<std::string>& args) {
@@ -170,6 +184,7 @@ int RunRun(const std::vector<std::string>& args) {
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
       qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    qtMessageHandler = qInstallMessageHandler(DropRuntimeDirWarning);
     gui.emplace(argc, argv);
   }
   return Run(options);
