@@ -172,6 +172,14 @@ std::string CarryOut(const PhotoPlan& plan, const RenderedPhoto& rendered, FileS
   return name;
 }
 
+// The framed picture as JPEG, with the EXIF the plan asks for.
+std::vector<std::uint8_t> FramedJpeg(const PhotoPlan& plan, const PhotoSource& source) {
+  const Yuv420Image canvas = FramePicture(source, plan.annotation);
+  std::vector<std::uint8_t> jpeg = EncodePicture(canvas, kFramedQuality);
+  if (!plan.keepExif && !plan.gps) return jpeg;
+  return WithFramedExif(jpeg, canvas.width(), canvas.height(), source.jpeg, plan.keepExif, plan.gps, source.path);
+}
+
 }  // namespace
 
 void BatchState::HoldFolder(const std::string& folder, FileSystem& fs) {
@@ -244,8 +252,7 @@ RenderedPhoto RenderPhoto(const PhotoPlan& plan, const RenderInput& input) {
   }
   const PhotoSource& source = *input.source;
   rendered.failure = Attempt(PhotoStage::Render, source.path, [&] {
-    rendered.jpeg = plan.frame ? EncodePicture(FramePicture(source, plan.annotation), kFramedQuality)
-                               : WithGpsExif(source.jpeg, *plan.gps, source.path);
+    rendered.jpeg = plan.frame ? FramedJpeg(plan, source) : WithGpsExif(source.jpeg, *plan.gps, source.path);
   });
   return rendered;
 }

@@ -92,5 +92,21 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{WithField(kBase, 4, std::string("N\0", 2)), "", ""},
         LineCase{WithField(kBase, 3, "3015.12\x01"), "", ""}, LineCase{WithField(kBase, 6, "\xC3\xA9"), "", ""}));
 
+TEST(ParseGpsLine, PositionAsTheLogWroteItInUtc) {
+  namespace chr = std::chrono;
+  const chr::sys_seconds utc = chr::sys_days{chr::December / 6 / 2010} + chr::hours{8} + chr::minutes{30} +
+                               chr::seconds{15};
+  const std::optional<TrackPoint> base = ParseGpsLine(kBase);
+  ASSERT_TRUE(base);
+  EXPECT_EQ(base->Position, (GeoPosition{'N', {30, 151234, 4}, 'E', {120, 305678, 4}, utc}));
+  const std::optional<TrackPoint> south = ParseGpsLine(WithField(WithField(kBase, 4, "S"), 5, "00000.00001"));
+  ASSERT_TRUE(south);
+  EXPECT_EQ(south->Position, (GeoPosition{'S', {30, 151234, 4}, 'E', {0, 1, 5}, utc}));
+  // A hemisphere no receiver writes keeps the point for the lists, without numbers.
+  const std::optional<TrackPoint> odd = ParseGpsLine(WithField(kBase, 6, "X"));
+  ASSERT_TRUE(odd);
+  EXPECT_EQ(odd->Position, std::nullopt);
+}
+
 }  // namespace
 }  // namespace geoframe
