@@ -32,14 +32,14 @@ INSTANTIATE_TEST_SUITE_P(
                       SniffCase{"<gpxx>", false}, SniffCase{"<kml>", false}, SniffCase{"<gpx", false},
                       SniffCase{"<?xml version=\"1.0\"?><!DOCTYPE gpx><gpx>", false},
                       SniffCase{"<!-- <gpx> ", false}, SniffCase{"<?xml <gpx>", false}, SniffCase{"x<gpx>", false},
-                      SniffCase{"$GPRMC,083015,A,3015.1234,N,12030.5678,E,0,0,061210,,,A*6C\r\n", false},
+                      SniffCase{"$GPRMC,083015,A,3015.1234,N,12030.5678,E,0,0,061210,,,A*74\r\n", false},
                       SniffCase{"", false}));
 
 void WriteText(const std::filesystem::path& path, std::string_view text) {
   testing::WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
-constexpr std::string_view kRmc = "$GPRMC,083015,A,3015.1234,N,12030.5678,E,0,0,061210,,,A*6C\r\n";
+constexpr std::string_view kRmc = "$GPRMC,083015,A,3015.1234,N,12030.5678,E,0,0,061210,,,A*74\r\n";
 constexpr std::string_view kGpx =
     "<gpx><trk><trkseg><trkpt lat=\"-30.5\" lon=\"-120.5\"><time>2010-12-06T08:30:15Z</time></trkpt>"
     "</trkseg></trk></gpx>";
