@@ -52,6 +52,18 @@ TrackMatch MatchElapsed(std::int32_t seconds, std::span<const std::int32_t> elap
   return {MatchOutcome::Matched, j};
 }
 
+std::optional<TrackSpan> SpanAround(std::int32_t seconds, std::span<const std::int32_t> elapsed,
+                                    std::int32_t tolerance) {
+  if (elapsed.empty() || seconds <= 0 || seconds >= elapsed.back()) return std::nullopt;
+  std::size_t after = 0;
+  while (elapsed[after] < seconds) ++after;
+  if (after == 0 || elapsed[after] == seconds) return std::nullopt;
+  const std::int32_t from = elapsed[after - 1], to = elapsed[after];
+  if (Distance(from, seconds) > tolerance || Distance(to, seconds) > tolerance) return std::nullopt;
+  const double fraction = static_cast<double>(Distance(from, seconds)) / static_cast<double>(Distance(from, to));
+  return TrackSpan{after - 1, fraction};
+}
+
 TrackMatch MatchShownTime(std::string_view shownTime, std::string_view firstPointTime,
                           std::span<const std::int32_t> elapsed, std::int32_t tolerance) {
   std::optional<std::int32_t> seconds = SecondsBetween(firstPointTime, shownTime);

@@ -35,6 +35,21 @@ TrackMatch MatchElapsed(std::int32_t seconds, std::span<const std::int32_t> elap
 TrackMatch MatchShownTime(std::string_view shownTime, std::string_view firstPointTime,
                           std::span<const std::int32_t> elapsed, std::int32_t tolerance);
 
+// A photo strictly between two neighbouring entries of the track: the entry
+// before it, the one after it (before + 1) and how far (0..1) it lies from the
+// first to the second in time.
+struct TrackSpan {
+  std::size_t before = 0;
+  double fraction = 0;
+};
+
+// The entries around a photo at `seconds`, when both lie within the tolerance
+// of it: the first entry at or after the photo and the one before it in table
+// order. Nothing when the photo is outside the period, falls on an entry's own
+// time, or either neighbour is too far; the nearest point is then the match.
+std::optional<TrackSpan> SpanAround(std::int32_t seconds, std::span<const std::int32_t> elapsed,
+                                    std::int32_t tolerance);
+
 // The matching tolerance is 0..600 seconds; the window starts at 120.
 inline constexpr int kMaxTolerance = 600;
 inline constexpr int kDefaultTolerance = 120;

@@ -53,34 +53,23 @@ bool IsDigitsWithFraction(std::string_view field, std::size_t digits) {
   return fraction.empty() || (fraction.front() == '.' && AllDigits(fraction.substr(1)));
 }
 
-int Number(std::string_view digits) {
-  int value = 0;
-  for (char c : digits) value = value * 10 + (c - '0');
-  return value;
-}
-
-// An angle as NMEA writes it: degreeDigits digits of degrees and two of
-// minutes, with an optional fraction of a minute; the minutes below 60 and the
-// angle at most maxDegrees (a latitude of 90°30' is no place). RTK receivers
-// write eight decimals of a minute (hundredths of a millimetre); more than ten
-// is no measurement and would run across the annotation line.
-bool IsAngleField(std::string_view field, std::size_t degreeDigits, int maxDegrees) {
+// An angle in the form NMEA writes it: degreeDigits digits of degrees and two
+// of minutes, with an optional fraction of a minute. RTK receivers write eight
+// decimals of a minute (hundredths of a millimetre); more than ten is no
+// measurement and would run across the annotation line.
+bool IsAngleForm(std::string_view field, std::size_t degreeDigits) {
   constexpr std::size_t kMaxDecimals = 10;
-  if (field.size() > degreeDigits + 3 + kMaxDecimals || !IsDigitsWithFraction(field, degreeDigits + 2)) return false;
-  const int degrees = Number(field.substr(0, degreeDigits));
-  const std::string_view minutes = field.substr(degreeDigits);
-  if (Number(minutes.substr(0, 2)) >= 60 || degrees > maxDegrees) return false;
-  return degrees < maxDegrees || minutes.find_first_not_of("0.") == std::string_view::npos;
+  return field.size() <= degreeDigits + 3 + kMaxDecimals && IsDigitsWithFraction(field, degreeDigits + 2);
 }
 
-// Whether the fields a point is made of hold what a receiver writes there:
-// time hhmmss[.fff], date ddmmyy, latitude ddmm.mmmm with N or S, longitude
-// dddmm.mmmm with E or W. Anything else would be copied into the coordinate
-// text as it stands (NAB°CD.EFGH', N99°99.9999').
-bool HasPointFields(const std::vector<std::string_view>& fields) {
+// Whether the fields a point is made of have the form a receiver writes: time
+// hhmmss[.fff], date ddmmyy, latitude ddmm.mmmm, longitude dddmm.mmmm. Any
+// other text would be copied into the coordinate text as it stands
+// (NAB°CD.EFGH'). Their values are checked where they are read: a real
+// date-time, the minutes below 60, at most 90 and 180 degrees.
+bool HasPointFieldForms(const std::vector<std::string_view>& fields) {
   return IsDigitsWithFraction(fields[1], 6) && fields[9].size() == 6 && AllDigits(fields[9]) &&
-         IsAngleField(fields[3], 2, 90) && (fields[4] == "N" || fields[4] == "S") &&
-         IsAngleField(fields[5], 3, 180) && (fields[6] == "E" || fields[6] == "W");
+         IsAngleForm(fields[3], 2) && IsAngleForm(fields[5], 3);
 }
 
 std::vector<std::string_view> SplitFields(std::string_view line) {
@@ -110,6 +99,19 @@ std::string UtcText(std::string_view date, std::string_view time) {
   return text;
 }
 
+// The fix's angles and UTC time as numbers; nothing when an angle or its
+// hemisphere letter is not one a receiver writes.
+std::optional<GeoPosition> PositionOf(const std::vector<std::string_view>& fields, const std::string& utcText) {
+  const std::optional<Angle> latitude = AngleFromNmea(fields[3], 90);
+  const std::optional<Angle> longitude = AngleFromNmea(fields[5], 180);
+  const std::optional<std::chrono::sys_seconds> utc = ReadDateTimeValue(utcText);
+  if (!latitude || !longitude || !utc || (fields[4] != "N" && fields[4] != "S") ||
+      (fields[6] != "E" && fields[6] != "W")) {
+    return std::nullopt;
+  }
+  return GeoPosition{fields[4][0], *latitude, fields[6][0], *longitude, *utc};
+}
+
 }  // namespace
 
 std::optional<std::string> FormatCoordinate(std::string_view field) {
@@ -134,15 +136,18 @@ std::optional<TrackPoint> ParseGpsLine(std::string_view line) {
   if (!sentence) return std::nullopt;
   std::vector<std::string_view> fields = SplitFields(*sentence);
   if (fields.size() < 3 || fields[2] != "A") return std::nullopt;
-  if (fields.size() < 10 || !HasPointFields(fields)) return std::nullopt;
-  std::optional<std::string> localTime = ShiftDateTime(UtcText(fields[9], fields[1]), kLocalOffset, false);
-  if (!localTime) return std::nullopt;
+  if (fields.size() < 10 || !HasPointFieldForms(fields)) return std::nullopt;
+  const std::string utcText = UtcText(fields[9], fields[1]);
+  std::optional<std::string> localTime = ShiftDateTime(utcText, kLocalOffset, false);
+  std::optional<GeoPosition> position = PositionOf(fields, utcText);
+  if (!localTime || !position) return std::nullopt;
   std::optional<std::string> latitude = FormatCoordinate(fields[3]);
   std::optional<std::string> longitude = FormatCoordinate(fields[5]);
   if (!latitude || !longitude) return std::nullopt;
   TrackPoint point;
   point.PointTime = std::move(*localTime);
   point.Coordinate.append(fields[4]).append(*latitude).append(",").append(fields[6]).append(*longitude);
+  point.Position = std::move(position);
   return point;
 }
 
