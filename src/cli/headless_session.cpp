@@ -87,4 +87,10 @@ std::vector<std::string> HeadlessSession::TakeMessages() {
   return texts;
 }
 
+std::optional<std::string> TrackFailure(const TrackLoadOutcome& outcome) {
+  if (outcome.result != TrackLoadResult::Loaded) return "no such file or not readable";
+  if (outcome.count == 0) return "no track point in it";
+  return std::nullopt;
+}
+
 }  // namespace geoframe::cli
