@@ -11,7 +11,9 @@
 #include <iterator>  // begin, end
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <utility>  // pair
@@ -475,6 +477,36 @@ TEST(FramePicture, RealCameraFiles) {
   EXPECT_GT(framed, 30);
 }
 
+// Sixty copies of a camera photo, each with one byte (even copies) or 512
+// bytes (odd copies) of its compressed data changed, spread evenly over it
+// and making or breaking no marker. Framing refuses as damaged exactly the
+// copies that libjpeg-turbo's djpeg, reading them from files, calls corrupt,
+// and frames the others.
+TEST(FramePicture, RefusesTheCopiesOfAPhotoThatTheFileDecoderCallsCorrupt) {
+  GEOFRAME_REQUIRE_TESTDATA();
+  const std::vector<std::uint8_t> photo = ReadFileBytes(testing::TestDataDir() / "jpeg" / "HTC Desire.jpg");
+  const std::set<int> corrupt = {1,  3,  4,  5,  7,  9,  11, 13, 15, 17, 21, 23, 25, 26, 27, 29,
+                                 31, 33, 35, 37, 39, 41, 42, 43, 45, 47, 49, 51, 53, 55, 57, 59};
+  const std::size_t first = testing::FirstScanData(photo), end = photo.size() - 2;  // the end-of-image marker
+  for (int n = 0; n < 60; ++n) {
+    std::vector<std::uint8_t> copy = photo;
+    std::size_t at = first + (n + 1) * (end - first) / 61;
+    while (copy[at - 1] == 0xFF || copy[at] == 0xFF || copy[at] == 0xEF) ++at;
+    if (n % 2 == 0) {
+      copy[at] ^= 0x10;
+    } else {
+      for (int k = 0; k < 512; ++k) copy[at + k] = static_cast<std::uint8_t>((k * 37 + n) % 255);
+    }
+    std::optional<OutputErrorKind> refused;
+    try {
+      FrameJpeg(copy, 1, "");
+    } catch (const OutputError& error) {
+      refused = error.kind();
+    }
+    EXPECT_EQ(refused, corrupt.contains(n) ? std::optional(OutputErrorKind::Damaged) : std::nullopt) << "copy " << n;
+  }
+}
+
 // Photos with every chroma sampling (4:1:1 is decoded to RGB and converted),
 // at odd sizes, look in every orientation as they did framed in RGB.
 TEST(FrameJpeg, EverySamplingAndTurnLooksAsFramedInRgb) {
@@ -646,6 +678,21 @@ std::vector<std::uint8_t> WithStrayBytes(std::vector<std::uint8_t> jpeg) {
   return jpeg;
 }
 
+// The stream with stray bytes before its end-of-image marker: compressed
+// data the decoder did not take (beyond the few it reads ahead).
+std::vector<std::uint8_t> WithBytesBeforeEnd(std::vector<std::uint8_t> jpeg) {
+  jpeg.insert(jpeg.end() - 2, 8, 0x12);
+  return jpeg;
+}
+
+// The stream cut just before its last scan's header: every scan before it is
+// whole, and the stream lacks its end-of-image marker.
+std::vector<std::uint8_t> WithoutLastScan(std::vector<std::uint8_t> jpeg) {
+  const std::uint8_t sos[] = {0xFF, 0xDA};
+  jpeg.erase(std::find_end(jpeg.begin(), jpeg.end(), std::begin(sos), std::end(sos)), jpeg.end());
+  return jpeg;
+}
+
 std::vector<std::uint8_t> Progressive(int width, int height, tools::JpegCoding coding) {
   return tools::EncodeSampleJpeg(tools::SamplePixels(width, height, 5), width, height, coding);
 }
@@ -657,6 +704,9 @@ TEST(FrameJpeg, WarningsThatLoseNothingStillFrame) {
   const int roomForScans = kMaxJpegScans - testing::ScanCount(progressive);
   const std::pair<std::vector<std::uint8_t>, const std::vector<std::uint8_t>*> cases[] = {
       {WithStrayBytes(baseline), &baseline},
+      // without the end-of-image marker, but with every byte of every scan
+      {Cut(baseline, baseline.size() - 2), &baseline},
+      {Cut(progressive, progressive.size() - 2), &progressive},
       {tools::WithExtraScans(progressive, roomForScans), &progressive},  // exactly the most scans
   };
   for (const auto& [jpeg, clean] : cases) {
@@ -683,6 +733,9 @@ TEST(FramePicture, RefusesWhatItCannotFrameNamingTheFile) {
       {"text.jpg", {'h', 'e', 'l', 'l', 'o'}, OutputErrorKind::NotJpeg, {}},
       {"header-only.jpg", Cut(small, 20), OutputErrorKind::Damaged, {}},
       {"cut-in-half.jpg", Cut(photo, photo.size() / 2), OutputErrorKind::Damaged, {}},
+      {"cut-in-last-byte.jpg", Cut(photo, photo.size() - 3), OutputErrorKind::Damaged, {}},
+      {"cut-before-last-scan.jpg", WithoutLastScan(progressive), OutputErrorKind::Damaged, {}},
+      {"bytes-before-end.jpg", WithBytesBeforeEnd(photo), OutputErrorKind::Damaged, {}},
       {"bad-huffman-codes.jpg", WithBadHuffmanCodes(photo), OutputErrorKind::Damaged, {}},
       // claims 12000 x 12000 and has the data of 16 x 16: no grey picture
       {"claims-more.jpg", tools::WithDeclaredSize(small, 12000, 12000), OutputErrorKind::Damaged, {}},
