@@ -229,10 +229,14 @@ TEST_F(MainWindowTest, DroppedPhotosDeleteKeyAndEnterOnAButton) {
   testing::TempDir dir;
   testing::WriteFileBytes(dir.path() / "a.jpg", tools::MakeSamplePhoto(64, 48, 1, "2010:12:06 08:30:15"));
   testing::WriteFileBytes(dir.path() / "b.JPG", tools::MakeSamplePhoto(64, 48, 2));
+  // A GBK name (照 is D5 D5), and the look-alike with U+FFFD in its place.
+  testing::WriteFileBytes(dir.path() / "\xD5\xD5.jpg", tools::MakeSamplePhoto(64, 48, 2));
+  testing::WriteFileBytes(dir.path() / "\xEF\xBF\xBD\xEF\xBF\xBD.jpg", tools::MakeSamplePhoto(64, 48, 2));
   QMimeData files;
   files.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.folder() + "a.jpg")),
                  QUrl::fromLocalFile(QString::fromStdString(dir.folder() + "b.JPG")),
-                 QUrl::fromLocalFile(QString::fromStdString(dir.folder() + "x.png"))});
+                 QUrl::fromLocalFile(QString::fromStdString(dir.folder() + "x.png")),
+                 QUrl::fromEncoded(QByteArray::fromStdString("file://" + dir.folder() + "%D5%D5.jpg"))});
   auto* tree = qobject_cast<QTreeWidget*>(W("ListView"));
   QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(tree->viewport(), &enter);
@@ -240,16 +244,17 @@ TEST_F(MainWindowTest, DroppedPhotosDeleteKeyAndEnterOnAButton) {
   QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
   AnswerNextMessageBox();
   QCoreApplication::sendEvent(tree->viewport(), &drop);
-  ASSERT_EQ(window.RowCount(ListId::Photos), 2);
-  EXPECT_EQ(window.Text(ControlId::pic_box), "照片列表 2张照片");
+  ASSERT_EQ(window.RowCount(ListId::Photos), 3);
+  EXPECT_EQ(window.Text(ControlId::pic_box), "照片列表 3张照片");
   EXPECT_EQ(window.SubItem(ListId::Photos, 1, Column::Time), "2010-12-06 08:30:15");
+  EXPECT_EQ(window.logic().Photos(3).FullPath(), dir.folder() + "\xD5\xD5.jpg");
 
   tree->setCurrentItem(tree->topLevelItem(0));  // as the arrow keys or a click select
   EXPECT_NE(window.Text(ControlId::picture_review), "照片预览");  // the selected photo is shown
   QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
   AnswerNextMessageBox();
   QCoreApplication::sendEvent(tree, &del);
-  ASSERT_EQ(window.RowCount(ListId::Photos), 1);
+  ASSERT_EQ(window.RowCount(ListId::Photos), 2);
   EXPECT_EQ(window.RowText(ListId::Photos, 1), "b.JPG");
   EXPECT_EQ(window.Text(ControlId::picture_review), "照片预览");
 

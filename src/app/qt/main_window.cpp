@@ -232,12 +232,21 @@ void SetUpList(QTreeWidget* tree, const std::array<const char*, 3>& headers, con
   tree->setFont(WindowFont(14));
 }
 
+// The bytes a local file URL names, as QUrl::toLocalFile spells the path. A
+// file manager percent-encodes every byte of a name that is not UTF-8, and
+// toLocalFile would turn those bytes into U+FFFD, the name of another file.
+std::string LocalPathBytes(const QUrl& url) {
+  const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+  const std::string host = url.host(QUrl::FullyEncoded).toStdString();
+  return (host.empty() ? std::string() : "//" + host) + path.toStdString();
+}
+
 // The local files among dragged URLs (a file manager drags file:// URLs).
 std::vector<std::string> LocalFiles(const QMimeData* data) {
   std::vector<std::string> paths;
   if (data == nullptr || !data->hasUrls()) return paths;
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    if (url.isLocalFile()) paths.push_back(LocalPathBytes(url));
   }
   return paths;
 }
