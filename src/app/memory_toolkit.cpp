@@ -151,4 +151,6 @@ void MemoryToolkit::DrawPreview(const RgbImage& picture, int left, int top, int 
   previewDraws_.push_back(PreviewDraw{picture.width, picture.height, left, top, width, height});
 }
 
+void MemoryToolkit::DrawPreviewText(const std::string& text) { previewTexts_.push_back(text); }
+
 }  // namespace geoframe

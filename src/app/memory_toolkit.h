@@ -58,6 +58,7 @@ class MemoryToolkit : public Toolkit {
   const std::vector<Message>& messages() const { return messages_; }
   const std::vector<OpenFileRequest>& dialogs() const { return dialogs_; }
   const std::vector<PreviewDraw>& previewDraws() const { return previewDraws_; }
+  const std::vector<std::string>& previewTexts() const { return previewTexts_; }
   int previewClears() const { return previewClears_; }
   // Each repaint of the progress strip, as "text|bar width in twips|visible".
   const std::vector<std::string>& progressFrames() const { return progressFrames_; }
@@ -95,6 +96,7 @@ class MemoryToolkit : public Toolkit {
   bool KeepAlive() override;
   void ClearPreview() override;
   void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) override;
+  void DrawPreviewText(const std::string& text) override;
 
  private:
   ControlState& state(ControlId id);
@@ -109,6 +111,7 @@ class MemoryToolkit : public Toolkit {
   std::vector<Message> messages_;
   std::vector<OpenFileRequest> dialogs_;
   std::vector<PreviewDraw> previewDraws_;
+  std::vector<std::string> previewTexts_;
   int previewClears_ = 0;
   bool busy_ = false;
   int keepAliveCalls_ = 0;

@@ -108,6 +108,8 @@ class Toolkit {
   // Draws the picture stretched smoothly into the rectangle (pixels, relative to
   // the surface; it may reach outside and is clipped there).
   virtual void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) = 0;
+  // Writes the text in the middle of the surface: why no picture is shown.
+  virtual void DrawPreviewText(const std::string& text) = 0;
 };
 
 }  // namespace geoframe

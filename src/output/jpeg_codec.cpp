@@ -571,6 +571,13 @@ RgbImage DecodeJpegAtLeast(std::span<const std::uint8_t> jpeg, int minWidth, int
   return ReadImage(decoder);
 }
 
+std::int64_t DecodeAtLeastBytes(std::span<const std::uint8_t> jpeg, int minWidth, int minHeight) {
+  Decoder decoder(jpeg);
+  const std::int64_t decoderBytes = decoder.Header().decoderBytes;
+  const PixelSize scaled = decoder.ScaledSize(EighthsCovering(decoder, minWidth, minHeight));
+  return decoderBytes + std::int64_t{scaled.width} * scaled.height * 3;
+}
+
 RgbImage DecodeJpeg(std::span<const std::uint8_t> jpeg) {
   Decoder decoder(jpeg);
   decoder.Start(8);

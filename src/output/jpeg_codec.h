@@ -57,6 +57,10 @@ PixelSize ReadJpegSize(std::span<const std::uint8_t> jpeg);
 // a large photo costs a fraction of a full decode.
 RgbImage DecodeJpegAtLeast(std::span<const std::uint8_t> jpeg, int minWidth, int minHeight);
 
+// The memory DecodeJpegAtLeast takes for the stream: the decoder's own (see
+// JpegHeader::decoderBytes) and the reduced RGB picture.
+std::int64_t DecodeAtLeastBytes(std::span<const std::uint8_t> jpeg, int minWidth, int minHeight);
+
 // Decodes the stream at full size. These two refuse (TooLarge) a picture whose
 // RGB pixels would take more than 1 GiB; callers with a budget check the
 // header against it first.

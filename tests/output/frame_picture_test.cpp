@@ -281,6 +281,83 @@ TEST(FrameJpeg, TextStartsOneBlankRightOfThePhotoColumnAndIsVerticallyCentred) {
   EXPECT_LE(std::abs((first - top) - (top + kTextStripHeight - 1 - last)), 4);
 }
 
+const std::string kWestLake = " 杭州西湖风景区    2010-12-06 10:10:10";
+const std::string kWestLakeWithGps = " 杭州西湖风景区  N30°15.1234',E120°30.5678'  2010-12-06 10:10:10";
+
+struct FitCase {
+  int photoWidth;
+  std::string annotation;
+  int largest, smallest;  // the font's pixel size lies between
+  bool whole;             // drawn whole, or cut short with "…"
+};
+
+class AnnotationFitTest : public ::testing::TestWithParam<FitCase> {};
+
+// A line wider than the photo column is drawn smaller, and cut short only at
+// the smallest size.
+TEST_P(AnnotationFitTest, LineFitsUnderThePhoto) {
+  const FitCase& c = GetParam();
+  const int column = c.photoWidth + 2 * kCellBorder;
+  const AnnotationFit fit = FitAnnotation(c.annotation, column);
+  EXPECT_LE(fit.pixelSize, c.largest);
+  EXPECT_GE(fit.pixelSize, c.smallest);
+  if (c.whole) {
+    EXPECT_EQ(fit.text, c.annotation);
+  } else {
+    const std::string ellipsis = "…";
+    ASSERT_TRUE(fit.text.ends_with(ellipsis)) << fit.text;
+    EXPECT_TRUE(c.annotation.starts_with(fit.text.substr(0, fit.text.size() - ellipsis.size()))) << fit.text;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, AnnotationFitTest,
+                         ::testing::Values(FitCase{1000, kWestLakeWithGps, 20, 20, true},
+                                           FitCase{320, kWestLake, 19, 12, true},
+                                           FitCase{480, kWestLakeWithGps, 19, kMinAnnotationPixels, true},
+                                           FitCase{60, kWestLake, kMinAnnotationPixels, kMinAnnotationPixels, false}));
+
+// The luma of the text strip under a photo framed with the annotation, row
+// by row.
+std::vector<std::vector<std::uint8_t>> StripLuma(PixelSize photo, const std::string& annotation) {
+  const Yuv420Image canvas = FrameJpeg(tools::MakeSamplePhoto(photo.width, photo.height, 4), 1, annotation);
+  std::vector<std::vector<std::uint8_t>> rows;
+  const int top = kFrameMargin + photo.height + 2 * kCellBorder;
+  for (int y = top; y < top + kTextStripHeight; ++y) {
+    const std::uint8_t* row = canvas.y().row(y) + kFrameMargin;
+    rows.emplace_back(row, row + photo.width + 2 * kCellBorder);
+  }
+  return rows;
+}
+
+// The rightmost column with ink, -1 for none.
+int LastInkColumn(const std::vector<std::vector<std::uint8_t>>& strip) {
+  int last = -1;
+  for (const auto& row : strip) {
+    for (int x = 0; x < static_cast<int>(row.size()); ++x) {
+      if (row[x] < 255) last = std::max(last, x);
+    }
+  }
+  return last;
+}
+
+// The comment is one isolate laid out after the blank: an override in it
+// turns its own letters only, and the time follows a right-to-left comment
+// rather than standing before it.
+TEST(FrameJpeg, CommentKeepsItsDirectionToItself) {
+  const PixelSize photo{640, 16};
+  const std::string time = "    2010-12-06 16:30:15";
+  EXPECT_EQ(StripLuma(photo, " " + DirectionIsolate("\u202Eabc") + time), StripLuma(photo, " cba" + time));
+
+  const std::string arabic = " " + DirectionIsolate("مرحبا بكم");
+  const auto alone = StripLuma(photo, arabic), withTime = StripLuma(photo, arabic + time);
+  const int commentEnd = LastInkColumn(alone);
+  ASSERT_GT(commentEnd, 0);
+  for (std::size_t y = 0; y < alone.size(); ++y) {
+    EXPECT_TRUE(std::equal(alone[y].begin(), alone[y].begin() + commentEnd + 1, withTime[y].begin())) << "row " << y;
+  }
+  EXPECT_GT(LastInkColumn(withTime), commentEnd + 50);
+}
+
 // A 150 x 90 picture (wider than two 64-pixel turning tiles) of four
 // coloured quarters, red top left, green top right, blue bottom left, yellow
 // bottom right; and where each colour stands once the picture is upright.

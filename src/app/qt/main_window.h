@@ -72,6 +72,7 @@ class MainWindow : public QWidget, public Toolkit {
   bool KeepAlive() override;
   void ClearPreview() override;
   void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) override;
+  void DrawPreviewText(const std::string& text) override;
 
  private:
   void CreateControls();
