@@ -114,6 +114,7 @@ std::string DrawMiniPicture(Toolkit& toolkit, const std::string& path) {
   const std::optional<JpegHeader> header = FramableHeader(photo, orientation);
   if (!header) return PreviewSizeText({}, length);
   const PixelSize upright = UprightSize(header->size, orientation);
+  if (!toolkit.ShowsPictures()) return PreviewSizeText(upright, length);
   if (!DrawUpright(toolkit, photo.bytes, orientation, FitPreview(upright))) return PreviewSizeText({}, length);
   return PreviewSizeText(upright, length);
 }

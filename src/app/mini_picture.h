@@ -35,7 +35,8 @@ std::string PreviewSizeText(PixelSize picture, std::uintmax_t fileBytes);
 // empty text without drawing when the path is not a listable photo. A photo
 // that framing would refuse (no readable JPEG, damaged, too large, a file over
 // kMaxPhotoFileBytes) gives the size 0 x 0 and draws nothing; one refused by
-// its size is not decoded at all.
+// its size is not decoded at all, nor is any photo for a toolkit that shows no
+// pictures (its size then comes from the header).
 std::string DrawMiniPicture(Toolkit& toolkit, const std::string& path);
 
 }  // namespace geoframe
