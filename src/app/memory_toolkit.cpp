@@ -7,7 +7,7 @@
 
 namespace geoframe {
 
-MemoryToolkit::MemoryToolkit() {
+MemoryToolkit::MemoryToolkit(bool showsPictures) : showsPictures_(showsPictures) {
   for (const ControlSpec& spec : ControlTable()) {
     ControlState& s = state(spec.id);
     s.text = spec.caption;

@@ -41,8 +41,9 @@ class MemoryToolkit : public Toolkit {
     int widthTwips = 0;
   };
 
-  // Every control starts as the window's control table has it.
-  MemoryToolkit();
+  // Every control starts as the window's control table has it. Without
+  // pictures (a front end with no screen), previews are never decoded.
+  explicit MemoryToolkit(bool showsPictures = true);
 
   // Scripts: answers to the next questions (Yes when none is queued) and results
   // of the next open-file dialogs (Cancel when none is queued).
@@ -94,6 +95,7 @@ class MemoryToolkit : public Toolkit {
   void BeginBusy() override;
   void EndBusy() override;
   bool KeepAlive() override;
+  bool ShowsPictures() const override { return showsPictures_; }
   void ClearPreview() override;
   void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) override;
   void DrawPreviewText(const std::string& text) override;
@@ -110,6 +112,7 @@ class MemoryToolkit : public Toolkit {
   std::deque<std::optional<ChosenFiles>> openFiles_;
   std::vector<Message> messages_;
   std::vector<OpenFileRequest> dialogs_;
+  bool showsPictures_;
   std::vector<PreviewDraw> previewDraws_;
   std::vector<std::string> previewTexts_;
   int previewClears_ = 0;

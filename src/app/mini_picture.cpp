@@ -160,6 +160,7 @@ std::string DrawMiniPicture(Toolkit& toolkit, const std::string& path) {
     length = photo.length;
     const int orientation = ReadOrientation(path);
     const PixelSize upright = ReadUprightSize(photo.bytes, orientation);
+    if (!toolkit.ShowsPictures()) return PreviewSizeText(upright, static_cast<std::uintmax_t>(length));
     DrawUpright(toolkit, photo.bytes, orientation, FitPreview(upright));
     return PreviewSizeText(upright, static_cast<std::uintmax_t>(length));
   } catch (const PreviewFailure& failure) {

@@ -55,7 +55,8 @@ std::string PreviewProblemText(PreviewProblem problem);
 // area instead: a path that is no listable photo returns an empty text; a
 // file that is there but cannot be read or decoded gives the size 0 x 0, and
 // one whose reduced decode would exceed kPreviewMemoryBudget is not decoded
-// at all.
+// at all, nor is any photo for a toolkit that shows no pictures (its size
+// then comes from the header).
 std::string DrawMiniPicture(Toolkit& toolkit, const std::string& path);
 
 }  // namespace geoframe

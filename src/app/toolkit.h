@@ -103,7 +103,9 @@ class Toolkit {
   // long operation; true when Escape was pressed since the last call.
   virtual bool KeepAlive() = 0;
 
-  // The preview surface Pictemp (280 x 210 pixels).
+  // The preview surface Pictemp (280 x 210 pixels). A toolkit without a
+  // screen to show it on is handed no pictures, which spares decoding them.
+  virtual bool ShowsPictures() const = 0;
   virtual void ClearPreview() = 0;
   // Draws the picture stretched smoothly into the rectangle (pixels, relative to
   // the surface; it may reach outside and is clipped there).

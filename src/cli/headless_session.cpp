@@ -26,7 +26,7 @@ std::string WithUnixLineEnds(const std::string& text) {
 
 }  // namespace
 
-HeadlessSession::HeadlessSession(FileSystem& fileSystem) : logic_(ui_, fileSystem) {}
+HeadlessSession::HeadlessSession(FileSystem& fileSystem) : ui_(false), logic_(ui_, fileSystem) {}
 
 std::vector<HeadlessSession::NotAdded> HeadlessSession::AddPhotos(const std::vector<std::string>& paths) {
   const IntakeResult result = AddPhotoPaths(logic_, paths);

@@ -62,7 +62,7 @@ class HeadlessSession {
   MainLogic& logic() { return logic_; }
 
  private:
-  MemoryToolkit ui_;
+  MemoryToolkit ui_;  // shows no pictures: nobody would see them
   MainLogic logic_;
   std::size_t messagesTaken_ = 0;
 };

@@ -107,6 +107,13 @@ TEST_F(PreviewTest, ClickDrawsFittedPictureAndSetsCaptionAndToolTip) {
   EXPECT_EQ(ui.Text(ControlId::picture_review), "照片预览 (尺寸200×100 大小0.00MB)");
 }
 
+TEST_F(PreviewTest, ToolkitWithoutPicturesGetsTheCaptionAndNoPicture) {
+  MemoryToolkit blind(false);
+  EXPECT_TRUE(DrawMiniPicture(blind, Write("side.jpg", tools::MakeSamplePhoto(40, 30, 1, "", 6)))
+                  .starts_with("尺寸30×40 大小"));
+  EXPECT_TRUE(blind.previewDraws().empty());
+}
+
 TEST_F(PreviewTest, LargePictureIsDecodedReducedButStillCoversTheDrawnSize) {
   const std::vector<std::uint8_t> bytes = tools::MakeSamplePhoto(2400, 1800, 1);
   EXPECT_TRUE(DrawMiniPicture(ui, Write("big.jpg", bytes)).starts_with("尺寸2400×1800 大小"));
