@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReadTrackFileRefusesTest,
                                            RefusedCase{"fifo", FileErrorKind::Special},
                                            RefusedCase{"/dev/null", FileErrorKind::Special}));
 
-// The shared logs with their expected counts and first and last UTC times.
+// The real logs with their expected counts and first and last UTC times.
 struct ExpectedLog {
   std::string file;
   std::size_t count = 0;
@@ -116,7 +116,6 @@ std::string LocalTime(const std::string& date, const std::string& time) {
 }
 
 TEST(ReadTrackFile, RealLogsGiveExpectedPoints) {
-  GEOFRAME_REQUIRE_TESTDATA();
   std::filesystem::path folder = testing::TestDataDir() / "nmea";
   std::vector<ExpectedLog> expected = ReadExpectedTable(folder / "EXPECTED.tsv");
   ASSERT_FALSE(expected.empty());
@@ -159,7 +158,6 @@ void ExpectSameAngles(const std::string& gpx, const std::string& nmea) {
 }
 
 TEST(ReadTrackFile, GpxConvertedFromRealLogsGivesTheLogsPoints) {
-  GEOFRAME_REQUIRE_TESTDATA();
   for (std::string name : {"com-1289", "telit-pls83-w", "quectel"}) {
     SCOPED_TRACE(name);
     TrackFileContents gpx = ReadTrackFile(std::string(GEOFRAME_TRACK_DATA_DIR) + "/" + name + ".gpx");
