@@ -42,7 +42,6 @@ TEST(HeadlessSession, TrackLoadSaysWhatBecameOfTheFile) {
 }
 
 TEST(HeadlessSession, RealPhotoGetsCorrectedTimeAndPosition) {
-  GEOFRAME_REQUIRE_TESTDATA();
   // The photo was taken at 2011:01:13 14:33:39 by its clock, five minutes fast;
   // the log has points at 14:28:30 and 14:28:40 local time (06:28 UTC).
   testing::TempDir dir;

@@ -521,11 +521,10 @@ TEST(FramePicture, EncodedCanvasKeepsThePhotoAndDropsItsMetadata) {
   }
 }
 
-// Every camera file of the shared test data frames to its upright size plus
+// Every camera file of the test data frames to its upright size plus
 // the margins, looking as it did framed in RGB (one of them has stray bytes
 // before a marker, which libjpeg only warns about).
 TEST(FramePicture, RealCameraFiles) {
-  GEOFRAME_REQUIRE_TESTDATA();
   std::ifstream expected(testing::TestDataDir() / "jpeg" / "EXPECTED.tsv");
   int framed = 0;
   for (std::string line; std::getline(expected, line);) {
