@@ -229,7 +229,7 @@ std::string GpxPoint(int second) {
 
 std::string NmeaPoint(int second) {
   char text[128];
-  std::snprintf(text, sizeof text, "$GPRMC,08%02d%02d,A,3030.0000,N,12030.0000,E,0,0,061210,,,A*00\r\n", second / 60,
+  std::snprintf(text, sizeof text, "$GPRMC,08%02d%02d,A,3030.0000,N,12030.0000,E,0,0,061210,,,A\r\n", second / 60,
                 second % 60);
   return text;
 }
