@@ -219,7 +219,9 @@ std::string RuleName(const PhotoInput& photo, const OutputOptions& options) {
 }
 
 std::string AnnotationLine(const PhotoInput& photo, const OutputOptions& options) {
-  return " " + options.comment + "  " + (options.withCoordinate ? photo.coordinate : "") + "  " +
+  // The comment is isolated, so that coordinate and time stand after it left to
+  // right whatever script or direction controls it holds.
+  return " " + DirectionIsolate(options.comment) + "  " + (options.withCoordinate ? photo.coordinate : "") + "  " +
          (options.withTime ? photo.timeText : "");
 }
 

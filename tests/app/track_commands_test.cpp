@@ -14,7 +14,7 @@ namespace geoframe {
 namespace {
 
 std::string Rmc(std::string_view utcTime) {
-  return "$GPRMC," + std::string(utcTime) + ",A,3015.1234,N,12030.5678,E,0.0,0.0,061210,,,A*6C";
+  return "$GPRMC," + std::string(utcTime) + ",A,3015.1234,N,12030.5678,E,0.0,0.0,061210,,,A";
 }
 
 class TrackCommandsTest : public ::testing::Test {

@@ -155,15 +155,19 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{{7, "/f/", "DSC01234.jpg", false, "", "", std::nullopt}, false, "trip", "trip0007.jpg"},
                       NameCase{{999, "/f/", "x.jpg", true, "", "", std::nullopt}, false, "", "0999.jpg"}));
 
-TEST(AnnotationLine, BlanksStayWhenPartsAreEmpty) {
+TEST(AnnotationLine, BlanksStayWhenPartsAreEmptyAndTheCommentIsIsolated) {
   PhotoInput photo{1, "/f/", "a.jpg", true, "2010-12-06 16:30:15", "N30°15.1234',E120°30.5678'", std::nullopt};
   struct Case {
     std::string comment, coordinate;
     bool gps, time;
     std::string expected;
   } cases[] = {
-      {"西湖", photo.coordinate, true, true, " 西湖  N30°15.1234',E120°30.5678'  2010-12-06 16:30:15"},
-      {"西湖", photo.coordinate, false, false, " 西湖    "},
+      {"西湖", photo.coordinate, true, true, " \u2068西湖\u2069  N30°15.1234',E120°30.5678'  2010-12-06 16:30:15"},
+      {"西湖", photo.coordinate, false, false, " \u2068西湖\u2069    "},
+      // the comment is one isolate: an override in it ends with it, a closing
+      // without an opening goes, an isolate it leaves open is closed
+      {"\u202Eabc", "", false, true, " \u2068\u202Eabc\u2069    2010-12-06 16:30:15"},
+      {"a\u2069b\u2067c", "", false, true, " \u2068ab\u2067c\u2069\u2069    2010-12-06 16:30:15"},
       {"", photo.coordinate, true, true, "   N30°15.1234',E120°30.5678'  2010-12-06 16:30:15"},
       {"", "", true, true, "     2010-12-06 16:30:15"},
   };
