@@ -22,10 +22,11 @@ struct Result {
   std::string out, err;
 };
 
-Result RunCli(const std::vector<std::string>& args) {
+// Runs `geoframe-cli run` (or, with RunGeoframeCli, the whole program).
+Result RunCli(const std::vector<std::string>& args, int (*run)(const std::vector<std::string>&) = RunRun) {
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
-  int status = RunRun(args);
+  int status = run(args);
   std::string out = ::testing::internal::GetCapturedStdout();
   return {status, out, ::testing::internal::GetCapturedStderr()};
 }
@@ -116,6 +117,21 @@ TEST_F(CliRun, FailuresAreListedAndGiveStatusOne) {
   EXPECT_EQ(ReadFileBytes(broken), (std::vector<std::uint8_t>{'n', 'o'}));
 }
 
+// A name that is not UTF-8 (GBK's 照 is D5 D5) reaches every file operation as
+// its bytes; the look-alike beside it, with U+FFFD where those bytes stand, is
+// left alone.
+TEST_F(CliRun, NonUtf8NameIsTheFileDoneNotItsLookAlike) {
+  const std::string gbk = Photo("\xD5\xD5.jpg", "2010:12:06 08:30:15");
+  const std::string lookAlike = Photo("\xEF\xBF\xBD\xEF\xBF\xBD.jpg", "2010:12:06 08:30:15");
+  const std::vector<std::uint8_t> original = ReadFileBytes(gbk);
+  Result result = RunCli({"run", "--frame", gbk}, RunGeoframeCli);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(Lines(result.out), std::vector<std::string>{gbk + "\t" + gbk + "\t\tok"});
+  EXPECT_EQ(Files(), (std::vector<std::string>{"BackUp/\xD5\xD5.jpg", "\xD5\xD5.jpg", "\xEF\xBF\xBD\xEF\xBF\xBD.jpg"}));
+  EXPECT_NE(ReadFileBytes(gbk), original);
+  EXPECT_EQ(ReadFileBytes(lookAlike), original);
+}
+
 TEST_F(CliRun, GpxTrackGivesCoordinates) {
   std::string photo = Photo("a.jpg", "2010:12:06 08:30:15");  // local time: 00:30:15 UTC
   std::string gpx =
@@ -129,11 +145,25 @@ TEST_F(CliRun, GpxTrackGivesCoordinates) {
   EXPECT_EQ(Lines(result.out), std::vector<std::string>{photo + "\t" + photo + "\tN30°15.0000',E120°08.3750'\tok"});
 }
 
-TEST_F(CliRun, UnreadableTrackStopsBeforeAnyPhotoIsTouched) {
+// A track that gives no position, also a photo given as the track or a log
+// without a fix, fails before any photo is touched.
+TEST_F(CliRun, TrackWithoutPointsStopsBeforeAnyPhotoIsTouched) {
   std::string photo = Photo("a.jpg", "2010:12:06 08:30:15");
-  Result result = RunCli({"--track", dir_.folder() + "none.txt", "--rename", "time", photo});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(Files(), std::vector<std::string>{"a.jpg"});
+  const std::string noFix = "$GPRMC,080002,V,,,,,,,061210,,,N*5D\r\n";
+  WriteFileBytes(dir_.path() / "nofix.txt", std::vector<std::uint8_t>(noFix.begin(), noFix.end()));
+  const std::vector<std::string> files = Files();
+  for (const std::string& track : {dir_.folder() + "none.txt", photo, dir_.folder() + "nofix.txt"}) {
+    Result result = RunCli({"--track", track, "--rename", "time", "--frame", "--gps", photo});
+    EXPECT_EQ(result.status, 1) << track;
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("geoframe-cli run: " + track + ": "), std::string::npos) << result.err;
+    EXPECT_EQ(Files(), files);
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(RunMatch({"--track", track, photo}), 1) << track;
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("geoframe-cli match: " + track + ": "), std::string::npos);
+  }
 }
 
 }  // namespace

@@ -16,8 +16,18 @@
 namespace geoframe {
 namespace {
 
+// The text in UTF-16 with its byte order mark, as editors on Windows save it.
+std::string Utf16(std::u16string_view text, bool littleEndian) {
+  std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (char16_t unit : text) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += littleEndian ? std::string{low, high} : std::string{high, low};
+  }
+  return bytes;
+}
+
 struct SniffCase {
-  std::string_view head;
+  std::string head;
   bool gpx;
 };
 
@@ -31,16 +41,27 @@ INSTANTIATE_TEST_SUITE_P(
                       SniffCase{"\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<!-- a -- b -->\n\t<gpx\nversion=\"1.1\">", true},
                       SniffCase{"<?xml version=\"1.0\"?><?xml-stylesheet href=\"a\"?><gpx:gpx xmlns:gpx=\"u\">", true},
                       SniffCase{"<gpxx>", false}, SniffCase{"<kml>", false}, SniffCase{"<gpx", false},
-                      SniffCase{"<?xml version=\"1.0\"?><!DOCTYPE gpx><gpx>", false},
                       SniffCase{"<!-- <gpx> ", false}, SniffCase{"<?xml <gpx>", false}, SniffCase{"x<gpx>", false},
-                      SniffCase{"$GPRMC,083015,A,3015.1234,N,12030.5678,E,0,0,061210,,,A*6C\r\n", false},
-                      SniffCase{"", false}));
+                      SniffCase{"$GPRMC,083015,A,3015.1234,N,12030.5678,E,0,0,061210,,,A*74\r\n", false},
+                      SniffCase{"", false},
+                      // a document type, with or without internal subset, whatever it holds
+                      SniffCase{"<?xml version=\"1.0\"?><!DOCTYPE gpx><gpx>", true},
+                      SniffCase{"<!DOCTYPE gpx PUBLIC \"-//x\" 'http://example.invalid/a>b.dtd'>\n<gpx>", true},
+                      SniffCase{"<!DOCTYPE gpx [<!ENTITY a \"]>\"><!-- ]> --><?pi ]>?>\n]>\n<gpx>", true},
+                      SniffCase{"<!DOCTYPE gpx [<!ENTITY a \"x\">]><kml>", false},
+                      SniffCase{"<!DOCTYPE gpx [<!ENTITY a \"x\">> <gpx>", false},
+                      SniffCase{"<!DOCTYPE gpx [<!-- ]> <gpx>", false},
+                      // UTF-16 in either byte order, whatever the declaration says
+                      SniffCase{Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<!-- 西湖 -->\n<gpx>", true), true},
+                      SniffCase{Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?><!DOCTYPE gpx><gpx>", false), true},
+                      SniffCase{Utf16(u"<gpx西>", true), false},
+                      SniffCase{Utf16(u"$GPRMC,083015,A,3015.1234,N,12030.5678,E,0,0,061210,,,A*74", true), false}));
 
 void WriteText(const std::filesystem::path& path, std::string_view text) {
   testing::WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
-constexpr std::string_view kRmc = "$GPRMC,083015,A,3015.1234,N,12030.5678,E,0,0,061210,,,A*6C\r\n";
+constexpr std::string_view kRmc = "$GPRMC,083015,A,3015.1234,N,12030.5678,E,0,0,061210,,,A*74\r\n";
 constexpr std::string_view kGpx =
     "<gpx><trk><trkseg><trkpt lat=\"-30.5\" lon=\"-120.5\"><time>2010-12-06T08:30:15Z</time></trkpt>"
     "</trkseg></trk></gpx>";
@@ -56,6 +77,23 @@ TEST(ReadTrackFile, KindComesFromTheContentNotTheName) {
   ASSERT_EQ(gpx.log.points.size(), 1u);
   EXPECT_EQ(gpx.log.points[0].Coordinate, "S30°30.0000',W120°30.0000'");
   EXPECT_FALSE(gpx.damaged);
+}
+
+TEST(ReadTrackFile, Utf16GpxWithDocumentType) {
+  // The name runs across the pieces the file is read and parsed in.
+  const std::u16string document = u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<!DOCTYPE gpx>\r\n<gpx><trk><name>西湖" +
+                                  std::u16string(40000, u'x') +
+                                  u"</name><trkseg><trkpt lat=\"-30.5\" lon=\"-120.5\"><time>2010-12-06T08:30:15Z</time>"
+                                  u"</trkpt></trkseg></trk></gpx>\r\n";
+  testing::TempDir dir;
+  for (bool littleEndian : {true, false}) {
+    WriteText(dir.path() / "track.gpx", Utf16(document, littleEndian));
+    TrackFileContents gpx = ReadTrackFile((dir.path() / "track.gpx").string());
+    ASSERT_EQ(gpx.log.points.size(), 1u) << littleEndian;
+    EXPECT_EQ(gpx.log.points[0].PointTime, "2010-12-06 16:30:15");
+    EXPECT_EQ(gpx.log.points[0].Coordinate, "S30°30.0000',W120°30.0000'");
+    EXPECT_FALSE(gpx.damaged);
+  }
 }
 
 struct RefusedCase {
