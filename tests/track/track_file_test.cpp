@@ -229,9 +229,12 @@ std::string GpxPoint(int second) {
 
 std::string NmeaPoint(int second) {
   char text[128];
-  std::snprintf(text, sizeof text, "$GPRMC,08%02d%02d,A,3030.0000,N,12030.0000,E,0,0,061210,,,A*00\r\n", second / 60,
-                second % 60);
-  return text;
+  std::snprintf(text, sizeof text, "GPRMC,08%02d%02d,A,3030.0000,N,12030.0000,E,0,0,061210,,,A", second / 60, second % 60);
+  unsigned checksum = 0;
+  for (const char* c = text; *c != '\0'; ++c) checksum ^= static_cast<unsigned char>(*c);
+  char sentence[160];
+  std::snprintf(sentence, sizeof sentence, "$%s*%02X\r\n", text, checksum);
+  return sentence;
 }
 
 // Reading streams through the file: the memory it holds at once stays far
