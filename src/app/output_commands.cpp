@@ -72,8 +72,12 @@ std::string CompletionMessage(int rows, const BatchResult& result) {
   std::string text = result.stopped ? "批处理已停止。\r\n共处理 " + std::to_string(done) + " 个照片，其余 " +
                                           std::to_string(rows - done) + " 个照片未改动。"
                                     : "批处理完成!\r\n共处理 " + std::to_string(rows) + " 个照片。";
-  const auto failed = static_cast<int>(
-      std::count_if(result.outcomes.begin(), result.outcomes.end(), [](const PhotoOutcome& o) { return !o.ok(); }));
+  const auto count = [&](bool (*counted)(const PhotoOutcome&)) {
+    return static_cast<int>(std::count_if(result.outcomes.begin(), result.outcomes.end(), counted));
+  };
+  const int framedBefore = count([](const PhotoOutcome& o) { return o.alreadyFramed; });
+  if (framedBefore > 0) text += "\r\n其中 " + std::to_string(framedBefore) + " 个照片已加过边框，未再处理。";
+  const int failed = count([](const PhotoOutcome& o) { return !o.ok(); });
   if (failed == 0) return text;
   return text + "\r\n其中 " + std::to_string(failed) + " 个照片处理失败，已保持原样。" +
          FailureLines(result.outcomes, failed);
@@ -152,6 +156,8 @@ void MainLogic::cmd_make_Click() {
   ListView_ItemClick(row);
   if (!outcome.ok()) {
     Report(toolkit_, "照片 " + outcome.fileName + " 处理失败，已保持原样：\r\n" + PhotoFailureText(*outcome.failure));
+  } else if (outcome.alreadyFramed) {
+    Report(toolkit_, "照片 " + outcome.fileName + " 已加过边框，未再处理。");
   }
 }
 

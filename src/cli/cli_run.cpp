@@ -74,7 +74,8 @@ std::variant<RunOptions, int> ParseRunOptions(const std::vector<std::string>& ar
   CommandLine line("run",
                    QStringLiteral("Adds the photos, corrects their times, matches them to the track and then\n"
                                   "backs up, renames and frames every photo as the window's batch execute does.\n"
-                                  "Prints old path, new path, coordinate and \"ok\" or the reason for each photo.\n"
+                                  "Prints old path, new path, coordinate and \"ok\", \"already framed\" (a photo\n"
+                                  "framed before is not framed again) or the reason for each photo.\n"
                                   "Exit status: 0 all photos done, 1 some failed, 2 bad usage."),
                    QStringLiteral("PHOTO..."), QStringLiteral("JPEG photos."));
   const TrackAndTimeOptions trackAndTime(line);
@@ -110,6 +111,12 @@ void PrintMessages(HeadlessSession& session) {
   for (const std::string& message : session.TakeMessages()) std::cerr << message << '\n';
 }
 
+// "ok", "already framed" (left whole, no failure) or why the photo failed.
+std::string StatusText(const PhotoOutcome& outcome) {
+  if (!outcome.ok()) return PhotoFailureText(*outcome.failure);
+  return outcome.alreadyFramed ? "already framed" : "ok";
+}
+
 // Runs the batch, printing each photo's line as it is done and, on a
 // terminal, the progress strip's text as the window shows it. Returns the number of failed photos.
 int RunBatch(HeadlessSession& session) {
@@ -122,7 +129,7 @@ int RunBatch(HeadlessSession& session) {
   EditAllPhotos(logic, [&](int row, int count, const PhotoOutcome& outcome) {
     failed += outcome.ok() ? 0 : 1;
     std::cout << Field(oldPaths[static_cast<std::size_t>(row - 1)]) << '\t' << Field(logic.Photos(row).FullPath())
-              << '\t' << logic.Coordinate(row) << '\t' << (outcome.ok() ? "ok" : PhotoFailureText(*outcome.failure))
+              << '\t' << logic.Coordinate(row) << '\t' << StatusText(outcome)
               << '\n';
     if (terminal) {
       std::cerr << '\r' << session.toolkit().Text(ControlId::txt_info) << " (" << row << "/" << count << ")"

@@ -5,6 +5,7 @@
 
 #include "output/batch.h"
 #include "output/frame_picture.h"
+#include "output/framed_marks.h"
 #include "output/save_jpg.h"
 #include "timematch/date_time.h"
 
@@ -237,8 +238,12 @@ RenderedPhoto RenderPhoto(const PhotoPlan& plan, const RenderInput& input) {
     rendered.failure = input.failure;
     return rendered;
   }
+  const std::vector<std::uint8_t>& source = input.source->jpeg;
+  rendered.alreadyFramed = CarriesFramedMark(source);
+  if (rendered.alreadyFramed) return rendered;
   rendered.failure = Attempt(PhotoStage::Render, input.source->path, [&] {
-    rendered.jpeg = EncodePicture(FramePicture(*input.source, plan.annotation), kFramedQuality);
+    rendered.jpeg = InsertSegments(EncodePicture(FramePicture(*input.source, plan.annotation), kFramedQuality),
+                                   FramedOutputSegments(source));
   });
   return rendered;
 }
@@ -251,6 +256,7 @@ PhotoOutcome CommitPhoto(const PhotoPlan& plan, const RenderedPhoto& rendered, F
   const PhotoInput& photo = plan.photo;
   if (plan.failure) return {photo.fileName, plan.failure};
   if (rendered.failure) return {photo.fileName, rendered.failure};
+  if (rendered.alreadyFramed) return {photo.fileName, std::nullopt, true};
   if (!DoesSomething(plan)) return {photo.fileName, std::nullopt};
   std::string name = photo.fileName;
   PhotoStage stage = PhotoStage::Commit;

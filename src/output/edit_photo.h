@@ -56,6 +56,9 @@ struct PhotoFailure {
 struct PhotoOutcome {
   std::string fileName;  // the photo's name afterwards (its old name when it failed)
   std::optional<PhotoFailure> failure;
+  // Framing was asked for a file that carries the framed mark: the photo was
+  // left whole (no backup, no rename), which is no failure.
+  bool alreadyFramed = false;
   bool ok() const { return !failure.has_value(); }
 };
 
@@ -86,10 +89,12 @@ struct PhotoPlan {
   std::optional<PhotoFailure> failure;  // why the photo cannot be processed
 };
 
-// A framed photo encoded as JPEG, or why it could not be made.
+// A framed photo encoded as JPEG, or why it could not be made, or (nothing
+// made) that the file was framed before.
 struct RenderedPhoto {
   std::vector<std::uint8_t> jpeg;
   std::optional<PhotoFailure> failure;
+  bool alreadyFramed = false;
 };
 
 // Why the options cannot be used at all (a prefix that gives no plain file
@@ -124,8 +129,10 @@ struct RenderInput {
 RenderInput ReadRenderInput(const PhotoPlan& plan, const FileSystem& fs);
 
 // Decodes, frames and encodes a photo to be framed from what ReadRenderInput
-// read; touches no state, so photos may be rendered in any order and on
-// several threads at once. Nothing for a photo that needs no render.
+// read, with the framed mark and the photo's colour profile (FramedOutputSegments);
+// a file that carries the mark already is not framed again. Touches no
+// state, so photos may be rendered in any order and on several threads at
+// once. Nothing for a photo that needs no render.
 RenderedPhoto RenderPhoto(const PhotoPlan& plan, const RenderInput& input);
 
 // ReadRenderInput, then RenderPhoto.
@@ -136,7 +143,7 @@ RenderedPhoto RenderPhoto(const PhotoPlan& plan, const FileSystem& fs);
 // rename. A photo is never lost: the framed file is written before the
 // original is removed, a failed backup leaves the photo untouched, no existing
 // file is replaced but the photo's own, and on any failure the photo keeps its
-// file and name.
+// file and name. A photo framed before is left whole.
 PhotoOutcome CommitPhoto(const PhotoPlan& plan, const RenderedPhoto& rendered, FileSystem& fs, BatchState& batch);
 
 // One photo as a batch of one.

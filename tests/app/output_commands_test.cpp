@@ -20,6 +20,8 @@ using testing::FaultyFileSystem;
 using testing::TempDir;
 using testing::WriteFileBytes;
 
+const std::string kFramedName = "20101111_133102.JPG";
+
 // A window with photos listed as intake lists them, on a fault-injecting disk.
 class OutputCommands : public ::testing::Test {
  protected:
@@ -176,6 +178,30 @@ TEST_F(OutputCommands, EscapeAsksAndStopsAfterThePhotoBeingCommitted) {
   EXPECT_EQ(ui_.messages()[0].buttons, MessageButtons::YesNo);
   EXPECT_FALSE(ui_.busy());
   EXPECT_EQ(ui_.SelectedRow(ListId::Photos), 1);  // the preview shows the row 执行 acts on
+}
+
+// A stopped framing batch run again frames only the photos it had not reached:
+// one framed before is left whole, without a second backup, and counted
+// apart; 执行 on it says so.
+TEST_F(OutputCommands, FramingAgainLeavesThePhotosFramedBeforeWhole) {
+  for (const char* name : {"a.JPG", "b.JPG", "c.JPG"}) AddPhoto(name, "2010-11-11 13:31:02");
+  Check(ControlId::Ck_reanme, true);
+  Check(ControlId::Ck_frame, true);
+  BatchHooks hooks;
+  hooks.stopRequested = [&] { return logic_.Photos(1).FileName != "a.JPG"; };
+  ASSERT_EQ(EditAllPhotos(logic_, hooks)->size(), 1u);
+  const std::vector<std::uint8_t> framed = testing::ReadFileBytes(dir_.path() / kFramedName);
+  ui_.clearRecords();
+  logic_.cmd_allmake_Click();
+  EXPECT_EQ(Messages(), std::vector<std::string>{"批处理完成!\r\n共处理 3 个照片。\r\n其中 1 个照片已加过边框，未再处理。"});
+  EXPECT_EQ(testing::ReadFileBytes(dir_.path() / kFramedName), framed);
+  EXPECT_EQ(testing::FilesUnder(dir_.path()),
+            (std::vector<std::string>{kFramedName, "20101111_133102_1.JPG", "20101111_133102_2.JPG", "BackUp/a.JPG",
+                                      "BackUp/b.JPG", "BackUp/c.JPG"}));
+  ui_.clearRecords();
+  ui_.SelectRow(ListId::Photos, 2);
+  logic_.cmd_make_Click();
+  EXPECT_EQ(Messages(), std::vector<std::string>{"照片 20101111_133102_1.JPG 已加过边框，未再处理。"});
 }
 
 TEST_F(OutputCommands, MakeProcessesTheSelectedRowAndPreviewsIt) {
