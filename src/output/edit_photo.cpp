@@ -1,6 +1,7 @@
 #include "output/edit_photo.h"
 
-#include <cstdio>  // snprintf
+#include <algorithm>  // min
+#include <cstdio>     // snprintf
 #include <new>     // bad_alloc
 
 #include "output/batch.h"
@@ -223,6 +224,16 @@ PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, FileS
 }
 
 bool NeedsRender(const PhotoPlan& plan) { return plan.frame && !plan.failure; }
+
+std::int64_t RenderFileBytes(const PhotoPlan& plan, const FileSystem& fs) {
+  if (!NeedsRender(plan)) return 0;
+  try {
+    const std::optional<FileStatus> file = fs.Status(PathOf(plan.photo));
+    return file ? std::min(file->size, kMaxPhotoFileBytes) : 0;
+  } catch (const FileError&) {
+    return 0;  // the read fails too, as the photo's failure
+  }
+}
 
 RenderInput ReadRenderInput(const PhotoPlan& plan, const FileSystem& fs) {
   RenderInput input;

@@ -124,6 +124,10 @@ struct RenderInput {
   std::optional<PhotoFailure> failure;
 };
 
+// The bytes ReadRenderInput will read for the plan, as far as the file's size
+// tells now: 0 for a photo that needs no render or whose file cannot be looked at.
+std::int64_t RenderFileBytes(const PhotoPlan& plan, const FileSystem& fs);
+
 // Reads the file of a photo to be framed (nothing for a photo that needs no
 // render), so that the memory its render takes is known before it starts.
 RenderInput ReadRenderInput(const PhotoPlan& plan, const FileSystem& fs);

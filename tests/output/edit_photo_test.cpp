@@ -2,6 +2,7 @@
 
 #include <fcntl.h>  // open
 #include <gtest/gtest.h>
+#include <sched.h>     // sched_getaffinity
 #include <sys/file.h>  // flock
 #include <sys/stat.h>  // chmod, mkfifo, stat
 #include <unistd.h>    // geteuid, close
@@ -20,6 +21,7 @@
 #include "output/framed_marks.h"
 #include "output/jpeg_codec.h"
 #include "output/jpeg_segments.h"
+#include "output/render_ahead.h"
 #include "output/save_jpg.h"
 #include "sample_photos.h"
 #include "test_support.h"
@@ -519,6 +521,64 @@ TEST(Batch, AStopAskedWhileWaitingLeavesTheAwaitedPhotosUntouched) {
   EXPECT_EQ(folder.Bytes("b.JPG"), b);
   EXPECT_EQ(folder.Bytes("c.JPG"), c);
   EXPECT_EQ(folder.Files(), (Names{"a.JPG", "b.JPG", "c.JPG"}));
+}
+
+// However many workers render, a batch holds no more than its budget: every
+// photo read and not yet committed holds at least its file's bytes or its
+// encoded result (here about the same: both are mostly the colour profile),
+// and so many of them at once must fit the budget.
+TEST(Batch, EightWorkersKeepToTheMemoryBudget) {
+  class CountingReads : public FaultyFileSystem {
+   public:
+    std::atomic<int> committed{0};
+    mutable std::atomic<int> reads{0}, mostInFlight{0};
+    std::vector<std::uint8_t> ReadFile(const std::string& path, std::int64_t maxBytes) const override {
+      const int inFlight = ++reads - committed;
+      for (int most = mostInFlight; inFlight > most && !mostInFlight.compare_exchange_weak(most, inFlight);) {}
+      return FaultyFileSystem::ReadFile(path, maxBytes);
+    }
+  } disk;
+  PhotoFolder folder;
+  OutputOptions options;
+  options.frame = true;
+  BatchState batch;
+  std::vector<PhotoPlan> plans;
+  for (int row = 1; row <= 16; ++row) {
+    const PhotoInput photo = folder.Add("p" + std::to_string(row) + ".jpg", row);
+    folder.Insert(photo.fileName, {ProfileChunk(1, 1, kMaxSegmentPayload)});
+    plans.push_back(PlanPhoto(photo, options, disk, batch));
+  }
+  const PhotoSource source = ReadPhotoSource(folder.folder() + "p1.jpg");
+  const std::int64_t held = std::min(source.jpeg.size(), RenderPhoto(plans[0], disk).jpeg.size());
+  const std::int64_t budget = 2 * FramingBytes(source);
+  disk.reads = 0;
+  RenderAhead renders(plans, disk, 8, budget);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the workers go as far ahead as they may
+  for (std::size_t i = 0; i < plans.size(); ++i) {
+    std::optional<RenderedPhoto> rendered = renders.Take(i, {});
+    ASSERT_TRUE(rendered && !rendered->failure) << i;
+    ++disk.committed;
+    rendered.reset();
+    renders.Committed(i);
+  }
+  EXPECT_EQ(disk.reads, 16);
+  EXPECT_LE(disk.mostInFlight * held, budget) << disk.mostInFlight << " photos of at least " << held << " bytes";
+}
+
+TEST(Batch, RenderThreadsFollowTheCpusThisProcessMayRunOn) {
+  cpu_set_t all, one;
+  ASSERT_EQ(::sched_getaffinity(0, sizeof all, &all), 0);
+  CPU_ZERO(&one);
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+    if (CPU_ISSET(cpu, &all)) {
+      CPU_SET(cpu, &one);
+      break;
+    }
+  }
+  ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+  const std::size_t threads = DefaultRenderThreads();
+  ASSERT_EQ(::sched_setaffinity(0, sizeof all, &all), 0);
+  EXPECT_EQ(threads, 1u);
 }
 
 TEST(Batch, RenameOfAMissingPhotoFails) {
