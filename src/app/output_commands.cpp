@@ -162,14 +162,19 @@ void MainLogic::cmd_make_Click() {
 }
 
 void MainLogic::cmd_allmake_Click() {
-  // Escape during the batch asks whether to stop; 是 stops it after the photo
-  // being committed, and the rest stay untouched.
+  // Escape or a request to close the window during the batch asks whether to
+  // stop; 是 stops it after the photo being committed, and the rest stay
+  // untouched. A close request so answered closes the window after the
+  // completion message.
   bool stop = false;
-  const auto keepAlive = [this, &stop] {
-    if (!stop && toolkit_.KeepAlive() &&
-        toolkit_.ShowMessage("是否停止批处理?", MessageButtons::YesNo, MessageIcon::Question) == Answer::Yes) {
-      stop = true;
+  bool close = false;
+  const auto keepAlive = [this, &stop, &close] {
+    const Interruption asked = toolkit_.KeepAlive();
+    if (asked == Interruption::None) return;
+    if (!stop) {
+      stop = toolkit_.ShowMessage("是否停止批处理?", MessageButtons::YesNo, MessageIcon::Question) == Answer::Yes;
     }
+    close = close || (stop && asked == Interruption::Close);
   };
   BatchHooks hooks;
   // Between commits too: when renders are ready in time the batch never waits.
@@ -177,6 +182,7 @@ void MainLogic::cmd_allmake_Click() {
   hooks.whileWaiting = keepAlive;
   hooks.stopRequested = [&stop] { return stop; };
   EditAllPhotos(*this, hooks);
+  if (close) toolkit_.CloseWindow();
 }
 
 }  // namespace geoframe
