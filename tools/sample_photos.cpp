@@ -106,8 +106,10 @@ std::vector<std::uint8_t> MakeSamplePhoto(int width, int height, unsigned seed,
 std::vector<std::uint8_t> EncodeSampleJpeg(std::span<const std::uint8_t> rgb, int width, int height,
                                            JpegCoding coding) {
   if (rgb.size() < static_cast<std::size_t>(width) * height * 3) throw std::invalid_argument("too few pixels");
-  const int subsampling = coding == JpegCoding::Progressive444 ? TJSAMP_444 : TJSAMP_420;
-  const int flags = coding == JpegCoding::Baseline420 ? 0 : TJFLAG_PROGRESSIVE;
+  const bool full = coding == JpegCoding::Baseline444 || coding == JpegCoding::Progressive444;
+  const int subsampling = full ? TJSAMP_444 : coding == JpegCoding::Baseline422 ? TJSAMP_422 : TJSAMP_420;
+  const bool progressive = coding == JpegCoding::Progressive420 || coding == JpegCoding::Progressive444;
+  const int flags = progressive ? TJFLAG_PROGRESSIVE : 0;
   return Compress(rgb.data(), width, height, TJPF_RGB, subsampling, 90, flags);
 }
 

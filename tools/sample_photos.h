@@ -24,9 +24,10 @@ std::vector<std::uint8_t> SamplePixels(int width, int height, unsigned seed);
 std::vector<std::uint8_t> MakeSamplePhoto(int width, int height, unsigned seed,
                                           const std::string& exifDateTime = "", int orientation = 1);
 
-// How a sample JPEG is coded: baseline 4:2:0 as cameras write, or progressive
-// (the libjpeg scan script: ten scans for colour) with 4:2:0 or full chroma.
-enum class JpegCoding { Baseline420, Progressive420, Progressive444 };
+// How a sample JPEG is coded: baseline with 4:2:0, 4:2:2 or full chroma, as
+// cameras write, or progressive (the libjpeg scan script: ten scans for
+// colour) with 4:2:0 or full chroma.
+enum class JpegCoding { Baseline420, Baseline422, Baseline444, Progressive420, Progressive444 };
 
 // RGB rows (tightly packed) as a JPEG of that coding at quality 90.
 std::vector<std::uint8_t> EncodeSampleJpeg(std::span<const std::uint8_t> rgb, int width, int height,

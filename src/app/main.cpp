@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/argument_text.h"
 #include "app/qt/main_window.h"
 #include "io/folder.h"
 #include "geoframe_version.h"
@@ -27,8 +28,11 @@ int main(int argc, char* argv[]) {
   const QCommandLineOption version = parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("PHOTO"), QStringLiteral("要加入照片列表的 JPEG 照片。"),
                                QStringLiteral("[PHOTO...]"));
+  // The arguments left after Qt took its own, as bytes: a photo's name need not be UTF-8.
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments.append(geoframe::ArgumentText(argv[i]));
   // Usage errors end with status 2, as the command line's do.
-  if (!parser.parse(QCoreApplication::arguments())) {
+  if (!parser.parse(arguments)) {
     std::fprintf(stderr, "geoframe: %s\n\n%s", qPrintable(parser.errorText()), qPrintable(parser.helpText()));
     return 2;
   }
@@ -38,7 +42,7 @@ int main(int argc, char* argv[]) {
   geoframe::MainWindow window;
   window.show();
   std::vector<std::string> photos;
-  for (const QString& path : parser.positionalArguments()) photos.push_back(path.toStdString());
+  for (const QString& path : parser.positionalArguments()) photos.push_back(geoframe::ArgumentBytes(path));
   // Once the window stands, so that the progress strip and the summary show on it.
   if (!photos.empty()) QTimer::singleShot(0, &window, [&window, photos] { window.AddPhotos(photos); });
   return app.exec();

@@ -26,10 +26,11 @@ void MainLogic::cmd_addname_Click() {
     Answer answer = toolkit_.ShowMessage("路径文件不为空,是否重新加载路径文件?", MessageButtons::YesNo,
                                          MessageIcon::Information);
     if (answer == Answer::No) return;
-    ClearTrack(*this);
   }
+  // The loaded track goes only once another file is chosen: Cancel changes nothing.
   std::optional<std::string> path = ChooseTrackFile(toolkit_);
   if (!path) return;
+  ClearTrack(*this);
   ShowTrackLoadReport(toolkit_, LoadTrack(*this, *path));
 }
 

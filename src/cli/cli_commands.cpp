@@ -5,6 +5,7 @@
 #include <exception>
 #include <iostream>
 
+#include "app/argument_text.h"
 #include "app/output_texts.h"
 #include "cli/command_line.h"
 #include "geoframe_version.h"
@@ -37,7 +38,7 @@ int RunGeoframeCli(const std::vector<std::string>& args) {
   // Everything from the command's name on belongs to the command.
   parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
   QStringList list{QStringLiteral("geoframe-cli")};
-  for (const std::string& arg : args) list.append(QString::fromStdString(arg));
+  for (const std::string& arg : args) list.append(ArgumentText(arg));
   if (!parser.parse(list)) return ProgramUsageError(parser.errorText().toStdString());
   if (parser.isSet(help)) {
     std::cout << kProgramUsage;
@@ -50,8 +51,8 @@ int RunGeoframeCli(const std::vector<std::string>& args) {
   const QStringList rest = parser.positionalArguments();
   if (rest.isEmpty()) return ProgramUsageError("no command given");
   std::vector<std::string> commandArgs;
-  for (qsizetype i = 1; i < rest.size(); ++i) commandArgs.push_back(rest[i].toStdString());
-  const std::string command = rest.front().toStdString();
+  for (qsizetype i = 1; i < rest.size(); ++i) commandArgs.push_back(ArgumentBytes(rest[i]));
+  const std::string command = ArgumentBytes(rest.front());
   try {
     return RunCommand(command, commandArgs);
   } catch (const std::exception&) {

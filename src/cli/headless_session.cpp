@@ -54,8 +54,8 @@ ClockCorrectionResult HeadlessSession::CorrectClock(const ClockOffset& offset) {
   return result;
 }
 
-MatchResult HeadlessSession::MatchPhotos(int tolerance) {
-  const MatchResult result = MatchPhotosToTrack(logic_, tolerance);
+MatchResult HeadlessSession::MatchPhotos(int tolerance, bool interpolate) {
+  const MatchResult result = MatchPhotosToTrack(logic_, tolerance, interpolate);
   if (ui_.RowCount(ListId::Photos) > 0 && ui_.RowCount(ListId::Track) > 0) {
     ui_.ShowMessage(MatchSummaryText(result), MessageButtons::Ok, MessageIcon::Information);
   }

@@ -48,8 +48,9 @@ class HeadlessSession {
   TrackLoadOutcome LoadTrack(const std::string& path);
   // The clock correction button (cmd_tedit) with that correction.
   ClockCorrectionResult CorrectClock(const ClockOffset& offset);
-  // The matching button (cmd_plgoto) with that tolerance (0..600 seconds).
-  MatchResult MatchPhotos(int tolerance);
+  // The matching button (cmd_plgoto) with that tolerance (0..600 seconds),
+  // optionally interpolating between track points, which the window does not.
+  MatchResult MatchPhotos(int tolerance, bool interpolate = false);
 
   std::vector<PhotoRow> PhotoRows() const;
   std::vector<TrackRow> TrackRows() const;

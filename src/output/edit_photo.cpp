@@ -7,6 +7,7 @@
 #include "output/batch.h"
 #include "output/frame_picture.h"
 #include "output/framed_marks.h"
+#include "output/photo_exif.h"
 #include "output/save_jpg.h"
 #include "timematch/date_time.h"
 
@@ -37,7 +38,9 @@ std::string FourDigits(int row) {
   return digits;
 }
 
-bool ChangesFile(const PhotoPlan& plan) { return plan.frame || plan.wantedName != plan.photo.fileName; }
+// Whether the photo's file is replaced by new bytes.
+bool Rewrites(const PhotoPlan& plan) { return plan.frame || plan.gps.has_value(); }
+bool ChangesFile(const PhotoPlan& plan) { return Rewrites(plan) || plan.wantedName != plan.photo.fileName; }
 bool DoesSomething(const PhotoPlan& plan) { return plan.backup || ChangesFile(plan); }
 
 // Runs one step of a photo's way; what it throws becomes the photo's failure,
@@ -91,7 +94,7 @@ void CheckPlan(const PhotoPlan& plan, FileSystem& fs, BatchState& batch) {
   if (plan.wantedName != photo.fileName) CheckName(photo.folder, plan.wantedName, fs);
   const std::optional<FileStatus> file = PhotoFile(plan, fs);
   if (!file) return;
-  if (plan.frame && file->size == 0) throw OutputError(OutputErrorKind::EmptyFile, PathOf(photo));
+  if (Rewrites(plan) && file->size == 0) throw OutputError(OutputErrorKind::EmptyFile, PathOf(photo));
   batch.HoldFolder(photo.folder, fs);
   if (std::optional<int> earlier = batch.ClaimFile(file->identity, photo.row)) {
     OutputError::Fields fields;
@@ -126,10 +129,10 @@ void MakeBackup(const PhotoInput& photo, FileSystem& fs, BatchState& batch) {
   BackupPhoto(photo.folder, photo.fileName, fs);
 }
 
-// The framed file goes in first, with the original's permission bits; the
+// The new file goes in first, with the original's permission bits; the
 // original is removed only once its replacement exists, and when that removal
 // fails the new file is taken back.
-void WriteFramed(const PhotoInput& photo, const std::string& name, const RenderedPhoto& rendered, unsigned mode,
+void WriteReplacement(const PhotoInput& photo, const std::string& name, const RenderedPhoto& rendered, unsigned mode,
                  FileSystem& fs) {
   if (name == photo.fileName) {
     fs.WriteFile(PathOf(photo), rendered.jpeg);  // replaces its own file in one step
@@ -163,8 +166,8 @@ std::string CarryOut(const PhotoPlan& plan, const RenderedPhoto& rendered, FileS
     MakeBackup(photo, fs, batch);
     stage = PhotoStage::Commit;
   }
-  if (plan.frame) {
-    WriteFramed(photo, name, rendered, file->mode, fs);
+  if (Rewrites(plan)) {
+    WriteReplacement(photo, name, rendered, file->mode, fs);
   } else if (name != photo.fileName) {
     fs.RenameFile(PathOf(photo), photo.folder + name);
   }
@@ -215,15 +218,17 @@ std::string AnnotationLine(const PhotoInput& photo, const OutputOptions& options
 }
 
 PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, FileSystem& fs, BatchState& batch) {
-  PhotoPlan plan{photo, options.backup, options.frame, RuleName(photo, options), "", std::nullopt};
+  PhotoPlan plan{photo, options.backup, options.frame, RuleName(photo, options), "", std::nullopt, std::nullopt, false};
   if (options.frame) plan.annotation = AnnotationLine(photo, options);
+  if (options.writeGps) plan.gps = photo.position;
+  plan.keepExif = options.frame && options.keepExif;
   if (DoesSomething(plan)) {
     plan.failure = Attempt(PhotoStage::Plan, PathOf(photo), [&] { CheckPlan(plan, fs, batch); });
   }
   return plan;
 }
 
-bool NeedsRender(const PhotoPlan& plan) { return plan.frame && !plan.failure; }
+bool NeedsRender(const PhotoPlan& plan) { return Rewrites(plan) && !plan.failure; }
 
 std::int64_t RenderFileBytes(const PhotoPlan& plan, const FileSystem& fs) {
   if (!NeedsRender(plan)) return 0;
@@ -249,12 +254,13 @@ RenderedPhoto RenderPhoto(const PhotoPlan& plan, const RenderInput& input) {
     rendered.failure = input.failure;
     return rendered;
   }
-  const std::vector<std::uint8_t>& source = input.source->jpeg;
-  rendered.alreadyFramed = CarriesFramedMark(source);
+  const PhotoSource& source = *input.source;
+  rendered.alreadyFramed = plan.frame && CarriesFramedMark(source.jpeg);
   if (rendered.alreadyFramed) return rendered;
-  rendered.failure = Attempt(PhotoStage::Render, input.source->path, [&] {
-    rendered.jpeg = InsertSegments(EncodePicture(FramePicture(*input.source, plan.annotation), kFramedQuality),
-                                   FramedOutputSegments(source));
+  rendered.failure = Attempt(PhotoStage::Render, source.path, [&] {
+    rendered.jpeg = plan.frame ? InsertSegments(EncodePicture(FramePicture(source, plan.annotation), kFramedQuality),
+                                                FramedOutputSegments(source.jpeg))
+                               : WithGpsExif(source.jpeg, *plan.gps, source.path);
   });
   return rendered;
 }

@@ -14,6 +14,7 @@
 #include "output/file_system.h"
 #include "output/frame_picture.h"  // PhotoSource
 #include "output/output_error.h"
+#include "timematch/geo_position.h"
 
 namespace geoframe {
 
@@ -27,6 +28,9 @@ struct OutputOptions {
   std::string comment;         // frame_txt
   bool withCoordinate = false;  // Ck_gps
   bool withTime = true;        // Ck_time
+  // Only the command line asks for EXIF; the window's output carries none.
+  bool writeGps = false;  // a GPS IFD for each photo with a position
+  bool keepExif = false;  // a framed picture keeps the original's EXIF
 };
 
 // One photo of the list as output sees it.
@@ -37,6 +41,7 @@ struct PhotoInput {
   bool hasExifTime = false;
   std::string timeText;    // the shown (possibly corrected) time "YYYY-MM-DD HH:MM:SS"
   std::string coordinate;  // the coordinate text, or empty
+  std::optional<GeoPosition> position;  // the same as numbers, when matching found them
 };
 
 // Where on a photo's way a failure happened.
@@ -87,6 +92,8 @@ struct PhotoPlan {
   std::string wantedName;  // by the naming rules; the photo's own name when it keeps it
   std::string annotation;  // the line under a framed picture
   std::optional<PhotoFailure> failure;  // why the photo cannot be processed
+  std::optional<GeoPosition> gps;  // the GPS IFD to write into the photo's EXIF
+  bool keepExif = false;           // the framed picture keeps the original's EXIF
 };
 
 // A framed photo encoded as JPEG, or why it could not be made, or (nothing
@@ -114,8 +121,8 @@ std::string AnnotationLine(const PhotoInput& photo, const OutputOptions& options
 // folder's lock, which the batch then holds.
 PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, FileSystem& fs, BatchState& batch);
 
-// Whether RenderPhoto has work for the plan: a photo to be framed that has not
-// failed already.
+// Whether RenderPhoto has work for the plan: a photo to be framed or given a
+// GPS IFD that has not failed already.
 bool NeedsRender(const PhotoPlan& plan);
 
 // The photo a plan frames, read ahead of its render, or why it could not be read.
@@ -133,10 +140,11 @@ std::int64_t RenderFileBytes(const PhotoPlan& plan, const FileSystem& fs);
 RenderInput ReadRenderInput(const PhotoPlan& plan, const FileSystem& fs);
 
 // Decodes, frames and encodes a photo to be framed from what ReadRenderInput
-// read, with the framed mark and the photo's colour profile (FramedOutputSegments);
-// a file that carries the mark already is not framed again. Touches no
-// state, so photos may be rendered in any order and on several threads at
-// once. Nothing for a photo that needs no render.
+// read, with the framed mark and the photo's colour profile (FramedOutputSegments),
+// a file that carries the mark already not being framed again; or writes the
+// GPS IFD into a photo that is not framed. Touches no state, so photos may be
+// rendered in any order and on several threads at once. Nothing for a photo
+// that needs no render.
 RenderedPhoto RenderPhoto(const PhotoPlan& plan, const RenderInput& input);
 
 // ReadRenderInput, then RenderPhoto.

@@ -150,8 +150,10 @@ void DrawAnnotation(Yuv420Image& canvas, PixelSize photo, const std::string& ann
 
 // The photo's planes into the canvas at (24, 24), turned upright. A photo
 // stored upright with 4:2:0 chroma (or grey) is decoded straight into the
-// canvas; any other is placed strip by strip as it is decoded, so a quarter
-// turn needs no second copy of the photo. Only photos whose planes libjpeg
+// canvas; one stored upright with other chroma has its luma decoded straight
+// into the canvas and its chroma averaged into place strip by strip; any
+// other is placed strip by strip as it is decoded, so a quarter turn needs no
+// second copy of the photo. Only photos whose planes libjpeg
 // cannot hand on as stored are decoded to RGB and converted (see
 // JpegHeader::asStored): inks (CMYK, YCCK), which need their conversion to
 // light, streams coded in RGB, and unusual chroma sampling.
@@ -166,7 +168,12 @@ void PlacePhoto(std::span<const std::uint8_t> jpeg, const JpegHeader& header, in
     return;
   }
   UprightPlanes upright(header.size, orientation, header.sampling, y, cb, cr);
-  DecodeJpegYccStrips(jpeg, [&](const YccStrip& strip) { upright.Place(strip); });
+  const auto place = [&](const YccStrip& strip) { upright.Place(strip); };
+  if (asStored && header.asStored) {
+    DecodeJpegLumaInto(jpeg, y, place);
+    return;
+  }
+  DecodeJpegYccStrips(jpeg, place);
 }
 
 OutputError::Fields PathOnly(const std::string& path) {

@@ -342,14 +342,18 @@ struct StripPlane {
 };
 
 // Hands every row to `sink` in strips of kJpegStripRows, planes as stored.
-// A strip is a whole number of MCU rows (8 or 16 luma rows each).
-void ReadStoredStrips(Decoder& decoder, ChromaSampling sampling, const YccStripSink& sink) {
+// A strip is a whole number of MCU rows (8 or 16 luma rows each). Given
+// `lumaInto`, luma goes straight there, and the strips hold chroma alone.
+void ReadStoredStrips(Decoder& decoder, ChromaSampling sampling, const YccStripSink& sink, PlaneRows lumaInto = {}) {
   const jpeg_decompress_struct& info = decoder.Info();
   const int groupRows = info.max_v_samp_factor * DCTSIZE;
+  const bool ownLuma = lumaInto.data == nullptr;
   std::vector<StripPlane> planes;
   for (int c = 0; c < info.num_components; ++c) {
-    planes.emplace_back(info.comp_info[c], kJpegStripRows * info.comp_info[c].v_samp_factor / info.max_v_samp_factor);
+    const int rows = kJpegStripRows * info.comp_info[c].v_samp_factor / info.max_v_samp_factor;
+    planes.emplace_back(info.comp_info[c], c == 0 && !ownLuma ? 0 : rows);
   }
+  std::vector<JSAMPROW> lumaRows(static_cast<std::size_t>(groupRows));
   JSAMPARRAY groups[3] = {};
   while (decoder.NextRow() < decoder.Height()) {
     const int first = decoder.NextRow();
@@ -358,12 +362,16 @@ void ReadStoredStrips(Decoder& decoder, ChromaSampling sampling, const YccStripS
       for (int c = 0; c < info.num_components; ++c) {
         groups[c] = planes[c].rows.data() + done * info.comp_info[c].v_samp_factor / info.max_v_samp_factor;
       }
+      if (!ownLuma) {
+        for (int r = 0; r < groupRows; ++r) lumaRows[static_cast<std::size_t>(r)] = lumaInto.row(first + done + r);
+        groups[0] = lumaRows.data();
+      }
       decoder.ReadStoredRows(groups);
     }
     YccStrip strip;
     strip.firstRow = first;
     strip.rows = count;
-    strip.y = planes[0].samples.data();
+    strip.y = ownLuma ? planes[0].samples.data() : nullptr;
     strip.yPitch = planes[0].pitch;
     if (planes.size() == 3) {
       strip.cb = planes[1].samples.data();
@@ -468,6 +476,14 @@ void DecodeJpegYccStrips(std::span<const std::uint8_t> jpeg, const YccStripSink&
   }
   decoder.Start(8);
   ReadConvertedStrips(decoder, sink);
+}
+
+void DecodeJpegLumaInto(std::span<const std::uint8_t> jpeg, PlaneRows y, const YccStripSink& chroma) {
+  Decoder decoder(jpeg);
+  const JpegHeader header = decoder.Header();
+  if (!header.asStored) throw OutputError(OutputErrorKind::Unsupported, Detail("not as stored"));
+  decoder.StartStored();
+  ReadStoredStrips(decoder, header.sampling, chroma, y);
 }
 
 bool DecodesInto420(const JpegHeader& header) {

@@ -67,6 +67,13 @@ RgbImage DecodeJpeg(std::span<const std::uint8_t> jpeg);
 using YccStripSink = std::function<void(const YccStrip& strip)>;
 void DecodeJpegYccStrips(std::span<const std::uint8_t> jpeg, const YccStripSink& sink);
 
+// Decodes a stream whose planes libjpeg hands on as stored (the header's
+// asStored) with luma straight into the caller's plane, overwriting up to 7
+// samples past its last column and row as DecodeJpegPlanesInto does, and
+// hands the chroma rows on in strips as DecodeJpegYccStrips does, without
+// luma (y null). Throws OutputError (Unsupported) for any other stream.
+void DecodeJpegLumaInto(std::span<const std::uint8_t> jpeg, PlaneRows y, const YccStripSink& chroma);
+
 // Whether DecodeJpegPlanesInto takes the stream: stored grey or with 4:2:0
 // chroma, as cameras write.
 bool DecodesInto420(const JpegHeader& header);

@@ -1,6 +1,7 @@
 #include "output/jpeg_segments.h"
 
 #include <algorithm>  // equal
+#include <iterator>   // begin, end
 #include <optional>
 #include <string>
 
@@ -10,13 +11,20 @@ namespace geoframe {
 
 namespace {
 
+constexpr std::uint8_t kMarker = 0xFF;
 constexpr std::uint8_t kSoi = 0xD8, kEoi = 0xD9, kSos = 0xDA;
+constexpr std::uint8_t kExifHeader[] = {'E', 'x', 'i', 'f', 0, 0};
+
+// The length field of the segment whose marker is at `at`; it counts itself.
+std::size_t SegmentLength(std::span<const std::uint8_t> jpeg, std::size_t at) {
+  return static_cast<std::size_t>(jpeg[at + 2]) << 8 | jpeg[at + 3];
+}
 
 // Markers without a length or payload: TEM, the restart markers, and SOI.
 bool StandsAlone(std::uint8_t marker) { return marker == 0x01 || (marker >= 0xD0 && marker <= kSoi); }
 
 bool StartsWithSoi(std::span<const std::uint8_t> jpeg) {
-  return jpeg.size() >= 2 && jpeg[0] == 0xFF && jpeg[1] == kSoi;
+  return jpeg.size() >= 2 && jpeg[0] == kMarker && jpeg[1] == kSoi;
 }
 
 // Reads a stream front to back; reading past its end gives nothing.
@@ -60,12 +68,17 @@ class Cursor {
 // Where the segments go: after SOI and the APP0 segments that follow it.
 std::size_t AfterApp0(std::span<const std::uint8_t> jpeg) {
   std::size_t at = 2;
-  while (jpeg.size() - at >= 4 && jpeg[at] == 0xFF && jpeg[at + 1] == kApp0Marker) {
-    const std::size_t next = at + 2 + (std::size_t{jpeg[at + 2]} << 8 | jpeg[at + 3]);
+  while (jpeg.size() - at >= 4 && jpeg[at] == kMarker && jpeg[at + 1] == kApp0Marker) {
+    const std::size_t next = at + 2 + SegmentLength(jpeg, at);
     if (next > jpeg.size()) break;
     at = next;
   }
   return at;
+}
+
+bool IsExifSegment(std::span<const std::uint8_t> segment) {
+  return segment[1] == kApp1Marker && segment.size() >= 4 + sizeof kExifHeader &&
+         std::equal(std::begin(kExifHeader), std::end(kExifHeader), segment.begin() + 4);
 }
 
 [[noreturn]] void Refuse(std::string detail) {
@@ -112,11 +125,49 @@ std::vector<std::uint8_t> InsertSegments(std::span<const std::uint8_t> jpeg,
   out.insert(out.end(), jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(at));
   for (const JpegSegment& segment : segments) {
     const std::size_t length = segment.payload.size() + 2;
-    out.insert(out.end(), {0xFF, segment.marker, static_cast<std::uint8_t>(length >> 8),
+    out.insert(out.end(), {kMarker, segment.marker, static_cast<std::uint8_t>(length >> 8),
                            static_cast<std::uint8_t>(length & 0xFF)});
     out.insert(out.end(), segment.payload.begin(), segment.payload.end());
   }
   out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(at), jpeg.end());
+  return out;
+}
+
+ExifSlot FindExifSlot(std::span<const std::uint8_t> jpeg) {
+  if (jpeg.size() < 4 || jpeg[0] != kMarker || jpeg[1] != kSoi) throw OutputError(OutputErrorKind::NotJpeg, "");
+  ExifSlot insertAt{2, 2};
+  bool leadingApp0 = true;
+  std::size_t at = 2;
+  for (;;) {
+    while (at + 1 < jpeg.size() && jpeg[at] == kMarker && jpeg[at + 1] == kMarker) ++at;  // fill bytes
+    if (at + 4 > jpeg.size() || jpeg[at] != kMarker || jpeg[at + 1] == kSos || jpeg[at + 1] == kEoi) break;
+    const std::size_t end = at + 2 + SegmentLength(jpeg, at);
+    if (SegmentLength(jpeg, at) < 2 || end > jpeg.size()) throw OutputError(OutputErrorKind::NotJpeg, "");
+    if (IsExifSegment(jpeg.subspan(at, end - at))) return {at, end};
+    leadingApp0 = leadingApp0 && jpeg[at + 1] == kApp0Marker;
+    if (leadingApp0) insertAt = {end, end};
+    at = end;
+  }
+  return insertAt;
+}
+
+std::span<const std::uint8_t> ExifTiff(std::span<const std::uint8_t> jpeg, const ExifSlot& slot) {
+  if (!slot.found()) return {};
+  const std::size_t start = slot.begin + 4 + sizeof kExifHeader;
+  return jpeg.subspan(start, slot.end - start);
+}
+
+std::vector<std::uint8_t> WithExifSegment(std::span<const std::uint8_t> jpeg, const ExifSlot& slot,
+                                          std::span<const std::uint8_t> tiff) {
+  const std::size_t length = 2 + sizeof kExifHeader + tiff.size();
+  if (length - 2 > kMaxSegmentPayload) throw OutputError(OutputErrorKind::ExifTooLarge, "");
+  std::vector<std::uint8_t> out;
+  out.reserve(jpeg.size() + 4 + length);
+  out.insert(out.end(), jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(slot.begin));
+  out.insert(out.end(), {kMarker, kApp1Marker, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)});
+  out.insert(out.end(), std::begin(kExifHeader), std::end(kExifHeader));
+  out.insert(out.end(), tiff.begin(), tiff.end());
+  out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(slot.end), jpeg.end());
   return out;
 }
 

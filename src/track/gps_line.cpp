@@ -56,6 +56,19 @@ std::string UtcText(std::string_view date, std::string_view time) {
   return text;
 }
 
+// The fix's angles and UTC time as numbers; nothing when an angle or its
+// hemisphere letter is not one a receiver writes.
+std::optional<GeoPosition> PositionOf(const std::vector<std::string_view>& fields, const std::string& utcText) {
+  const std::optional<Angle> latitude = AngleFromNmea(fields[3], 90);
+  const std::optional<Angle> longitude = AngleFromNmea(fields[5], 180);
+  const std::optional<std::chrono::sys_seconds> utc = ReadDateTimeValue(utcText);
+  if (!latitude || !longitude || !utc || (fields[4] != "N" && fields[4] != "S") ||
+      (fields[6] != "E" && fields[6] != "W")) {
+    return std::nullopt;
+  }
+  return GeoPosition{fields[4][0], *latitude, fields[6][0], *longitude, *utc};
+}
+
 }  // namespace
 
 std::optional<std::string> FormatCoordinate(std::string_view field) {
@@ -79,7 +92,8 @@ std::optional<TrackPoint> ParseGpsLine(std::string_view line) {
   std::vector<std::string_view> fields = SplitFields(line);
   if (fields.size() < 3 || fields[2] != "A") return std::nullopt;
   if (fields.size() < 10) return std::nullopt;
-  std::optional<std::string> localTime = ShiftDateTime(UtcText(fields[9], fields[1]), kLocalOffset, false);
+  const std::string utcText = UtcText(fields[9], fields[1]);
+  std::optional<std::string> localTime = ShiftDateTime(utcText, kLocalOffset, false);
   if (!localTime) return std::nullopt;
   for (std::size_t i = 3; i <= 6; ++i) {
     if (!IsPrintableAscii(fields[i])) return std::nullopt;
@@ -90,6 +104,7 @@ std::optional<TrackPoint> ParseGpsLine(std::string_view line) {
   TrackPoint point;
   point.PointTime = std::move(*localTime);
   point.Coordinate.append(fields[4]).append(*latitude).append(",").append(fields[6]).append(*longitude);
+  point.Position = PositionOf(fields, utcText);
   return point;
 }
 

@@ -8,21 +8,28 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QDropEvent>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileDialog>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTimer>
 #include <QUrl>
 #include <QPushButton>
 #include <QScreen>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include <filesystem>
 #include <string>
+#include <utility>  // pair
+#include <vector>
 
 #include "app/mini_picture.h"
 #include "app/qt/main_window.h"
@@ -222,10 +229,14 @@ TEST_F(MainWindowTest, DroppedPhotosDeleteKeyAndEnterOnAButton) {
   testing::TempDir dir;
   testing::WriteFileBytes(dir.path() / "a.jpg", tools::MakeSamplePhoto(64, 48, 1, "2010:12:06 08:30:15"));
   testing::WriteFileBytes(dir.path() / "b.JPG", tools::MakeSamplePhoto(64, 48, 2));
+  // A GBK name (照 is D5 D5), and the look-alike with U+FFFD in its place.
+  testing::WriteFileBytes(dir.path() / "\xD5\xD5.jpg", tools::MakeSamplePhoto(64, 48, 2));
+  testing::WriteFileBytes(dir.path() / "\xEF\xBF\xBD\xEF\xBF\xBD.jpg", tools::MakeSamplePhoto(64, 48, 2));
   QMimeData files;
   files.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.folder() + "a.jpg")),
                  QUrl::fromLocalFile(QString::fromStdString(dir.folder() + "b.JPG")),
-                 QUrl::fromLocalFile(QString::fromStdString(dir.folder() + "x.png"))});
+                 QUrl::fromLocalFile(QString::fromStdString(dir.folder() + "x.png")),
+                 QUrl::fromEncoded(QByteArray::fromStdString("file://" + dir.folder() + "%D5%D5.jpg"))});
   auto* tree = qobject_cast<QTreeWidget*>(W("ListView"));
   QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(tree->viewport(), &enter);
@@ -233,16 +244,17 @@ TEST_F(MainWindowTest, DroppedPhotosDeleteKeyAndEnterOnAButton) {
   QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
   AnswerNextMessageBox();
   QCoreApplication::sendEvent(tree->viewport(), &drop);
-  ASSERT_EQ(window.RowCount(ListId::Photos), 2);
-  EXPECT_EQ(window.Text(ControlId::pic_box), "照片列表 2张照片");
+  ASSERT_EQ(window.RowCount(ListId::Photos), 3);
+  EXPECT_EQ(window.Text(ControlId::pic_box), "照片列表 3张照片");
   EXPECT_EQ(window.SubItem(ListId::Photos, 1, Column::Time), "2010-12-06 08:30:15");
+  EXPECT_EQ(window.logic().Photos(3).FullPath(), dir.folder() + "\xD5\xD5.jpg");
 
   tree->setCurrentItem(tree->topLevelItem(0));  // as the arrow keys or a click select
   EXPECT_NE(window.Text(ControlId::picture_review), "照片预览");  // the selected photo is shown
   QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
   AnswerNextMessageBox();
   QCoreApplication::sendEvent(tree, &del);
-  ASSERT_EQ(window.RowCount(ListId::Photos), 1);
+  ASSERT_EQ(window.RowCount(ListId::Photos), 2);
   EXPECT_EQ(window.RowText(ListId::Photos, 1), "b.JPG");
   EXPECT_EQ(window.Text(ControlId::picture_review), "照片预览");
 
@@ -278,6 +290,63 @@ TEST_F(MainWindowTest, WhileBusyControlsIgnoreTheUserAndEscapeIsNoted) {
   QCoreApplication::sendEvent(W("tzc(0)"), &enter);
   EXPECT_EQ(window.Text(ControlId::tzt_0), "01");
   EXPECT_TRUE(window.close());
+}
+
+void Wait(int milliseconds) {
+  QEventLoop loop;
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+// Held down for a second, a step button steps about as often as a spin box
+// arrow does (once after half a second, then every 150 ms or so).
+TEST_F(MainWindowTest, StepButtonsRepeatWhileHeld) {
+  window.show();
+  QWidget* plus = W("tzc(0)");
+  const QPointF middle = plus->rect().center();
+  QMouseEvent press(QEvent::MouseButtonPress, middle, plus->mapToGlobal(middle), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(plus, &press);
+  Wait(1000);
+  QMouseEvent release(QEvent::MouseButtonRelease, middle, plus->mapToGlobal(middle), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(plus, &release);
+  EXPECT_GE(std::stoi(window.Text(ControlId::tzt_0)), 3);
+}
+
+// The photo dialog opens about as large as the window, its size, type and date
+// columns as wide as what they show.
+TEST_F(MainWindowTest, FileDialogShowsItsColumnsWhole) {
+  window.show();
+  testing::TempDir dir;
+  testing::WriteFileBytes(dir.path() / "IMG_0001.JPG", std::vector<std::uint8_t>(945'000, 0));
+  QSize size;
+  std::vector<std::pair<int, int>> widthAndNeeded;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    dialog->setDirectory(QString::fromStdString(dir.folder()));
+    auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+    QElapsedTimer waited;
+    waited.start();
+    // The size arrives from the dialog's file information thread.
+    while (view != nullptr && waited.elapsed() < 5000 &&
+           view->model()->data(view->model()->index(0, 1, view->rootIndex())).toString().isEmpty()) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    QCoreApplication::processEvents();
+    size = dialog->size();
+    for (int column = 1; view != nullptr && column < 4; ++column) {
+      const QAbstractItemView* items = view;  // sizeHintForColumn is public here
+      widthAndNeeded.emplace_back(view->header()->sectionSize(column), items->sizeHintForColumn(column));
+    }
+    dialog->reject();
+  });
+  window.logic().cmd_add_Click();
+  EXPECT_GE(size.width(), 880);
+  EXPECT_GE(size.height(), 540);
+  ASSERT_EQ(widthAndNeeded.size(), 3u);
+  for (const auto& [width, needed] : widthAndNeeded) EXPECT_GE(width, needed);
 }
 
 TEST_F(MainWindowTest, ListsScrollSidewaysOnlyWhenTheColumnsDoNotFit) {

@@ -162,9 +162,9 @@ TEST_F(PreviewTest, InkPhotoIsDrawn) {
 TEST_F(PreviewTest, UnlistableFilesGiveEmptyCaption) {
   const std::vector<std::uint8_t> bytes = tools::MakeSamplePhoto(20, 20, 1);
   Write("p.png", bytes);
-  Write("p.jpeg", bytes);
+  Write("p.jpeg.bak", bytes);
   Write(".hidden.jpg", bytes);
-  for (const std::string name : {"p.png", "p.jpeg", ".hidden.jpg", "gone.jpg"}) {
+  for (const std::string name : {"p.png", "p.jpeg.bak", ".hidden.jpg", "gone.jpg"}) {
     SCOPED_TRACE(name);
     Click(name);
     EXPECT_EQ(ui.Text(ControlId::picture_review), "照片预览 ()");

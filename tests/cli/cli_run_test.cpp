@@ -22,10 +22,11 @@ struct Result {
   std::string out, err;
 };
 
-Result RunCli(const std::vector<std::string>& args) {
+// Runs `geoframe-cli run` (or, with RunGeoframeCli, the whole program).
+Result RunCli(const std::vector<std::string>& args, int (*run)(const std::vector<std::string>&) = RunRun) {
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
-  int status = RunRun(args);
+  int status = run(args);
   std::string out = ::testing::internal::GetCapturedStdout();
   return {status, out, ::testing::internal::GetCapturedStderr()};
 }
@@ -127,6 +128,21 @@ TEST_F(CliRun, AFramedPhotoIsNotFramedAgain) {
   EXPECT_NE(again.err.find("其中 1 个照片已加过边框，未再处理。"), std::string::npos) << again.err;
   EXPECT_EQ(ReadFileBytes(photo), framed);
   EXPECT_EQ(Files(), std::vector<std::string>{"a.jpg"});
+}
+
+// A name that is not UTF-8 (GBK's 照 is D5 D5) reaches every file operation as
+// its bytes; the look-alike beside it, with U+FFFD where those bytes stand, is
+// left alone.
+TEST_F(CliRun, NonUtf8NameIsTheFileDoneNotItsLookAlike) {
+  const std::string gbk = Photo("\xD5\xD5.jpg", "2010:12:06 08:30:15");
+  const std::string lookAlike = Photo("\xEF\xBF\xBD\xEF\xBF\xBD.jpg", "2010:12:06 08:30:15");
+  const std::vector<std::uint8_t> original = ReadFileBytes(gbk);
+  Result result = RunCli({"run", "--frame", gbk}, RunGeoframeCli);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(Lines(result.out), std::vector<std::string>{gbk + "\t" + gbk + "\t\tok"});
+  EXPECT_EQ(Files(), (std::vector<std::string>{"BackUp/\xD5\xD5.jpg", "\xD5\xD5.jpg", "\xEF\xBF\xBD\xEF\xBF\xBD.jpg"}));
+  EXPECT_NE(ReadFileBytes(gbk), original);
+  EXPECT_EQ(ReadFileBytes(lookAlike), original);
 }
 
 TEST_F(CliRun, GpxTrackGivesCoordinates) {

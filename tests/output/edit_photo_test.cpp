@@ -200,6 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{{1, "/f/", "a.JPG", true, "2011-02-29 12:00:00", ""}, true, "", "a.JPG"},
                       NameCase{{1, "/f/", "a.JPG", true, "    -  -     :  :  ", ""}, true, "", "a.JPG"},
                       NameCase{{1, "/f/", "a.JPG", true, "2012-02-29 23:59:59", ""}, true, "", "20120229_235959.JPG"},
+                      NameCase{{1, "/f/", "a.jpeg", true, "2012-02-29 23:59:59", ""}, true, "", "20120229_235959.jpeg"},
                       NameCase{{7, "/f/", "DSC01234.jpg", false, "", ""}, false, "trip", "trip0007.jpg"},
                       NameCase{{999, "/f/", "x.jpg", true, "", ""}, false, "", "0999.jpg"}));
 

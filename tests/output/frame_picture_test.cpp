@@ -6,8 +6,10 @@
 #include <algorithm>  // clamp, search, sort
 #include <cmath>
 #include <cstring>  // memcmp
+#include <filesystem>
 #include <fstream>
 #include <iterator>  // begin, end
+#include <map>
 #include <memory>
 #include <ostream>
 #include <sstream>
@@ -491,6 +493,116 @@ TEST(FrameJpeg, EverySamplingAndTurnLooksAsFramedInRgb) {
           << "sampling " << sampling << ", orientation " << orientation;
     }
   }
+}
+
+// The framed output (no annotation) of every camera file of the shared test
+// data and of noisy photos at every sampling, odd-sized and even, in every
+// orientation, as FNV-1a checksums of the encoded bytes recorded when framing
+// went through the taps of every chroma sample one by one: any faster path
+// must write the same bytes. They hold for libjpeg-turbo 2.1.
+std::uint64_t Checksum(const std::vector<std::uint8_t>& bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325;
+  for (const std::uint8_t byte : bytes) hash = (hash ^ byte) * 0x100000001b3;
+  return hash;
+}
+
+std::vector<std::uint8_t> NoisyPixels(int width, int height) {
+  std::vector<std::uint8_t> pixels(std::size_t(width) * height * 3);
+  std::uint32_t state = 12345;
+  for (std::uint8_t& value : pixels) {
+    state = state * 1664525 + 1013904223;
+    value = std::uint8_t(state >> 24);
+  }
+  return pixels;
+}
+
+const std::map<std::string, std::uint64_t> kFramedChecksums = {
+    {"420 147x83 1", 0xfb5855209ae44d41}, {"420 147x83 2", 0x433e242aca69d85c}, {"420 147x83 3", 0x104671b292187eb5},
+    {"420 147x83 4", 0xff86ee3069f4e156}, {"420 147x83 5", 0xaf07ab7581510203}, {"420 147x83 6", 0xc2d5ce40aff115f0},
+    {"420 147x83 7", 0x2a030c634d95137}, {"420 147x83 8", 0x59c3583add77851b}, {"422 147x83 1", 0xda7ab223035d8a90},
+    {"422 147x83 2", 0x165bb08c87865f8d}, {"422 147x83 3", 0x39348cd10ddfce1a}, {"422 147x83 4", 0x5e608d8c5d205d7f},
+    {"422 147x83 5", 0x2a6fd943366f984c}, {"422 147x83 6", 0x984a1d7ec7dbc7e0}, {"422 147x83 7", 0x603d586f09fcc7eb},
+    {"422 147x83 8", 0x9b1c5dd7b6570747}, {"440 147x83 1", 0x2d8512b783e1f292}, {"440 147x83 2", 0x5dc5e987ab0a6149},
+    {"440 147x83 3", 0x60ca2cbbdc439b85}, {"440 147x83 4", 0xe722c3bd06c9b37}, {"440 147x83 5", 0xc37791bf14ba4956},
+    {"440 147x83 6", 0xc7b45898f061e395}, {"440 147x83 7", 0x45788d4198fd3308}, {"440 147x83 8", 0xbb969bbe43ff41dc},
+    {"444 147x83 1", 0x84fb479624e2abac}, {"444 147x83 2", 0x4e55ad908b92f0eb}, {"444 147x83 3", 0xc249af8fb9bd5f4e},
+    {"444 147x83 4", 0x6869c991cf6bd966}, {"444 147x83 5", 0x9c488996fad2b839}, {"444 147x83 6", 0xe59c1f5810c1de1},
+    {"444 147x83 7", 0xb4fe545c24e7dc20}, {"444 147x83 8", 0x1e0777ec91f58240},
+    {"grey 147x83 1", 0x2083db42c2f04c6b}, {"grey 147x83 2", 0x786feca99490d32b},
+    {"grey 147x83 3", 0x675c937151179f6e}, {"grey 147x83 4", 0x90201bf6350dd3b9},
+    {"grey 147x83 5", 0x88fb4e4f8cf484d1}, {"grey 147x83 6", 0x3094159f83cf601c},
+    {"grey 147x83 7", 0xaeceda16b426df36}, {"grey 147x83 8", 0x2743e0a6014e9a5d},
+    {"420 96x70 1", 0x736b714b8d2991ed}, {"420 96x70 2", 0x13a56e941d8a1d5b}, {"420 96x70 3", 0x9ede0a66330d75fa},
+    {"420 96x70 4", 0x4013e8e474fab7cb}, {"420 96x70 5", 0xa6ff00e1edb7152b}, {"420 96x70 6", 0x8f87f4d3ee2e015},
+    {"420 96x70 7", 0xcdc28fd0237e985c}, {"420 96x70 8", 0xee48e6d441cd34d9}, {"422 96x70 1", 0x359092ba1e9b8ae5},
+    {"422 96x70 2", 0xb7cc58c5f0442aea}, {"422 96x70 3", 0x27110b28d92fe4e4}, {"422 96x70 4", 0x305d7ad32ab999c6},
+    {"422 96x70 5", 0x7557cb864132aeed}, {"422 96x70 6", 0x7dc584b44a8542d4}, {"422 96x70 7", 0x75deb6015feae6c8},
+    {"422 96x70 8", 0xc24996e81dfac0fe}, {"440 96x70 1", 0x4c7bc201cd1a7406}, {"440 96x70 2", 0xd2defb30ea39ec72},
+    {"440 96x70 3", 0x8b4cd602fb766d87}, {"440 96x70 4", 0x2cacddb30a54d6e6}, {"440 96x70 5", 0xbb5aeaf66fbd8b17},
+    {"440 96x70 6", 0x7f701fb89e3b3cb4}, {"440 96x70 7", 0x369298f1c7fae859}, {"440 96x70 8", 0x739f61b81b774eb6},
+    {"444 96x70 1", 0xa9261bc1bcb30755}, {"444 96x70 2", 0xc7cefbbb42b75663}, {"444 96x70 3", 0xc2c6b0defa2b2e3c},
+    {"444 96x70 4", 0x27659e23d9cfff13}, {"444 96x70 5", 0x2d7e4496e76e6338}, {"444 96x70 6", 0x7a77e749881eed9f},
+    {"444 96x70 7", 0xf0bd6619c6822cd2}, {"444 96x70 8", 0x468645346c08f4be}, {"grey 96x70 1", 0x59a3ed973447186a},
+    {"grey 96x70 2", 0xe5962ad40ad7d36b}, {"grey 96x70 3", 0x3b6e4665114c5b1a}, {"grey 96x70 4", 0x150f931ce122afd4},
+    {"grey 96x70 5", 0x9fdeca48f3f69358}, {"grey 96x70 6", 0xa908e0fffd2a6805}, {"grey 96x70 7", 0xb536eea9835d73c},
+    {"grey 96x70 8", 0x6cf20d88fca15849}, {"Pentax ist D.jpg", 0x12a33bb41dc86245},
+    {"Sony DSC-P12.jpg", 0xf86f5a25781d61e1}, {"Apple iPhone 4.jpg", 0x2938d189d42abd87},
+    {"Casio QV-7000SX.jpg", 0xb26966ff3e9f0d8e}, {"Nikon D1X.jpg", 0x54aef42faf8188b1},
+    {"HMD_Nokia_8.3_5G.jpg", 0x76aafdfd6f8a27dc}, {"FujiFilm FinePixS2Pro.jpg", 0x25ca3ae14e1e82fe},
+    {"Nikon E885.jpg", 0x6861db2c5e30a05d}, {"Pentax Optio S4.jpg", 0xb6c76c51bd800552},
+    {"Issue 122.jpg", 0x9dbf53311449068b}, {"Casio EX-S1.jpg", 0x5a852bfd44f62f79},
+    {"Samsung GT-I9000 (Galaxy S).jpg", 0x66b40c39c8f00d14}, {"Issue 339.jpg", 0x100c31c6374a5824},
+    {"Canon PowerShot A85.jpg", 0x3b18b4334f54cd42}, {"Nokia 3110c (Mobile Phone).jpg", 0x13b32374f268992d},
+    {"Sanyo SR662.jpg", 0xedf167adcbc38a47}, {"Minolta DiMAGE X.jpg", 0x55442ddffad29db6},
+    {"Sigma DP1.jpg", 0xc6b197801fe91f6a}, {"Konica Q-M100 (1).jpg", 0x748173670b0a14eb},
+    {"FujiFilm DS-7 (1).jpg", 0x603edea8c88eb84c}, {"Ricoh DC-3Z (low res).jpg", 0x7bb6f23daa3d2811},
+    {"Panasonic DMC-LC40.jpg", 0x13f097db8da02a4c}, {"Canon EOS REBEL T3i.jpg", 0x20e6004940cb0b9e},
+    {"Issue 308.jpg", 0x59da4cb6101993f7}, {"Olympus C2040Z.jpg", 0x6316e4966078b303},
+    {"Reconyx_HC500_Hyperfire.jpg", 0x111f3c820af77a52}, {"Kodak ProBack.jpg", 0xd29d81f5f35f2a1e},
+    {"Nikon D70.jpg", 0x896cfba251a5562d}, {"Canon PowerShot S330.jpg", 0x4e19407d91ddd541},
+    {"HP PhotoSmart 735.jpg", 0xf3952a50c6d58ee}, {"Nikon D5000.jpg", 0x922b608c62ca600a},
+    {"Samsung SM-J327T1.jpg", 0x4f71e39505beb620}, {"Sony DSC-HX5V (2).jpg", 0x31a1ce5b6981eebb},
+    {"Nikon E5000.jpg", 0x86b862ecad082d}, {"Olympus C4040Z.jpg", 0xf76e53204e29a5b7},
+    {"Sony Cybershot (3).jpg", 0x9081e28ce36eb6ac}, {"Canon IXUS v3.jpg", 0x7fc450b604436f91},
+    {"HTC Desire.jpg", 0x2ff4559e4e0f5a99}, {"FLIR.jpg", 0x91c5be3514de0885},
+    {"FujiFilm SP-2500.jpg", 0xfac4978a54e1775f}, {"Kodak DC3400.jpg", 0x8b041ba3ddd0b85c},
+};
+
+void ExpectRecordedChecksum(const std::string& name, const Yuv420Image& canvas) {
+  const std::uint64_t got = Checksum(EncodePicture(canvas, kFramedQuality));
+  const auto recorded = kFramedChecksums.find(name);
+  if (recorded == kFramedChecksums.end()) {
+    ADD_FAILURE() << "none recorded: {\"" << name << "\", 0x" << std::hex << got << "},";
+    return;
+  }
+  EXPECT_EQ(got, recorded->second) << name;
+}
+
+TEST(FrameJpeg, SyntheticPhotosFrameToTheRecordedBytes) {
+  const std::pair<int, const char*> samplings[] = {
+      {TJSAMP_420, "420"}, {TJSAMP_422, "422"}, {TJSAMP_440, "440"}, {TJSAMP_444, "444"}, {TJSAMP_GRAY, "grey"}};
+  for (const PixelSize size : {PixelSize{147, 83}, PixelSize{96, 70}}) {
+    const std::vector<std::uint8_t> pixels = NoisyPixels(size.width, size.height);
+    for (const auto& [sampling, samplingName] : samplings) {
+      const std::vector<std::uint8_t> jpeg = TurboEncode(pixels, size.width, size.height, sampling, 95);
+      for (int orientation = 1; orientation <= 8; ++orientation) {
+        const std::string name = std::string(samplingName) + " " + std::to_string(size.width) + "x" +
+                                 std::to_string(size.height) + " " + std::to_string(orientation);
+        ExpectRecordedChecksum(name, FrameJpeg(jpeg, orientation, ""));
+      }
+    }
+  }
+}
+
+TEST(FramePicture, CameraFilesFrameToTheRecordedBytes) {
+  GEOFRAME_REQUIRE_TESTDATA();
+  int framed = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(testing::TestDataDir() / "jpeg")) {
+    if (entry.path().extension() != ".jpg") continue;
+    ExpectRecordedChecksum(entry.path().filename().string(), FramePicture(entry.path().string(), ""));
+    ++framed;
+  }
+  EXPECT_EQ(framed, 41);
 }
 
 std::string DataFile(const std::string& name) { return std::string(GEOFRAME_OUTPUT_TEST_DATA) + "/" + name; }

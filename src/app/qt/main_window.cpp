@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPalette>
+#include <QAbstractButton>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -36,6 +37,7 @@
 #include <exception>
 #include <functional>
 #include <stdexcept>
+#include <utility>  // move
 
 #include "app/control_table.h"
 #include "app/output_texts.h"
@@ -95,6 +97,15 @@ void CondenseToFit(QWidget* w, const QString& caption) {
   QFont font = w->font();
   font.setStretch(std::max(70, static_cast<int>(100.0 * room / needed)));
   w->setFont(font);
+}
+
+// A step button held down steps again and again, at the pace of the style's
+// spin box arrows.
+void RepeatWhileHeld(QAbstractButton& button) {
+  const QStyle* style = button.style();
+  button.setAutoRepeat(true);
+  button.setAutoRepeatDelay(style->styleHint(QStyle::SH_SpinBox_ClickAutoRepeatThreshold, nullptr, &button));
+  button.setAutoRepeatInterval(style->styleHint(QStyle::SH_SpinBox_ClickAutoRepeatRate, nullptr, &button));
 }
 
 // A grey decoration line; its widget is the line's bounding box.
@@ -222,12 +233,21 @@ void SetUpList(QTreeWidget* tree, const std::array<const char*, 3>& headers, con
   tree->setFont(WindowFont(14));
 }
 
+// The bytes a local file URL names, as QUrl::toLocalFile spells the path. A
+// file manager percent-encodes every byte of a name that is not UTF-8, and
+// toLocalFile would turn those bytes into U+FFFD, the name of another file.
+std::string LocalPathBytes(const QUrl& url) {
+  const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+  const std::string host = url.host(QUrl::FullyEncoded).toStdString();
+  return (host.empty() ? std::string() : "//" + host) + path.toStdString();
+}
+
 // The local files among dragged URLs (a file manager drags file:// URLs).
 std::vector<std::string> LocalFiles(const QMimeData* data) {
   std::vector<std::string> paths;
   if (data == nullptr || !data->hasUrls()) return paths;
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    if (url.isLocalFile()) paths.push_back(LocalPathBytes(url));
   }
   return paths;
 }
@@ -354,14 +374,13 @@ void MainWindow::ConnectHandlers() {
   onClick(ControlId::Ck_frame, &MainLogic::Ck_frame_Click);
   onClick(ControlId::cmd_make, &MainLogic::cmd_make_Click);
   onClick(ControlId::cmd_allmake, &MainLogic::cmd_allmake_Click);
-  for (int i = 0; i <= 5; ++i) {
-    auto* button = static_cast<QAbstractButton*>(control(TzStep(i)));
-    connect(button, &QAbstractButton::clicked, this, guarded([this, i] { logic_.tzc_Click(i); }));
-  }
-  for (int i = 0; i <= 3; ++i) {
-    auto* button = static_cast<QAbstractButton*>(control(ToleranceStep(i)));
-    connect(button, &QAbstractButton::clicked, this, guarded([this, i] { logic_.wcc_Click(i); }));
-  }
+  auto onStep = [&](ControlId id, std::function<void()> step) {
+    auto* button = static_cast<QAbstractButton*>(control(id));
+    RepeatWhileHeld(*button);
+    connect(button, &QAbstractButton::clicked, this, guarded(std::move(step)));
+  };
+  for (int i = 0; i <= 5; ++i) onStep(TzStep(i), [this, i] { logic_.tzc_Click(i); });
+  for (int i = 0; i <= 3; ++i) onStep(ToleranceStep(i), [this, i] { logic_.wcc_Click(i); });
   // The preview follows the selection however it moves: a click, the arrow
   // keys, Home/End, a removal.
   connect(list(ListId::Photos), &QTreeWidget::itemSelectionChanged, this,

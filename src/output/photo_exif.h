@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "timematch/geo_position.h"
+
+namespace geoframe {
+
+// The photo with a GPS IFD for the position in its EXIF segment (a segment
+// inserted after SOI and APP0 when it has none). Only that segment changes:
+// every other byte, the compressed picture above all, stays as it was, and so
+// does everything the EXIF held but an earlier GPS IFD. Throws OutputError
+// naming the photo: NotJpeg, ExifDamaged (the EXIF cannot be read, or does not
+// read back as written), ExifTooLarge.
+std::vector<std::uint8_t> WithGpsExif(std::span<const std::uint8_t> jpeg, const GeoPosition& position,
+                                      const std::string& path);
+
+}  // namespace geoframe
