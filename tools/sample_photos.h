@@ -38,6 +38,11 @@ std::vector<std::uint8_t> EncodeSampleJpeg(std::span<const std::uint8_t> rgb, in
 // stores them, pass them inverted (255 for no ink).
 std::vector<std::uint8_t> EncodeYcckJpeg(std::span<const std::uint8_t> cmyk, int width, int height);
 
+// A valid baseline grey JPEG of any size up to 65500 x 65500, every pixel mid
+// grey, in two bits an 8 x 8 block: photos of hundreds of megapixels for tests,
+// without encoding one.
+std::vector<std::uint8_t> MakeFlatGreyJpeg(int width, int height);
+
 // Hostile forms of a stream, for tests and benchmarks of what the decoder refuses:
 
 // The stream with its frame header (SOF0, SOF1 or SOF2) claiming another size.

@@ -29,9 +29,8 @@ std::optional<Placement> PlaceBetween(const MainLogic& logic, int row, std::span
   if (!seconds) return std::nullopt;
   const std::optional<TrackSpan> span = SpanAround(*seconds, elapsed, tolerance);
   if (!span) return std::nullopt;
-  const int before = static_cast<int>(span->before) + 1;
-  const std::optional<GeoPosition>& from = logic.TrackPoints(before).Position;
-  const std::optional<GeoPosition>& to = logic.TrackPoints(before + 1).Position;
+  const std::optional<GeoPosition>& from = logic.TrackPoints(static_cast<int>(span->earlier) + 1).Position;
+  const std::optional<GeoPosition>& to = logic.TrackPoints(static_cast<int>(span->later) + 1).Position;
   if (!from || !to) return std::nullopt;
   const GeoPosition position = Interpolate(*from, *to, span->fraction);
   return Placement{CoordinateText(position), position};

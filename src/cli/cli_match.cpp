@@ -46,9 +46,9 @@ int RunMatch(const std::vector<std::string>& args) {
   const MatchOptions* options = &std::get<MatchOptions>(parsed);
   HeadlessSession session;
   const std::vector<HeadlessSession::NotAdded> notAdded = session.AddPhotos(options->photos);
-  if (session.LoadTrack(options->trackAndTime.track).result != TrackLoadResult::Loaded) {
+  if (std::optional<std::string> failure = TrackFailure(session.LoadTrack(options->trackAndTime.track))) {
     PrintMessages(session);
-    std::cerr << "geoframe-cli match: " << options->trackAndTime.track << ": no such file or not readable\n";
+    std::cerr << "geoframe-cli match: " << options->trackAndTime.track << ": " << *failure << '\n';
     return 1;
   }
   session.CorrectClock(options->trackAndTime.offset);

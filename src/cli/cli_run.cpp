@@ -169,10 +169,12 @@ int Run(const RunOptions& options) {
   HeadlessSession session;
   const std::vector<HeadlessSession::NotAdded> notAdded = session.AddPhotos(options.photos);
   const TrackAndTime& times = options.trackAndTime;
-  if (!times.track.empty() && session.LoadTrack(times.track).result != TrackLoadResult::Loaded) {
-    PrintMessages(session);
-    std::cerr << "geoframe-cli run: " << times.track << ": no such file or not readable; no photo was touched\n";
-    return 1;
+  if (!times.track.empty()) {
+    if (std::optional<std::string> failure = TrackFailure(session.LoadTrack(times.track))) {
+      PrintMessages(session);
+      std::cerr << "geoframe-cli run: " << times.track << ": " << *failure << "; no photo was touched\n";
+      return 1;
+    }
   }
   session.CorrectClock(times.offset);
   MatchResult matches;

@@ -26,7 +26,7 @@ std::string WithUnixLineEnds(const std::string& text) {
 
 }  // namespace
 
-HeadlessSession::HeadlessSession(FileSystem& fileSystem) : logic_(ui_, fileSystem) {}
+HeadlessSession::HeadlessSession(FileSystem& fileSystem) : ui_(false), logic_(ui_, fileSystem) {}
 
 std::vector<HeadlessSession::NotAdded> HeadlessSession::AddPhotos(const std::vector<std::string>& paths) {
   const IntakeResult result = AddPhotoPaths(logic_, paths);
@@ -85,6 +85,12 @@ std::vector<std::string> HeadlessSession::TakeMessages() {
   const auto& shown = ui_.messages();
   for (; messagesTaken_ < shown.size(); ++messagesTaken_) texts.push_back(WithUnixLineEnds(shown[messagesTaken_].text));
   return texts;
+}
+
+std::optional<std::string> TrackFailure(const TrackLoadOutcome& outcome) {
+  if (outcome.result != TrackLoadResult::Loaded) return "no such file or not readable";
+  if (outcome.count == 0) return "no track point in it";
+  return std::nullopt;
 }
 
 }  // namespace geoframe::cli

@@ -62,9 +62,15 @@ class HeadlessSession {
   MainLogic& logic() { return logic_; }
 
  private:
-  MemoryToolkit ui_;
+  MemoryToolkit ui_;  // shows no pictures: nobody would see them
   MainLogic logic_;
   std::size_t messagesTaken_ = 0;
 };
+
+// Why a track loaded to give photos their positions can give none, for the
+// command's error line: the file is missing or unreadable, or it holds no
+// usable point (a photo given as the track, a log without a fix). Nothing when
+// it gave points.
+std::optional<std::string> TrackFailure(const TrackLoadOutcome& outcome);
 
 }  // namespace geoframe::cli

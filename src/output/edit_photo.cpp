@@ -174,6 +174,16 @@ std::string CarryOut(const PhotoPlan& plan, const RenderedPhoto& rendered, FileS
   return name;
 }
 
+// The framed picture as JPEG, with the framed mark, the photo's colour profile
+// and the EXIF the plan asks for.
+std::vector<std::uint8_t> FramedJpeg(const PhotoPlan& plan, const PhotoSource& source) {
+  const Yuv420Image canvas = FramePicture(source, plan.annotation);
+  std::vector<std::uint8_t> jpeg =
+      InsertSegments(EncodePicture(canvas, kFramedQuality), FramedOutputSegments(source.jpeg));
+  if (!plan.keepExif && !plan.gps) return jpeg;
+  return WithFramedExif(jpeg, canvas.width(), canvas.height(), source.jpeg, plan.keepExif, plan.gps, source.path);
+}
+
 }  // namespace
 
 void BatchState::HoldFolder(const std::string& folder, FileSystem& fs) {
@@ -213,7 +223,9 @@ std::string RuleName(const PhotoInput& photo, const OutputOptions& options) {
 }
 
 std::string AnnotationLine(const PhotoInput& photo, const OutputOptions& options) {
-  return " " + options.comment + "  " + (options.withCoordinate ? photo.coordinate : "") + "  " +
+  // The comment is isolated, so that coordinate and time stand after it left to
+  // right whatever script or direction controls it holds.
+  return " " + DirectionIsolate(options.comment) + "  " + (options.withCoordinate ? photo.coordinate : "") + "  " +
          (options.withTime ? photo.timeText : "");
 }
 
@@ -258,9 +270,7 @@ RenderedPhoto RenderPhoto(const PhotoPlan& plan, const RenderInput& input) {
   rendered.alreadyFramed = plan.frame && CarriesFramedMark(source.jpeg);
   if (rendered.alreadyFramed) return rendered;
   rendered.failure = Attempt(PhotoStage::Render, source.path, [&] {
-    rendered.jpeg = plan.frame ? InsertSegments(EncodePicture(FramePicture(source, plan.annotation), kFramedQuality),
-                                                FramedOutputSegments(source.jpeg))
-                               : WithGpsExif(source.jpeg, *plan.gps, source.path);
+    rendered.jpeg = plan.frame ? FramedJpeg(plan, source) : WithGpsExif(source.jpeg, *plan.gps, source.path);
   });
   return rendered;
 }

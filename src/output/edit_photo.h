@@ -113,7 +113,8 @@ std::optional<NameProblem> OptionsProblem(const OutputOptions& options);
 // own name when no renaming applies or the shown time is no valid date-time.
 std::string RuleName(const PhotoInput& photo, const OutputOptions& options);
 
-// " " comment "  " coordinate "  " time, the parts as the options choose.
+// " " comment "  " coordinate "  " time, the parts as the options choose, the
+// comment as a direction isolate (DirectionIsolate).
 std::string AnnotationLine(const PhotoInput& photo, const OutputOptions& options);
 
 // Plans one photo of a batch, in list order: its wanted name (which must fit

@@ -16,7 +16,7 @@ namespace geoframe {
 void CheckGpsWritten(std::span<const std::uint8_t> original, std::span<const std::uint8_t> written,
                      const GeoPosition& position);
 
-// The original's EXIF (a TIFF block, possibly empty) for a framed picture of
+// The original's EXIF (a TIFF block) for a framed picture of
 // that size: Orientation 1, since the framed picture stands upright,
 // PixelXDimension and PixelYDimension its size, and no thumbnail (IFD1).
 // Throws OutputError: ExifDamaged when libexiv2 cannot read the block,

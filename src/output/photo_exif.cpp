@@ -34,4 +34,17 @@ std::vector<std::uint8_t> WithGpsExif(std::span<const std::uint8_t> jpeg, const 
   });
 }
 
+std::vector<std::uint8_t> WithFramedExif(std::span<const std::uint8_t> framed, int width, int height,
+                                         std::span<const std::uint8_t> original, bool keepOriginal,
+                                         const std::optional<GeoPosition>& position, const std::string& path) {
+  return NamingPhoto(path, [&] {
+    std::vector<std::uint8_t> tiff;
+    const std::span<const std::uint8_t> originalTiff = ExifTiff(original, FindExifSlot(original));
+    if (keepOriginal && !originalTiff.empty()) tiff = FramedExifTiff(originalTiff, width, height);
+    if (position) tiff = TiffWithGps(tiff, *position);
+    if (tiff.empty()) return std::vector<std::uint8_t>(framed.begin(), framed.end());
+    return WithExifSegment(framed, FindExifSlot(framed), tiff);
+  });
+}
+
 }  // namespace geoframe

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -17,5 +18,13 @@ namespace geoframe {
 // read back as written), ExifTooLarge.
 std::vector<std::uint8_t> WithGpsExif(std::span<const std::uint8_t> jpeg, const GeoPosition& position,
                                       const std::string& path);
+
+// A framed picture's JPEG with an EXIF segment after its JFIF header: the
+// original's EXIF made to fit the framed picture (see FramedExifTiff) when
+// keepOriginal, and a GPS IFD for the position when there is one. Throws
+// OutputError naming the photo: NotJpeg, ExifDamaged, ExifTooLarge.
+std::vector<std::uint8_t> WithFramedExif(std::span<const std::uint8_t> framed, int width, int height,
+                                         std::span<const std::uint8_t> original, bool keepOriginal,
+                                         const std::optional<GeoPosition>& position, const std::string& path);
 
 }  // namespace geoframe

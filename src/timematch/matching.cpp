@@ -54,14 +54,12 @@ TrackMatch MatchElapsed(std::int32_t seconds, std::span<const std::int32_t> elap
 
 std::optional<TrackSpan> SpanAround(std::int32_t seconds, std::span<const std::int32_t> elapsed,
                                     std::int32_t tolerance) {
-  if (elapsed.empty() || seconds <= 0 || seconds >= elapsed.back()) return std::nullopt;
-  std::size_t after = 0;
-  while (elapsed[after] < seconds) ++after;
-  if (after == 0 || elapsed[after] == seconds) return std::nullopt;
-  const std::int32_t from = elapsed[after - 1], to = elapsed[after];
+  const Neighbours around = NeighboursInTime(seconds, elapsed);
+  if (!around.earlier || !around.later || elapsed[*around.later] == seconds) return std::nullopt;
+  const std::int32_t from = elapsed[*around.earlier], to = elapsed[*around.later];
   if (Distance(from, seconds) > tolerance || Distance(to, seconds) > tolerance) return std::nullopt;
   const double fraction = static_cast<double>(Distance(from, seconds)) / static_cast<double>(Distance(from, to));
-  return TrackSpan{after - 1, fraction};
+  return TrackSpan{*around.earlier, *around.later, fraction};
 }
 
 TrackMatch MatchShownTime(std::string_view shownTime, std::string_view firstPointTime,

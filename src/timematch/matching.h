@@ -35,18 +35,19 @@ TrackMatch MatchElapsed(std::int32_t seconds, std::span<const std::int32_t> elap
 TrackMatch MatchShownTime(std::string_view shownTime, std::string_view firstPointTime,
                           std::span<const std::int32_t> elapsed, std::int32_t tolerance);
 
-// A photo strictly between two neighbouring entries of the track: the entry
-// before it, the one after it (before + 1) and how far (0..1) it lies from the
-// first to the second in time.
+// A photo strictly between two points of the track in time: the point before
+// it, the one after it, and how far (0..1) it lies from the first to the
+// second.
 struct TrackSpan {
-  std::size_t before = 0;
+  std::size_t earlier = 0;
+  std::size_t later = 0;
   double fraction = 0;
 };
 
-// The entries around a photo at `seconds`, when both lie within the tolerance
-// of it: the first entry at or after the photo and the one before it in table
-// order. Nothing when the photo is outside the period, falls on an entry's own
-// time, or either neighbour is too far; the nearest point is then the match.
+// The points around a photo at `seconds` in the track's time order (as
+// MatchElapsed finds them), when both lie within the tolerance of it. Nothing
+// when the photo is outside the period, falls on a point's own time, or either
+// neighbour is too far; the nearest point is then the match.
 std::optional<TrackSpan> SpanAround(std::int32_t seconds, std::span<const std::int32_t> elapsed,
                                     std::int32_t tolerance);
 

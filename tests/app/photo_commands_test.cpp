@@ -289,10 +289,9 @@ TEST(PhotoListEdit, EmptyListAsksNothing) {
   EXPECT_EQ(ui.Text(ControlId::pic_box), "照片列表");
 }
 
-// Every camera file of the shared test data is listed, with the shooting time
+// Every camera file of the test data is listed, with the shooting time
 // exiftool reads from it turned into a date-time text.
 TEST(PhotoIntakeRealFiles, ListsEveryCameraFileWithItsTime) {
-  GEOFRAME_REQUIRE_TESTDATA();
   const std::filesystem::path folder = testing::TestDataDir() / "jpeg";
   const std::vector<testing::ExpectedPhoto> expected = testing::ReadExpectedPhotos(folder);
   ASSERT_FALSE(expected.empty());

@@ -14,7 +14,7 @@ namespace geoframe {
 namespace {
 
 std::string Rmc(std::string_view utcTime) {
-  return "$GPRMC," + std::string(utcTime) + ",A,3015.1234,N,12030.5678,E,0.0,0.0,061210,,,A*6C";
+  return "$GPRMC," + std::string(utcTime) + ",A,3015.1234,N,12030.5678,E,0.0,0.0,061210,,,A";
 }
 
 class TrackCommandsTest : public ::testing::Test {
@@ -186,7 +186,7 @@ TEST(TrackTexts, RowsAndCaption) {
   EXPECT_EQ(TrackRowText(1999), "记录1999");
   EXPECT_EQ(TrackRowText(12345), "记录12345");
   EXPECT_EQ(TrackBoxCaption({}), "GPS路径");
-  std::vector<TrackPoint> points{{"2010-12-06 08:01:12", "c", 0}, {"2010-12-06 12:40:55", "c", 1}};
+  std::vector<TrackPoint> points{{"2010-12-06 08:01:12", "c", 0, std::nullopt}, {"2010-12-06 12:40:55", "c", 1, std::nullopt}};
   EXPECT_EQ(TrackBoxCaption(points), "GPS路径 2个轨迹点 (2010-12-06 08:01:12 到 2010-12-06 12:40:55)");
 }
 

@@ -1,5 +1,5 @@
 // Loading: the search for the EXIF segment, the byte order, queries, and the
-// real camera files of the shared test data.
+// real camera files of the test data.
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -255,7 +255,6 @@ std::vector<ExpectedRow> ReadExpectedTable(const std::filesystem::path& path) {
 }
 
 TEST(CameraFiles, ShootingTimeAndOrientationMatchTheTable) {
-  GEOFRAME_REQUIRE_TESTDATA();
   const auto folder = testing::TestDataDir() / "jpeg";
   const auto rows = ReadExpectedTable(folder / "EXPECTED.tsv");
   ASSERT_GE(rows.size(), 40u);

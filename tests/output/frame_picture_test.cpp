@@ -11,7 +11,9 @@
 #include <iterator>  // begin, end
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <utility>  // pair
@@ -279,6 +281,83 @@ TEST(FrameJpeg, TextStartsOneBlankRightOfThePhotoColumnAndIsVerticallyCentred) {
   EXPECT_LE(std::abs((first - top) - (top + kTextStripHeight - 1 - last)), 4);
 }
 
+const std::string kWestLake = " 杭州西湖风景区    2010-12-06 10:10:10";
+const std::string kWestLakeWithGps = " 杭州西湖风景区  N30°15.1234',E120°30.5678'  2010-12-06 10:10:10";
+
+struct FitCase {
+  int photoWidth;
+  std::string annotation;
+  int largest, smallest;  // the font's pixel size lies between
+  bool whole;             // drawn whole, or cut short with "…"
+};
+
+class AnnotationFitTest : public ::testing::TestWithParam<FitCase> {};
+
+// A line wider than the photo column is drawn smaller, and cut short only at
+// the smallest size.
+TEST_P(AnnotationFitTest, LineFitsUnderThePhoto) {
+  const FitCase& c = GetParam();
+  const int column = c.photoWidth + 2 * kCellBorder;
+  const AnnotationFit fit = FitAnnotation(c.annotation, column);
+  EXPECT_LE(fit.pixelSize, c.largest);
+  EXPECT_GE(fit.pixelSize, c.smallest);
+  if (c.whole) {
+    EXPECT_EQ(fit.text, c.annotation);
+  } else {
+    const std::string ellipsis = "…";
+    ASSERT_TRUE(fit.text.ends_with(ellipsis)) << fit.text;
+    EXPECT_TRUE(c.annotation.starts_with(fit.text.substr(0, fit.text.size() - ellipsis.size()))) << fit.text;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, AnnotationFitTest,
+                         ::testing::Values(FitCase{1000, kWestLakeWithGps, 20, 20, true},
+                                           FitCase{320, kWestLake, 19, 12, true},
+                                           FitCase{480, kWestLakeWithGps, 19, kMinAnnotationPixels, true},
+                                           FitCase{60, kWestLake, kMinAnnotationPixels, kMinAnnotationPixels, false}));
+
+// The luma of the text strip under a photo framed with the annotation, row
+// by row.
+std::vector<std::vector<std::uint8_t>> StripLuma(PixelSize photo, const std::string& annotation) {
+  const Yuv420Image canvas = FrameJpeg(tools::MakeSamplePhoto(photo.width, photo.height, 4), 1, annotation);
+  std::vector<std::vector<std::uint8_t>> rows;
+  const int top = kFrameMargin + photo.height + 2 * kCellBorder;
+  for (int y = top; y < top + kTextStripHeight; ++y) {
+    const std::uint8_t* row = canvas.y().row(y) + kFrameMargin;
+    rows.emplace_back(row, row + photo.width + 2 * kCellBorder);
+  }
+  return rows;
+}
+
+// The rightmost column with ink, -1 for none.
+int LastInkColumn(const std::vector<std::vector<std::uint8_t>>& strip) {
+  int last = -1;
+  for (const auto& row : strip) {
+    for (int x = 0; x < static_cast<int>(row.size()); ++x) {
+      if (row[x] < 255) last = std::max(last, x);
+    }
+  }
+  return last;
+}
+
+// The comment is one isolate laid out after the blank: an override in it
+// turns its own letters only, and the time follows a right-to-left comment
+// rather than standing before it.
+TEST(FrameJpeg, CommentKeepsItsDirectionToItself) {
+  const PixelSize photo{640, 16};
+  const std::string time = "    2010-12-06 16:30:15";
+  EXPECT_EQ(StripLuma(photo, " " + DirectionIsolate("\u202Eabc") + time), StripLuma(photo, " cba" + time));
+
+  const std::string arabic = " " + DirectionIsolate("مرحبا بكم");
+  const auto alone = StripLuma(photo, arabic), withTime = StripLuma(photo, arabic + time);
+  const int commentEnd = LastInkColumn(alone);
+  ASSERT_GT(commentEnd, 0);
+  for (std::size_t y = 0; y < alone.size(); ++y) {
+    EXPECT_TRUE(std::equal(alone[y].begin(), alone[y].begin() + commentEnd + 1, withTime[y].begin())) << "row " << y;
+  }
+  EXPECT_GT(LastInkColumn(withTime), commentEnd + 50);
+}
+
 // A 150 x 90 picture (wider than two 64-pixel turning tiles) of four
 // coloured quarters, red top left, green top right, blue bottom left, yellow
 // bottom right; and where each colour stands once the picture is upright.
@@ -442,11 +521,10 @@ TEST(FramePicture, EncodedCanvasKeepsThePhotoAndDropsItsMetadata) {
   }
 }
 
-// Every camera file of the shared test data frames to its upright size plus
+// Every camera file of the test data frames to its upright size plus
 // the margins, looking as it did framed in RGB (one of them has stray bytes
 // before a marker, which libjpeg only warns about).
 TEST(FramePicture, RealCameraFiles) {
-  GEOFRAME_REQUIRE_TESTDATA();
   std::ifstream expected(testing::TestDataDir() / "jpeg" / "EXPECTED.tsv");
   int framed = 0;
   for (std::string line; std::getline(expected, line);) {
@@ -473,6 +551,36 @@ TEST(FramePicture, RealCameraFiles) {
     ++framed;
   }
   EXPECT_GT(framed, 30);
+}
+
+// Sixty copies of a camera photo, each with one byte (even copies) or 512
+// bytes (odd copies) of its compressed data changed, spread evenly over it
+// and making or breaking no marker. Framing refuses as damaged exactly the
+// copies that libjpeg-turbo's djpeg, reading them from files, calls corrupt,
+// and frames the others.
+TEST(FramePicture, RefusesTheCopiesOfAPhotoThatTheFileDecoderCallsCorrupt) {
+  GEOFRAME_REQUIRE_TESTDATA();
+  const std::vector<std::uint8_t> photo = ReadFileBytes(testing::TestDataDir() / "jpeg" / "HTC Desire.jpg");
+  const std::set<int> corrupt = {1,  3,  4,  5,  7,  9,  11, 13, 15, 17, 21, 23, 25, 26, 27, 29,
+                                 31, 33, 35, 37, 39, 41, 42, 43, 45, 47, 49, 51, 53, 55, 57, 59};
+  const std::size_t first = testing::FirstScanData(photo), end = photo.size() - 2;  // the end-of-image marker
+  for (int n = 0; n < 60; ++n) {
+    std::vector<std::uint8_t> copy = photo;
+    std::size_t at = first + (n + 1) * (end - first) / 61;
+    while (copy[at - 1] == 0xFF || copy[at] == 0xFF || copy[at] == 0xEF) ++at;
+    if (n % 2 == 0) {
+      copy[at] ^= 0x10;
+    } else {
+      for (int k = 0; k < 512; ++k) copy[at + k] = static_cast<std::uint8_t>((k * 37 + n) % 255);
+    }
+    std::optional<OutputErrorKind> refused;
+    try {
+      FrameJpeg(copy, 1, "");
+    } catch (const OutputError& error) {
+      refused = error.kind();
+    }
+    EXPECT_EQ(refused, corrupt.contains(n) ? std::optional(OutputErrorKind::Damaged) : std::nullopt) << "copy " << n;
+  }
 }
 
 // Photos with every chroma sampling (4:1:1 is decoded to RGB and converted),
@@ -646,6 +754,21 @@ std::vector<std::uint8_t> WithStrayBytes(std::vector<std::uint8_t> jpeg) {
   return jpeg;
 }
 
+// The stream with stray bytes before its end-of-image marker: compressed
+// data the decoder did not take (beyond the few it reads ahead).
+std::vector<std::uint8_t> WithBytesBeforeEnd(std::vector<std::uint8_t> jpeg) {
+  jpeg.insert(jpeg.end() - 2, 8, 0x12);
+  return jpeg;
+}
+
+// The stream cut just before its last scan's header: every scan before it is
+// whole, and the stream lacks its end-of-image marker.
+std::vector<std::uint8_t> WithoutLastScan(std::vector<std::uint8_t> jpeg) {
+  const std::uint8_t sos[] = {0xFF, 0xDA};
+  jpeg.erase(std::find_end(jpeg.begin(), jpeg.end(), std::begin(sos), std::end(sos)), jpeg.end());
+  return jpeg;
+}
+
 std::vector<std::uint8_t> Progressive(int width, int height, tools::JpegCoding coding) {
   return tools::EncodeSampleJpeg(tools::SamplePixels(width, height, 5), width, height, coding);
 }
@@ -657,6 +780,9 @@ TEST(FrameJpeg, WarningsThatLoseNothingStillFrame) {
   const int roomForScans = kMaxJpegScans - testing::ScanCount(progressive);
   const std::pair<std::vector<std::uint8_t>, const std::vector<std::uint8_t>*> cases[] = {
       {WithStrayBytes(baseline), &baseline},
+      // without the end-of-image marker, but with every byte of every scan
+      {Cut(baseline, baseline.size() - 2), &baseline},
+      {Cut(progressive, progressive.size() - 2), &progressive},
       {tools::WithExtraScans(progressive, roomForScans), &progressive},  // exactly the most scans
   };
   for (const auto& [jpeg, clean] : cases) {
@@ -683,6 +809,9 @@ TEST(FramePicture, RefusesWhatItCannotFrameNamingTheFile) {
       {"text.jpg", {'h', 'e', 'l', 'l', 'o'}, OutputErrorKind::NotJpeg, {}},
       {"header-only.jpg", Cut(small, 20), OutputErrorKind::Damaged, {}},
       {"cut-in-half.jpg", Cut(photo, photo.size() / 2), OutputErrorKind::Damaged, {}},
+      {"cut-in-last-byte.jpg", Cut(photo, photo.size() - 3), OutputErrorKind::Damaged, {}},
+      {"cut-before-last-scan.jpg", WithoutLastScan(progressive), OutputErrorKind::Damaged, {}},
+      {"bytes-before-end.jpg", WithBytesBeforeEnd(photo), OutputErrorKind::Damaged, {}},
       {"bad-huffman-codes.jpg", WithBadHuffmanCodes(photo), OutputErrorKind::Damaged, {}},
       // claims 12000 x 12000 and has the data of 16 x 16: no grey picture
       {"claims-more.jpg", tools::WithDeclaredSize(small, 12000, 12000), OutputErrorKind::Damaged, {}},

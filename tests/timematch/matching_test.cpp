@@ -110,6 +110,29 @@ TEST(MatchElapsed, SinglePointTrackAndExtremeValues) {
   EXPECT_EQ(MatchElapsed(5, {}, 600).outcome, MatchOutcome::OutsidePeriod);
 }
 
+TEST(SpanAround, BetweenTwoPointsWithinTheTolerance) {
+  struct Case {
+    std::vector<std::int32_t> track;
+    std::int32_t seconds, tolerance;
+    std::optional<TrackSpan> span;
+  };
+  const std::vector<std::int32_t> unsorted{0, 20, 10};
+  for (const Case& c : {Case{kTrack, 14, 120, TrackSpan{1, 2, 0.4}}, Case{kTrack, 5, 5, TrackSpan{0, 1, 0.5}},
+                        Case{kTrack, 14, 6, TrackSpan{1, 2, 0.4}},
+                        Case{kTrack, 14, 5, std::nullopt},  // the later point is 6 s away
+                        Case{kTrack, 10, 120, std::nullopt},  // on a point: that point
+                        Case{kTrack, 0, 120, std::nullopt}, Case{kTrack, 20, 120, std::nullopt},
+                        Case{kTrack, 21, 120, std::nullopt}, Case{kTrack, -1, 120, std::nullopt},
+                        Case{unsorted, 14, 120, TrackSpan{2, 1, 0.4}}}) {  // neighbours in time, not in the table
+    const std::optional<TrackSpan> span = SpanAround(c.seconds, c.track, c.tolerance);
+    ASSERT_EQ(span.has_value(), c.span.has_value()) << c.seconds << " within " << c.tolerance;
+    if (!span) continue;
+    EXPECT_EQ(span->earlier, c.span->earlier) << c.seconds;
+    EXPECT_EQ(span->later, c.span->later) << c.seconds;
+    EXPECT_DOUBLE_EQ(span->fraction, c.span->fraction) << c.seconds;
+  }
+}
+
 TEST(MatchShownTime, MeasuresFromFirstPointTime) {
   const std::string start = "2010-12-06 16:30:00";
   EXPECT_EQ(MatchShownTime("2010-12-06 16:30:14", start, kTrack, 120).point, 1u);

@@ -72,8 +72,10 @@ class MainWindow : public QWidget, public Toolkit {
   void EndBusy() override;
   Interruption KeepAlive() override;
   void CloseWindow() override;
+  bool ShowsPictures() const override { return true; }
   void ClearPreview() override;
   void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) override;
+  void DrawPreviewText(const std::string& text) override;
 
  private:
   void CreateControls();

@@ -244,4 +244,6 @@ void MainWindow::DrawPreview(const RgbImage& picture, int left, int top, int wid
   preview_->Draw(picture, left, top, width, height);
 }
 
+void MainWindow::DrawPreviewText(const std::string& text) { preview_->Write(Q(text)); }
+
 }  // namespace geoframe
