@@ -143,7 +143,10 @@ void MemoryToolkit::RepaintNow(ControlId c) {
 
 void MemoryToolkit::BeginBusy() { busy_ = true; }
 void MemoryToolkit::EndBusy() { busy_ = false; }
-bool MemoryToolkit::KeepAlive() { return ++keepAliveCalls_ == escapeAt_; }
+Interruption MemoryToolkit::KeepAlive() {
+  return ++keepAliveCalls_ == interruptAt_ ? interruption_ : Interruption::None;
+}
+void MemoryToolkit::CloseWindow() { closed_ = true; }
 
 void MemoryToolkit::ClearPreview() { ++previewClears_; }
 

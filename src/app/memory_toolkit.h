@@ -50,10 +50,15 @@ class MemoryToolkit : public Toolkit {
   void QueueAnswer(Answer answer) { answers_.push_back(answer); }
   void QueueOpenFile(std::optional<ChosenFiles> files) { openFiles_.push_back(std::move(files)); }
 
-  // Escape pressed during the nth call of KeepAlive (counted from 1).
-  void PressEscapeAt(int keepAliveCall) { escapeAt_ = keepAliveCall; }
+  // Escape pressed, or the window asked to close, during the nth call of
+  // KeepAlive (counted from 1).
+  void InterruptAt(int keepAliveCall, Interruption interruption = Interruption::Escape) {
+    interruptAt_ = keepAliveCall;
+    interruption_ = interruption;
+  }
   int keepAliveCalls() const { return keepAliveCalls_; }
   bool busy() const { return busy_; }
+  bool closed() const { return closed_; }
 
   // What was shown.
   const std::vector<Message>& messages() const { return messages_; }
@@ -94,7 +99,8 @@ class MemoryToolkit : public Toolkit {
   void RepaintNow(ControlId control) override;
   void BeginBusy() override;
   void EndBusy() override;
-  bool KeepAlive() override;
+  Interruption KeepAlive() override;
+  void CloseWindow() override;
   bool ShowsPictures() const override { return showsPictures_; }
   void ClearPreview() override;
   void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) override;
@@ -118,7 +124,9 @@ class MemoryToolkit : public Toolkit {
   int previewClears_ = 0;
   bool busy_ = false;
   int keepAliveCalls_ = 0;
-  int escapeAt_ = 0;
+  int interruptAt_ = 0;
+  Interruption interruption_ = Interruption::None;
+  bool closed_ = false;
   std::vector<std::string> progressFrames_;
 };
 

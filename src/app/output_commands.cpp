@@ -79,8 +79,12 @@ std::string CompletionMessage(int rows, const BatchResult& result) {
   std::string text = result.stopped ? "批处理已停止。\r\n共处理 " + std::to_string(done) + " 个照片，其余 " +
                                           std::to_string(rows - done) + " 个照片未改动。"
                                     : "批处理完成!\r\n共处理 " + std::to_string(rows) + " 个照片。";
-  const auto failed = static_cast<int>(
-      std::count_if(result.outcomes.begin(), result.outcomes.end(), [](const PhotoOutcome& o) { return !o.ok(); }));
+  const auto count = [&](bool (*counted)(const PhotoOutcome&)) {
+    return static_cast<int>(std::count_if(result.outcomes.begin(), result.outcomes.end(), counted));
+  };
+  const int framedBefore = count([](const PhotoOutcome& o) { return o.alreadyFramed; });
+  if (framedBefore > 0) text += "\r\n其中 " + std::to_string(framedBefore) + " 个照片已加过边框，未再处理。";
+  const int failed = count([](const PhotoOutcome& o) { return !o.ok(); });
   if (failed == 0) return text;
   return text + "\r\n其中 " + std::to_string(failed) + " 个照片处理失败，已保持原样。" +
          FailureLines(result.outcomes, failed);
@@ -161,18 +165,25 @@ void MainLogic::cmd_make_Click() {
   ListView_ItemClick(row);
   if (!outcome.ok()) {
     Report(toolkit_, "照片 " + outcome.fileName + " 处理失败，已保持原样：\r\n" + PhotoFailureText(*outcome.failure));
+  } else if (outcome.alreadyFramed) {
+    Report(toolkit_, "照片 " + outcome.fileName + " 已加过边框，未再处理。");
   }
 }
 
 void MainLogic::cmd_allmake_Click() {
-  // Escape during the batch asks whether to stop; 是 stops it after the photo
-  // being committed, and the rest stay untouched.
+  // Escape or a request to close the window during the batch asks whether to
+  // stop; 是 stops it after the photo being committed, and the rest stay
+  // untouched. A close request so answered closes the window after the
+  // completion message.
   bool stop = false;
-  const auto keepAlive = [this, &stop] {
-    if (!stop && toolkit_.KeepAlive() &&
-        toolkit_.ShowMessage("是否停止批处理?", MessageButtons::YesNo, MessageIcon::Question) == Answer::Yes) {
-      stop = true;
+  bool close = false;
+  const auto keepAlive = [this, &stop, &close] {
+    const Interruption asked = toolkit_.KeepAlive();
+    if (asked == Interruption::None) return;
+    if (!stop) {
+      stop = toolkit_.ShowMessage("是否停止批处理?", MessageButtons::YesNo, MessageIcon::Question) == Answer::Yes;
     }
+    close = close || (stop && asked == Interruption::Close);
   };
   BatchHooks hooks;
   // Between commits too: when renders are ready in time the batch never waits.
@@ -180,6 +191,7 @@ void MainLogic::cmd_allmake_Click() {
   hooks.whileWaiting = keepAlive;
   hooks.stopRequested = [&stop] { return stop; };
   EditAllPhotos(*this, hooks);
+  if (close) toolkit_.CloseWindow();
 }
 
 }  // namespace geoframe

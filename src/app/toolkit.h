@@ -25,6 +25,9 @@ enum class Column {
 enum class MessageButtons { Ok, YesNo };
 enum class MessageIcon { Information, Question };
 enum class Answer { Yes, No };  // an OK button answers Yes
+// What the user asked of a long operation, weakest first: nothing, to stop it
+// (Escape), or to stop it and close the window (a close request).
+enum class Interruption { None, Escape, Close };
 
 // One entry of the open-file dialog's file type list.
 struct FileFilter {
@@ -96,12 +99,15 @@ class Toolkit {
 
   // A long operation (the batch) runs between BeginBusy and EndBusy: the window
   // keeps painting and can be moved and uncovered, while clicks and keys on
-  // its controls are ignored; Escape is noted for KeepAlive.
+  // its controls are ignored and it does not close; Escape on it and a
+  // request to close it are noted for KeepAlive.
   virtual void BeginBusy() = 0;
   virtual void EndBusy() = 0;
   // Lets the window handle what waited (painting, moves, uncovering) during a
-  // long operation; true when Escape was pressed since the last call.
-  virtual bool KeepAlive() = 0;
+  // long operation; the strongest interruption asked since the last call.
+  virtual Interruption KeepAlive() = 0;
+  // Closes the window, as a close request outside a long operation does.
+  virtual void CloseWindow() = 0;
 
   // The preview surface Pictemp (280 x 210 pixels). A toolkit without a
   // screen to show it on is handed no pictures, which spares decoding them.

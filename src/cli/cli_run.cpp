@@ -87,7 +87,8 @@ std::variant<RunOptions, int> ParseRunOptions(const std::vector<std::string>& ar
                                   "backs up, renames and frames every photo as the window's batch execute does;\n"
                                   "on request it also writes the positions into the photos' EXIF, which the\n"
                                   "window never does.\n"
-                                  "Prints old path, new path, coordinate and \"ok\" or the reason for each photo.\n"
+                                  "Prints old path, new path, coordinate and \"ok\", \"already framed\" (a photo\n"
+                                  "framed before is not framed again) or the reason for each photo.\n"
                                   "Exit status: 0 all photos done, 1 some failed, 2 bad usage."),
                    QStringLiteral("PHOTO..."), QStringLiteral("JPEG photos."));
   const TrackAndTimeOptions trackAndTime(line);
@@ -123,6 +124,12 @@ void PrintMessages(HeadlessSession& session) {
   for (const std::string& message : session.TakeMessages()) std::cerr << message << '\n';
 }
 
+// "ok", "already framed" (left whole, no failure) or why the photo failed.
+std::string StatusText(const PhotoOutcome& outcome) {
+  if (!outcome.ok()) return PhotoFailureText(*outcome.failure);
+  return outcome.alreadyFramed ? "already framed" : "ok";
+}
+
 // The EXIF the options ask for, with the positions matching gave the photos.
 ExifRequest ExifFor(const OutputOptions& output, const MatchResult& matches) {
   ExifRequest exif{output.writeGps, output.keepExif, {}};
@@ -146,7 +153,7 @@ int RunBatch(HeadlessSession& session, ExifRequest exif) {
   hooks.onPhoto = [&](int row, int count, const PhotoOutcome& outcome) {
     failed += outcome.ok() ? 0 : 1;
     std::cout << Field(oldPaths[static_cast<std::size_t>(row - 1)]) << '\t' << Field(logic.Photos(row).FullPath())
-              << '\t' << logic.Coordinate(row) << '\t' << (outcome.ok() ? "ok" : PhotoFailureText(*outcome.failure))
+              << '\t' << logic.Coordinate(row) << '\t' << StatusText(outcome)
               << '\n';
     if (terminal) {
       std::cerr << '\r' << session.toolkit().Text(ControlId::txt_info) << " (" << row << "/" << count << ")"

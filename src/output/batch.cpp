@@ -26,6 +26,8 @@ BatchResult EditPhotos(const std::vector<PhotoInput>& photos, const OutputOption
       break;
     }
     result.outcomes.push_back(CommitPhoto(plans[i], *rendered, fs, batch));
+    rendered.reset();
+    renders.Committed(i);
     if (observer.onPhoto) observer.onPhoto(i, result.outcomes.back());
     if (i + 1 < plans.size() && stopAsked()) {
       result.stopped = true;

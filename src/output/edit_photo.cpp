@@ -1,10 +1,12 @@
 #include "output/edit_photo.h"
 
-#include <cstdio>  // snprintf
+#include <algorithm>  // min
+#include <cstdio>     // snprintf
 #include <new>     // bad_alloc
 
 #include "output/batch.h"
 #include "output/frame_picture.h"
+#include "output/framed_marks.h"
 #include "output/photo_exif.h"
 #include "output/save_jpg.h"
 #include "timematch/date_time.h"
@@ -172,10 +174,12 @@ std::string CarryOut(const PhotoPlan& plan, const RenderedPhoto& rendered, FileS
   return name;
 }
 
-// The framed picture as JPEG, with the EXIF the plan asks for.
+// The framed picture as JPEG, with the framed mark, the photo's colour profile
+// and the EXIF the plan asks for.
 std::vector<std::uint8_t> FramedJpeg(const PhotoPlan& plan, const PhotoSource& source) {
   const Yuv420Image canvas = FramePicture(source, plan.annotation);
-  std::vector<std::uint8_t> jpeg = EncodePicture(canvas, kFramedQuality);
+  std::vector<std::uint8_t> jpeg =
+      InsertSegments(EncodePicture(canvas, kFramedQuality), FramedOutputSegments(source.jpeg));
   if (!plan.keepExif && !plan.gps) return jpeg;
   return WithFramedExif(jpeg, canvas.width(), canvas.height(), source.jpeg, plan.keepExif, plan.gps, source.path);
 }
@@ -238,6 +242,16 @@ PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, FileS
 
 bool NeedsRender(const PhotoPlan& plan) { return Rewrites(plan) && !plan.failure; }
 
+std::int64_t RenderFileBytes(const PhotoPlan& plan, const FileSystem& fs) {
+  if (!NeedsRender(plan)) return 0;
+  try {
+    const std::optional<FileStatus> file = fs.Status(PathOf(plan.photo));
+    return file ? std::min(file->size, kMaxPhotoFileBytes) : 0;
+  } catch (const FileError&) {
+    return 0;  // the read fails too, as the photo's failure
+  }
+}
+
 RenderInput ReadRenderInput(const PhotoPlan& plan, const FileSystem& fs) {
   RenderInput input;
   if (!NeedsRender(plan)) return input;
@@ -253,6 +267,8 @@ RenderedPhoto RenderPhoto(const PhotoPlan& plan, const RenderInput& input) {
     return rendered;
   }
   const PhotoSource& source = *input.source;
+  rendered.alreadyFramed = plan.frame && CarriesFramedMark(source.jpeg);
+  if (rendered.alreadyFramed) return rendered;
   rendered.failure = Attempt(PhotoStage::Render, source.path, [&] {
     rendered.jpeg = plan.frame ? FramedJpeg(plan, source) : WithGpsExif(source.jpeg, *plan.gps, source.path);
   });
@@ -267,6 +283,7 @@ PhotoOutcome CommitPhoto(const PhotoPlan& plan, const RenderedPhoto& rendered, F
   const PhotoInput& photo = plan.photo;
   if (plan.failure) return {photo.fileName, plan.failure};
   if (rendered.failure) return {photo.fileName, rendered.failure};
+  if (rendered.alreadyFramed) return {photo.fileName, std::nullopt, true};
   if (!DoesSomething(plan)) return {photo.fileName, std::nullopt};
   std::string name = photo.fileName;
   PhotoStage stage = PhotoStage::Commit;

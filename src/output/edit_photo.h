@@ -61,6 +61,9 @@ struct PhotoFailure {
 struct PhotoOutcome {
   std::string fileName;  // the photo's name afterwards (its old name when it failed)
   std::optional<PhotoFailure> failure;
+  // Framing was asked for a file that carries the framed mark: the photo was
+  // left whole (no backup, no rename), which is no failure.
+  bool alreadyFramed = false;
   bool ok() const { return !failure.has_value(); }
 };
 
@@ -93,10 +96,12 @@ struct PhotoPlan {
   bool keepExif = false;           // the framed picture keeps the original's EXIF
 };
 
-// A framed photo encoded as JPEG, or why it could not be made.
+// A framed photo encoded as JPEG, or why it could not be made, or (nothing
+// made) that the file was framed before.
 struct RenderedPhoto {
   std::vector<std::uint8_t> jpeg;
   std::optional<PhotoFailure> failure;
+  bool alreadyFramed = false;
 };
 
 // Why the options cannot be used at all (a prefix that gives no plain file
@@ -127,13 +132,20 @@ struct RenderInput {
   std::optional<PhotoFailure> failure;
 };
 
+// The bytes ReadRenderInput will read for the plan, as far as the file's size
+// tells now: 0 for a photo that needs no render or whose file cannot be looked at.
+std::int64_t RenderFileBytes(const PhotoPlan& plan, const FileSystem& fs);
+
 // Reads the file of a photo to be framed (nothing for a photo that needs no
 // render), so that the memory its render takes is known before it starts.
 RenderInput ReadRenderInput(const PhotoPlan& plan, const FileSystem& fs);
 
 // Decodes, frames and encodes a photo to be framed from what ReadRenderInput
-// read, or writes the GPS IFD into a photo that is not framed; touches no state, so photos may be rendered in any order and on
-// several threads at once. Nothing for a photo that needs no render.
+// read, with the framed mark and the photo's colour profile (FramedOutputSegments),
+// a file that carries the mark already not being framed again; or writes the
+// GPS IFD into a photo that is not framed. Touches no state, so photos may be
+// rendered in any order and on several threads at once. Nothing for a photo
+// that needs no render.
 RenderedPhoto RenderPhoto(const PhotoPlan& plan, const RenderInput& input);
 
 // ReadRenderInput, then RenderPhoto.
@@ -144,7 +156,7 @@ RenderedPhoto RenderPhoto(const PhotoPlan& plan, const FileSystem& fs);
 // rename. A photo is never lost: the framed file is written before the
 // original is removed, a failed backup leaves the photo untouched, no existing
 // file is replaced but the photo's own, and on any failure the photo keeps its
-// file and name.
+// file and name. A photo framed before is left whole.
 PhotoOutcome CommitPhoto(const PhotoPlan& plan, const RenderedPhoto& rendered, FileSystem& fs, BatchState& batch);
 
 // One photo as a batch of one.

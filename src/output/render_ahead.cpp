@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <sched.h>  // sched_getaffinity
 
 #include <algorithm>
 #include <string>
@@ -23,10 +24,15 @@ bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == st
 // glyph at once may both make it, and one frees the table the other uses) the
 // first time a glyph is drawn. That first time is made to happen here, on the
 // caller's thread before any worker starts, by framing a small white picture
-// with the annotation from its first glyph on, wide enough that glyphs are
-// drawn and not clipped away; the workers then only find it all made.
-void PrepareText(const std::string& annotation) {
-  if (IsBlank(annotation) || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return;
+// with the first annotation that has a glyph, from that glyph on, wide
+// enough that glyphs are drawn and not clipped away; the workers then only
+// find it all made. When no annotation has one, no text is drawn at all.
+void PrepareText(const std::vector<PhotoPlan>& plans, const std::vector<std::size_t>& jobs) {
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return;
+  const auto drawn = std::find_if(jobs.begin(), jobs.end(),
+                                  [&](std::size_t job) { return !IsBlank(plans[job].annotation); });
+  if (drawn == jobs.end()) return;
+  const std::string& annotation = plans[*drawn].annotation;
   constexpr int kWidth = 640, kHeight = 8;
   const std::vector<std::uint8_t> white(kWidth * kHeight * 3, 0xFF);
   FrameJpeg(EncodeJpeg(white.data(), kWidth, kHeight, kWidth * 3, kFramedQuality), 1,
@@ -35,20 +41,27 @@ void PrepareText(const std::string& annotation) {
 
 }  // namespace
 
-std::size_t DefaultRenderThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
+std::size_t DefaultRenderThreads() {
+  cpu_set_t cpus;
+  CPU_ZERO(&cpus);
+  if (::sched_getaffinity(0, sizeof cpus, &cpus) == 0) return static_cast<std::size_t>(std::max(1, CPU_COUNT(&cpus)));
+  return std::max(1u, std::thread::hardware_concurrency());  // more CPUs than a cpu_set_t holds
+}
 
-RenderAhead::RenderAhead(const std::vector<PhotoPlan>& plans, const FileSystem& fs, std::size_t threads)
-    : plans_(plans), fs_(fs), jobOf_(plans.size()) {
+RenderAhead::RenderAhead(const std::vector<PhotoPlan>& plans, const FileSystem& fs, std::size_t threads,
+                         std::int64_t budget)
+    : plans_(plans), fs_(fs), budget_(budget), jobOf_(plans.size()) {
   for (std::size_t i = 0; i < plans.size(); ++i) {
     if (!NeedsRender(plans[i])) continue;
     jobOf_[i] = jobs_.size();
     jobs_.push_back(i);
   }
   results_.resize(jobs_.size());
+  resultBytes_.resize(jobs_.size());
   const std::size_t count = std::min(std::max<std::size_t>(threads, 1), jobs_.size());
   window_ = count + 1;
   if (count == 0) return;
-  PrepareText(plans_[jobs_.front()].annotation);
+  PrepareText(plans_, jobs_);
   working_ = count;
   threads_.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
@@ -103,35 +116,48 @@ void RenderAhead::Finish(const std::function<void()>& whileWaiting) {
   }
 }
 
-// A worker: takes the next photo in list order while the window allows, and
-// renders it once its memory fits beside the renders under way.
+// A worker: takes the next photo in list order while the window allows, reads
+// it once its file fits beside what is counted, and renders it once all its
+// framing does.
 void RenderAhead::Work() {
   while (const std::optional<std::size_t> job = NextJob()) {
     const PhotoPlan& plan = plans_[jobs_[*job]];
-    Result result;
-    RenderInput input;
-    // What is thrown is not a photo's failure: the caller's thread rethrows it.
-    try {
-      input = ReadRenderInput(plan, fs_);
-    } catch (const std::exception&) {
-      result.thrown = std::current_exception();
-    }
-    const std::int64_t bytes = input.source ? FramingBytes(*input.source) : 0;
-    if (!Reserve(*job, bytes)) break;
-    if (!result.thrown) {
-      try {
-        result.rendered = RenderPhoto(plan, input);
-      } catch (const std::exception&) {
-        result.thrown = std::current_exception();
-      }
-    }
-    Store(*job, bytes, std::move(result));
+    std::int64_t counted = RenderFileBytes(plan, fs_);
+    if (!ReserveFile(*job, counted)) break;
+    std::optional<Result> result = Render(plan, counted);
+    if (!result) break;
+    Store(*job, counted, std::move(*result));
   }
   {
     std::lock_guard lock(mutex_);
     --working_;
   }
   changed_.notify_all();
+}
+
+// Reads and renders a photo; `counted` is the memory counted for it: its
+// file's bytes on entry, all its framing once that is reserved. Nothing when
+// the batch stops before the render starts. What is thrown is not a photo's
+// failure: the caller's thread rethrows it.
+std::optional<RenderAhead::Result> RenderAhead::Render(const PhotoPlan& plan, std::int64_t& counted) {
+  Result result;
+  RenderInput input;
+  try {
+    input = ReadRenderInput(plan, fs_);
+  } catch (const std::exception&) {
+    result.thrown = std::current_exception();
+  }
+  const std::int64_t bytes = std::max(counted, input.source ? FramingBytes(*input.source) : 0);
+  if (!ReserveRest(counted, bytes - counted)) return std::nullopt;
+  counted = bytes;
+  if (!result.thrown) {
+    try {
+      result.rendered = RenderPhoto(plan, input);
+    } catch (const std::exception&) {
+      result.thrown = std::current_exception();
+    }
+  }
+  return result;
 }
 
 std::optional<std::size_t> RenderAhead::NextJob() {
@@ -142,26 +168,46 @@ std::optional<std::size_t> RenderAhead::NextJob() {
 }
 
 // Memory is handed out in list order, so that a large photo is never passed
-// over by the smaller ones after it; one that exceeds the budget alone waits
-// until nothing else renders.
-bool RenderAhead::Reserve(std::size_t job, std::int64_t bytes) {
+// over by the smaller ones after it: a job keeps its turn from its file's
+// bytes until the rest of its framing is counted. One that exceeds the budget
+// alone waits until nothing else is counted.
+bool RenderAhead::ReserveFile(std::size_t job, std::int64_t bytes) {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] {
-    return stopping_ || (reserved_ == job && (memoryInUse_ == 0 || memoryInUse_ + bytes <= kFramingMemoryBudget));
+    return stopping_ || (reserved_ == job && (memoryInUse_ == 0 || memoryInUse_ + bytes <= budget_));
   });
   if (stopping_) return false;
-  ++reserved_;
   memoryInUse_ += bytes;
+  return true;
+}
+
+bool RenderAhead::ReserveRest(std::int64_t file, std::int64_t more) {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return stopping_ || memoryInUse_ == file || memoryInUse_ + more <= budget_; });
+  if (stopping_) return false;
+  ++reserved_;
+  memoryInUse_ += more;
   lock.unlock();
   changed_.notify_all();
   return true;
 }
 
-void RenderAhead::Store(std::size_t job, std::int64_t bytes, Result result) {
+// The render's memory is given back and its encoded result counted instead.
+void RenderAhead::Store(std::size_t job, std::int64_t counted, Result result) {
   {
     std::lock_guard lock(mutex_);
-    memoryInUse_ -= bytes;
+    resultBytes_[job] = result.rendered ? static_cast<std::int64_t>(result.rendered->jpeg.size()) : 0;
+    memoryInUse_ += resultBytes_[job] - counted;
     results_[job] = std::move(result);
+  }
+  changed_.notify_all();
+}
+
+void RenderAhead::Committed(std::size_t index) {
+  if (!jobOf_[index]) return;
+  {
+    std::lock_guard lock(mutex_);
+    memoryInUse_ -= std::exchange(resultBytes_[*jobOf_[index]], 0);
   }
   changed_.notify_all();
 }

@@ -263,6 +263,8 @@ TEST_F(MainWindowTest, DroppedPhotosDeleteKeyAndEnterOnAButton) {
   EXPECT_EQ(window.Text(ControlId::tzt_0), "01");
 }
 
+// While busy the window stays open; Escape on it and a close request are
+// noted, the Escape that answers a question (否) is not.
 TEST_F(MainWindowTest, WhileBusyControlsIgnoreTheUserAndEscapeIsNoted) {
   window.show();
   QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
@@ -270,13 +272,24 @@ TEST_F(MainWindowTest, WhileBusyControlsIgnoreTheUserAndEscapeIsNoted) {
   window.BeginBusy();
   QCoreApplication::sendEvent(W("tzc(0)"), &enter);
   EXPECT_EQ(window.Text(ControlId::tzt_0), "00");
-  EXPECT_FALSE(window.KeepAlive());
+  EXPECT_EQ(window.KeepAlive(), Interruption::None);
   QCoreApplication::sendEvent(W("ListView"), &escape);
-  EXPECT_TRUE(window.KeepAlive());
-  EXPECT_FALSE(window.KeepAlive());  // noted once
+  EXPECT_EQ(window.KeepAlive(), Interruption::Escape);
+  EXPECT_EQ(window.KeepAlive(), Interruption::None);  // noted once
+  EXPECT_FALSE(window.close());
+  QCoreApplication::sendEvent(W("ListView"), &escape);
+  EXPECT_EQ(window.KeepAlive(), Interruption::Close);  // the stronger one
+  EXPECT_TRUE(window.isVisible());
+  QTimer::singleShot(0, [] {
+    QKeyEvent answer(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(QApplication::activeModalWidget(), &answer);
+  });
+  EXPECT_EQ(window.ShowMessage("是否停止批处理?", MessageButtons::YesNo, MessageIcon::Question), Answer::No);
+  EXPECT_EQ(window.KeepAlive(), Interruption::None);
   window.EndBusy();
   QCoreApplication::sendEvent(W("tzc(0)"), &enter);
   EXPECT_EQ(window.Text(ControlId::tzt_0), "01");
+  EXPECT_TRUE(window.close());
 }
 
 void Wait(int milliseconds) {

@@ -20,6 +20,8 @@ using testing::FaultyFileSystem;
 using testing::TempDir;
 using testing::WriteFileBytes;
 
+const std::string kFramedName = "20101111_133102.JPG";
+
 // A window with photos listed as intake lists them, on a fault-injecting disk.
 class OutputCommands : public ::testing::Test {
  protected:
@@ -161,21 +163,66 @@ TEST_F(OutputCommands, StoppedBatchSaysHowManyWereDone) {
   EXPECT_TRUE(Exists("b.JPG"));
 }
 
-TEST_F(OutputCommands, EscapeAsksAndStopsAfterThePhotoBeingCommitted) {
+// Escape or a close request after the second photo asks; 是 stops the batch
+// after that photo, and a close request so answered then closes the window,
+// after the completion message.
+struct StopCase {
+  Interruption asked;
+  Answer answer;
+  std::string completion;
+  std::string lastRow;
+  bool closed;
+};
+
+class StopQuestion : public OutputCommands, public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(StopQuestion, AskedAndStopsAfterThePhotoBeingCommitted) {
+  const StopCase& c = GetParam();
   for (const char* name : {"a.JPG", "b.JPG", "c.JPG", "d.JPG"}) AddPhoto(name, "2010-11-11 13:31:02");
   Check(ControlId::Ck_reanme, true);
-  ui_.PressEscapeAt(1);  // after the first photo; answered 否
-  ui_.QueueAnswer(Answer::No);
+  ui_.InterruptAt(2, c.asked);
+  ui_.QueueAnswer(c.answer);
   logic_.cmd_allmake_Click();
-  EXPECT_EQ(ui_.RowText(ListId::Photos, 4), "20101111_133102_3.JPG");  // all done
-  EXPECT_FALSE(ui_.busy());
-  ui_.clearRecords();
-  ui_.PressEscapeAt(ui_.keepAliveCalls() + 2);  // after the second photo; answered 是
-  logic_.cmd_allmake_Click();
-  EXPECT_EQ(Messages(), (std::vector<std::string>{"是否停止批处理?", "批处理已停止。\r\n共处理 2 个照片，其余 2 个照片未改动。"}));
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"是否停止批处理?", c.completion}));
   EXPECT_EQ(ui_.messages()[0].buttons, MessageButtons::YesNo);
+  EXPECT_EQ(ui_.RowText(ListId::Photos, 4), c.lastRow);
+  EXPECT_EQ(ui_.closed(), c.closed);
   EXPECT_FALSE(ui_.busy());
   EXPECT_EQ(ui_.SelectedRow(ListId::Photos), 1);  // the preview shows the row 执行 acts on
+}
+
+const std::string kAllDone = "批处理完成!\r\n共处理 4 个照片。";
+const std::string kStopped = "批处理已停止。\r\n共处理 2 个照片，其余 2 个照片未改动。";
+
+INSTANTIATE_TEST_SUITE_P(
+    EscapeAndClose, StopQuestion,
+    ::testing::Values(StopCase{Interruption::Escape, Answer::No, kAllDone, "20101111_133102_3.JPG", false},
+                      StopCase{Interruption::Escape, Answer::Yes, kStopped, "d.JPG", false},
+                      StopCase{Interruption::Close, Answer::No, kAllDone, "20101111_133102_3.JPG", false},
+                      StopCase{Interruption::Close, Answer::Yes, kStopped, "d.JPG", true}));
+
+// A stopped framing batch run again frames only the photos it had not reached:
+// one framed before is left whole, without a second backup, and counted
+// apart; 执行 on it says so.
+TEST_F(OutputCommands, FramingAgainLeavesThePhotosFramedBeforeWhole) {
+  for (const char* name : {"a.JPG", "b.JPG", "c.JPG"}) AddPhoto(name, "2010-11-11 13:31:02");
+  Check(ControlId::Ck_reanme, true);
+  Check(ControlId::Ck_frame, true);
+  BatchHooks hooks;
+  hooks.stopRequested = [&] { return logic_.Photos(1).FileName != "a.JPG"; };
+  ASSERT_EQ(EditAllPhotos(logic_, hooks)->size(), 1u);
+  const std::vector<std::uint8_t> framed = testing::ReadFileBytes(dir_.path() / kFramedName);
+  ui_.clearRecords();
+  logic_.cmd_allmake_Click();
+  EXPECT_EQ(Messages(), std::vector<std::string>{"批处理完成!\r\n共处理 3 个照片。\r\n其中 1 个照片已加过边框，未再处理。"});
+  EXPECT_EQ(testing::ReadFileBytes(dir_.path() / kFramedName), framed);
+  EXPECT_EQ(testing::FilesUnder(dir_.path()),
+            (std::vector<std::string>{kFramedName, "20101111_133102_1.JPG", "20101111_133102_2.JPG", "BackUp/a.JPG",
+                                      "BackUp/b.JPG", "BackUp/c.JPG"}));
+  ui_.clearRecords();
+  ui_.SelectRow(ListId::Photos, 2);
+  logic_.cmd_make_Click();
+  EXPECT_EQ(Messages(), std::vector<std::string>{"照片 20101111_133102_1.JPG 已加过边框，未再处理。"});
 }
 
 TEST_F(OutputCommands, MakeProcessesTheSelectedRowAndPreviewsIt) {

@@ -117,6 +117,19 @@ TEST_F(CliRun, FailuresAreListedAndGiveStatusOne) {
   EXPECT_EQ(ReadFileBytes(broken), (std::vector<std::uint8_t>{'n', 'o'}));
 }
 
+// Framing a photo framed before leaves it whole, which is no failure.
+TEST_F(CliRun, AFramedPhotoIsNotFramedAgain) {
+  std::string photo = Photo("a.jpg", "2010:12:06 08:30:15");
+  ASSERT_EQ(RunCli({"--no-backup", "--frame", photo}).status, 0);
+  const std::vector<std::uint8_t> framed = ReadFileBytes(photo);
+  Result again = RunCli({"--frame", photo});
+  EXPECT_EQ(again.status, 0);
+  EXPECT_EQ(Lines(again.out), std::vector<std::string>{photo + "\t" + photo + "\t\talready framed"});
+  EXPECT_NE(again.err.find("其中 1 个照片已加过边框，未再处理。"), std::string::npos) << again.err;
+  EXPECT_EQ(ReadFileBytes(photo), framed);
+  EXPECT_EQ(Files(), std::vector<std::string>{"a.jpg"});
+}
+
 // A name that is not UTF-8 (GBK's 照 is D5 D5) reaches every file operation as
 // its bytes; the look-alike beside it, with U+FFFD where those bytes stand, is
 // left alone.

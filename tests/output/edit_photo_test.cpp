@@ -2,6 +2,7 @@
 
 #include <fcntl.h>  // open
 #include <gtest/gtest.h>
+#include <sched.h>     // sched_getaffinity
 #include <sys/file.h>  // flock
 #include <sys/stat.h>  // chmod, mkfifo, stat
 #include <unistd.h>    // geteuid, close
@@ -18,7 +19,10 @@
 #include "faulty_file_system.h"
 #include "output/batch.h"
 #include "output/frame_picture.h"
+#include "output/framed_marks.h"
 #include "output/jpeg_codec.h"
+#include "output/jpeg_segments.h"
+#include "output/render_ahead.h"
 #include "output/save_jpg.h"
 #include "sample_photos.h"
 #include "test_support.h"
@@ -63,6 +67,10 @@ class PhotoFolder {
     WriteFileBytes(dir_.path() / name, tools::MakeSamplePhoto(kWidth, kHeight, row, "2010:11:11 13:31:02"));
     return {row, dir_.folder(), name, !timeText.empty(), timeText, "N30°15.1234',E120°30.5678'", kPosition};
   }
+  // Puts the segments into the photo's file, as another program or an earlier run would have.
+  void Insert(const std::string& name, const std::vector<JpegSegment>& segments) {
+    WriteFileBytes(dir_.path() / name, InsertSegments(Bytes(name), segments));
+  }
   std::string folder() const { return dir_.folder(); }
   std::vector<std::uint8_t> Bytes(const std::string& name) const { return ReadFileBytes(dir_.path() / name); }
   // "name" for each file and "BackUp/name" for each backup, sorted.
@@ -82,6 +90,7 @@ struct OptionCase {
   Names files;        // what the folder holds afterwards
   std::string name;   // the photo's name afterwards
   bool framed;        // whether that file holds the framed picture
+  bool marked = false;  // the photo carries the framed mark of an earlier run
 };
 
 class OptionTableTest : public ::testing::TestWithParam<OptionCase> {};
@@ -91,6 +100,7 @@ TEST_P(OptionTableTest, FilesAndNameAfterOutput) {
   const OptionCase& c = GetParam();
   PhotoFolder folder;
   PhotoInput photo = folder.Add("IMG_0001.JPG", 1);
+  if (c.marked) folder.Insert(photo.fileName, {FramedMark()});
   ::chmod((folder.folder() + photo.fileName).c_str(), 0600);
   std::vector<std::uint8_t> original = folder.Bytes("IMG_0001.JPG");
   OutputOptions options;
@@ -99,14 +109,16 @@ TEST_P(OptionTableTest, FilesAndNameAfterOutput) {
   options.frame = c.frame;
   PhotoOutcome outcome = EditPhoto(photo, options, RealFileSystem());
   EXPECT_TRUE(outcome.ok()) << WhatFailed(outcome);
+  EXPECT_EQ(outcome.alreadyFramed, c.marked && c.frame);
   EXPECT_EQ(outcome.fileName, c.name);
   EXPECT_EQ(folder.Files(), c.files);
   for (const std::string& file : c.files) EXPECT_EQ(ModeOf(folder.folder() + file), 0600u) << file;
   EXPECT_EQ(folder.IsFramed(c.name), c.framed);
+  EXPECT_EQ(CarriesFramedMark(folder.Bytes(c.name)), c.framed || c.marked);
   if (!c.framed) {
     EXPECT_EQ(folder.Bytes(c.name), original);
   }
-  if (c.backup) {
+  if (std::count(c.files.begin(), c.files.end(), "BackUp/IMG_0001.JPG") > 0) {
     EXPECT_EQ(folder.Bytes("BackUp/IMG_0001.JPG"), original);
   }
 }
@@ -122,7 +134,46 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionCase{true, false, false, {"BackUp/IMG_0001.JPG", "IMG_0001.JPG"}, "IMG_0001.JPG", false},
                       OptionCase{true, true, false, {kTimeName, "BackUp/IMG_0001.JPG"}, kTimeName, false},
                       OptionCase{true, false, true, {"BackUp/IMG_0001.JPG", "IMG_0001.JPG"}, "IMG_0001.JPG", true},
-                      OptionCase{true, true, true, {kTimeName, "BackUp/IMG_0001.JPG"}, kTimeName, true}));
+                      OptionCase{true, true, true, {kTimeName, "BackUp/IMG_0001.JPG"}, kTimeName, true},
+                      // Framed before: framing leaves it whole; renaming alone still renames it.
+                      OptionCase{true, true, true, {"IMG_0001.JPG"}, "IMG_0001.JPG", false, true},
+                      OptionCase{true, true, false, {kTimeName, "BackUp/IMG_0001.JPG"}, kTimeName, false, true}));
+
+// An ICC_PROFILE chunk of the given size, numbered as the chunks of a profile are.
+JpegSegment ProfileChunk(int number, int count, std::size_t bytes) {
+  std::vector<std::uint8_t> payload = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0};
+  payload.push_back(static_cast<std::uint8_t>(number));
+  payload.push_back(static_cast<std::uint8_t>(count));
+  payload.resize(bytes, static_cast<std::uint8_t>(number));
+  return {kApp2Marker, payload};
+}
+
+// The framed output keeps the photo's colour profile, every chunk in order,
+// and gains the mark; nothing else of the photo's header: no EXIF, none of
+// its comments or other APP2 segments.
+TEST(Batch, FramedOutputKeepsTheColourProfileAndIsMarked) {
+  PhotoFolder folder;
+  PhotoInput photo = folder.Add("a.jpg", 1);
+  const JpegSegment other{kApp2Marker, {'M', 'P', 'F', 0}}, comment{kCommentMarker, {'h', 'i'}};
+  folder.Insert("a.jpg", {ProfileChunk(1, 2, 3000), comment, other, ProfileChunk(2, 2, 100)});
+  OutputOptions options;
+  options.frame = true;
+  ASSERT_TRUE(EditPhoto(photo, options, RealFileSystem()).ok());
+  const std::vector<std::uint8_t> framed = folder.Bytes("a.jpg");
+  std::vector<std::pair<int, std::vector<std::uint8_t>>> kept;
+  for (const JpegSegmentView& segment : HeaderSegments(framed)) {
+    if (segment.marker >= kApp1Marker) kept.emplace_back(segment.marker, std::vector(segment.payload.begin(), segment.payload.end()));
+  }
+  const std::vector<std::pair<int, std::vector<std::uint8_t>>> expected = {
+      {kApp2Marker, ProfileChunk(1, 2, 3000).payload},
+      {kApp2Marker, ProfileChunk(2, 2, 100).payload},
+      {kCommentMarker, FramedMark().payload}};
+  EXPECT_EQ(kept, expected);
+  const std::vector<std::uint8_t> markBytes = FramedMark().payload;
+  const std::string mark(markBytes.begin(), markBytes.end());
+  EXPECT_TRUE(mark.starts_with("Framed by geoframe ")) << mark;
+  EXPECT_EQ(ReadJpegSize(framed), (PixelSize{kWidth + 48, kHeight + 48}));
+}
 
 struct NameCase {
   PhotoInput photo;
@@ -454,7 +505,8 @@ TEST(Batch, RenderThreadsChangeNothing) {
     for (const std::string& file : testing::FilesUnder(dir.path())) result.files[file] = ReadFileBytes(dir.path() / file);
     // The text drawn on a render thread is the text drawn on this one.
     const auto here = FramePicture(dir.folder() + "BackUp/IMG_0.JPG", AnnotationLine(photos[0], options));
-    EXPECT_TRUE(EncodePicture(here, kFramedQuality) == result.files[kTimeName]) << threads;
+    EXPECT_TRUE(InsertSegments(EncodePicture(here, kFramedQuality), {FramedMark()}) == result.files[kTimeName])
+        << threads;
     return result;
   };
   const Run one = run(1), four = run(4);
@@ -505,6 +557,64 @@ TEST(Batch, AStopAskedWhileWaitingLeavesTheAwaitedPhotosUntouched) {
   EXPECT_EQ(folder.Bytes("b.JPG"), b);
   EXPECT_EQ(folder.Bytes("c.JPG"), c);
   EXPECT_EQ(folder.Files(), (Names{"a.JPG", "b.JPG", "c.JPG"}));
+}
+
+// However many workers render, a batch holds no more than its budget: every
+// photo read and not yet committed holds at least its file's bytes or its
+// encoded result (here about the same: both are mostly the colour profile),
+// and so many of them at once must fit the budget.
+TEST(Batch, EightWorkersKeepToTheMemoryBudget) {
+  class CountingReads : public FaultyFileSystem {
+   public:
+    std::atomic<int> committed{0};
+    mutable std::atomic<int> reads{0}, mostInFlight{0};
+    std::vector<std::uint8_t> ReadFile(const std::string& path, std::int64_t maxBytes) const override {
+      const int inFlight = ++reads - committed;
+      for (int most = mostInFlight; inFlight > most && !mostInFlight.compare_exchange_weak(most, inFlight);) {}
+      return FaultyFileSystem::ReadFile(path, maxBytes);
+    }
+  } disk;
+  PhotoFolder folder;
+  OutputOptions options;
+  options.frame = true;
+  BatchState batch;
+  std::vector<PhotoPlan> plans;
+  for (int row = 1; row <= 16; ++row) {
+    const PhotoInput photo = folder.Add("p" + std::to_string(row) + ".jpg", row);
+    folder.Insert(photo.fileName, {ProfileChunk(1, 1, kMaxSegmentPayload)});
+    plans.push_back(PlanPhoto(photo, options, disk, batch));
+  }
+  const PhotoSource source = ReadPhotoSource(folder.folder() + "p1.jpg");
+  const std::int64_t held = std::min(source.jpeg.size(), RenderPhoto(plans[0], disk).jpeg.size());
+  const std::int64_t budget = 2 * FramingBytes(source);
+  disk.reads = 0;
+  RenderAhead renders(plans, disk, 8, budget);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the workers go as far ahead as they may
+  for (std::size_t i = 0; i < plans.size(); ++i) {
+    std::optional<RenderedPhoto> rendered = renders.Take(i, {});
+    ASSERT_TRUE(rendered && !rendered->failure) << i;
+    ++disk.committed;
+    rendered.reset();
+    renders.Committed(i);
+  }
+  EXPECT_EQ(disk.reads, 16);
+  EXPECT_LE(disk.mostInFlight * held, budget) << disk.mostInFlight << " photos of at least " << held << " bytes";
+}
+
+TEST(Batch, RenderThreadsFollowTheCpusThisProcessMayRunOn) {
+  cpu_set_t all, one;
+  ASSERT_EQ(::sched_getaffinity(0, sizeof all, &all), 0);
+  CPU_ZERO(&one);
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+    if (CPU_ISSET(cpu, &all)) {
+      CPU_SET(cpu, &one);
+      break;
+    }
+  }
+  ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+  const std::size_t threads = DefaultRenderThreads();
+  ASSERT_EQ(::sched_setaffinity(0, sizeof all, &all), 0);
+  EXPECT_EQ(threads, 1u);
 }
 
 TEST(Batch, RenameOfAMissingPhotoFails) {

@@ -1,6 +1,7 @@
 #include "app/qt/main_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -397,8 +398,6 @@ void MainWindow::ConnectHandlers() {
 bool MainWindow::SwallowWhileBusy(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyPress:
-      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) escapePressed_ = true;
-      [[fallthrough]];
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
     case QEvent::MouseButtonPress:
@@ -408,12 +407,25 @@ bool MainWindow::SwallowWhileBusy(QObject* watched, QEvent* event) {
     case QEvent::ContextMenu:
     case QEvent::DragEnter:
     case QEvent::Drop: {
-      // Only this window's own input: a question asked meanwhile gets its answers.
+      // Only this window's own input: a question asked meanwhile gets its
+      // answers, and the Escape that answers it 否 asks nothing.
       auto* widget = qobject_cast<QWidget*>(watched);
-      return widget != nullptr && widget->window() == this;
+      if (widget == nullptr || widget->window() != this) return false;
+      if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        Note(Interruption::Escape);
+      }
+      return true;
     }
     default: return false;
   }
+}
+
+void MainWindow::Note(Interruption interruption) { asked_ = std::max(asked_, interruption); }
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!busy_) return QWidget::closeEvent(event);
+  Note(Interruption::Close);
+  event->ignore();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

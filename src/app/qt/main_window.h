@@ -12,6 +12,7 @@
 #include "app/main_logic.h"
 #include "app/toolkit.h"
 
+class QCloseEvent;
 class QCoreApplication;
 class QTreeWidget;
 
@@ -69,7 +70,8 @@ class MainWindow : public QWidget, public Toolkit {
   void RepaintNow(ControlId control) override;
   void BeginBusy() override;
   void EndBusy() override;
-  bool KeepAlive() override;
+  Interruption KeepAlive() override;
+  void CloseWindow() override;
   bool ShowsPictures() const override { return true; }
   void ClearPreview() override;
   void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) override;
@@ -83,9 +85,12 @@ class MainWindow : public QWidget, public Toolkit {
   // Runs a handler; a failure it did not expect is shown, not fatal.
   void RunGuarded(const std::function<void()>& handler);
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // During a long operation a close request is noted, and the window stays.
+  void closeEvent(QCloseEvent* event) override;
   // During a long operation: true for the user's input to this window, which
   // is ignored (Escape is noted first).
   bool SwallowWhileBusy(QObject* watched, QEvent* event);
+  void Note(Interruption interruption);
   QTreeWidget* list(ListId id) const;
 
   MainLogic logic_;
@@ -93,7 +98,7 @@ class MainWindow : public QWidget, public Toolkit {
   PreviewSurface* preview_ = nullptr;
   QString lastFolder_;  // where the open dialog starts: the folder last chosen
   bool busy_ = false;            // between BeginBusy and EndBusy
-  bool escapePressed_ = false;   // since the last KeepAlive
+  Interruption asked_ = Interruption::None;  // since the last KeepAlive
 };
 
 }  // namespace geoframe

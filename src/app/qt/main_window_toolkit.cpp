@@ -15,6 +15,7 @@
 #include <QTreeWidgetItem>
 
 #include <stdexcept>
+#include <utility>  // exchange
 
 #include "app/qt/icons.h"
 #include "app/qt/main_window.h"
@@ -221,7 +222,7 @@ void MainWindow::RepaintNow(ControlId name) { control(name)->repaint(); }
 
 void MainWindow::BeginBusy() {
   busy_ = true;
-  escapePressed_ = false;
+  asked_ = Interruption::None;
   QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -230,12 +231,12 @@ void MainWindow::EndBusy() {
   busy_ = false;
 }
 
-bool MainWindow::KeepAlive() {
+Interruption MainWindow::KeepAlive() {
   QCoreApplication::processEvents();
-  const bool escape = escapePressed_;
-  escapePressed_ = false;
-  return escape;
+  return std::exchange(asked_, Interruption::None);
 }
+
+void MainWindow::CloseWindow() { close(); }
 
 void MainWindow::ClearPreview() { preview_->Clear(); }
 
