@@ -57,7 +57,6 @@ struct CameraCase {
 class WithGpsExifTest : public ::testing::TestWithParam<CameraCase> {};
 
 TEST_P(WithGpsExifTest, WritesGpsAndKeepsEverythingElse) {
-  GEOFRAME_REQUIRE_TESTDATA();
   const std::string source = (testing::TestDataDir() / "jpeg" / GetParam().file).string();
   const std::vector<std::uint8_t> original = testing::ReadFileBytes(source);
   const std::vector<std::uint8_t> written = WithGpsExif(original, kPosition, source);
@@ -100,7 +99,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CameraCase{"Casio QV-7000SX.jpg", 1}));     // no EXIF: a segment is inserted
 
 TEST(WithFramedExif, OriginalsExifUprightAtTheFramedSizeWithoutThumbnail) {
-  GEOFRAME_REQUIRE_TESTDATA();
   const std::string source = (testing::TestDataDir() / "jpeg" / "Canon PowerShot A85.jpg").string();
   const std::vector<std::uint8_t> original = testing::ReadFileBytes(source);
   // Any JPEG without EXIF stands in for the framed picture.

@@ -77,7 +77,6 @@ TrackMatch MatchInTableOrder(std::int32_t seconds, const std::vector<std::int32_
 }
 
 TEST(MatchElapsed, RealLogsInTimeOrderMatchAsInTableOrder) {
-  GEOFRAME_REQUIRE_TESTDATA();
   int compared = 0;
   for (const auto& entry : std::filesystem::directory_iterator(testing::TestDataDir() / "nmea")) {
     if (entry.path().extension() != ".log") continue;
