@@ -44,7 +44,7 @@ std::int64_t FramingBytes(const JpegHeader& header, int orientation, std::int64_
 // Throws OutputError (TooLarge: the upright size, and the bytes needed when
 // the memory budget is what it exceeds) for a photo framing refuses by its
 // size alone: a canvas above kMaxCanvasPixels, or more than
-// kFramingMemoryBudget in all. The preview refuses the same photos.
+// kFramingMemoryBudget in all.
 void RequireFramable(const JpegHeader& header, int orientation, std::int64_t fileBytes);
 
 // The smallest font a long annotation shrinks to before it is cut short:
