@@ -559,7 +559,6 @@ TEST(FramePicture, RealCameraFiles) {
 // copies that libjpeg-turbo's djpeg, reading them from files, calls corrupt,
 // and frames the others.
 TEST(FramePicture, RefusesTheCopiesOfAPhotoThatTheFileDecoderCallsCorrupt) {
-  GEOFRAME_REQUIRE_TESTDATA();
   const std::vector<std::uint8_t> photo = ReadFileBytes(testing::TestDataDir() / "jpeg" / "HTC Desire.jpg");
   const std::set<int> corrupt = {1,  3,  4,  5,  7,  9,  11, 13, 15, 17, 21, 23, 25, 26, 27, 29,
                                  31, 33, 35, 37, 39, 41, 42, 43, 45, 47, 49, 51, 53, 55, 57, 59};
@@ -703,7 +702,6 @@ TEST(FrameJpeg, SyntheticPhotosFrameToTheRecordedBytes) {
 }
 
 TEST(FramePicture, CameraFilesFrameToTheRecordedBytes) {
-  GEOFRAME_REQUIRE_TESTDATA();
   int framed = 0;
   for (const auto& entry : std::filesystem::directory_iterator(testing::TestDataDir() / "jpeg")) {
     if (entry.path().extension() != ".jpg") continue;
