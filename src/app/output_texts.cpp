@@ -155,6 +155,8 @@ std::string FileErrorText(const FileError& error) {
 
 std::string FileErrorReason(const FileError& error) { return Reason(error); }
 
+std::string UnrepresentableNameReason() { return "文件名不是 UTF-8 编码，文件对话框无法打开"; }
+
 std::string OutputErrorText(const OutputError& error) {
   const OutputError::Fields& f = error.fields();
   switch (error.kind()) {

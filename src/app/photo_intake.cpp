@@ -5,6 +5,7 @@
 #include <utility>    // std::move
 
 #include "app/main_logic.h"
+#include "app/output_texts.h"
 #include "exif/exif_reader.h"
 #include "io/file_error.h"
 #include "io/hidden_name.h"
@@ -97,9 +98,9 @@ std::optional<LeftOutReason> UnlistableReason(const std::string& path) {
   return LeftOutReason::Missing;
 }
 
-int IntakeResult::LeftOutFull() const {
-  return static_cast<int>(std::count_if(leftOut.begin(), leftOut.end(),
-                                        [](const LeftOutFile& f) { return f.reason == LeftOutReason::ListFull; }));
+int IntakeResult::LeftOutFor(LeftOutReason reason) const {
+  return static_cast<int>(
+      std::count_if(leftOut.begin(), leftOut.end(), [reason](const LeftOutFile& f) { return f.reason == reason; }));
 }
 
 PhotoRecord MakePhotoRecord(const std::string& name, const std::string& folder) {
@@ -111,6 +112,16 @@ IntakeResult AddPhotoFiles(MainLogic& logic, const DlgFileList& files) {
   std::vector<ChosenPhoto> chosen;
   for (const std::string& name : files.FileNames) chosen.push_back({files.FolderPath, name});
   return AddChosenPhotos(logic, chosen);
+}
+
+IntakeResult AddChosenFiles(MainLogic& logic, const ChosenFiles& chosen) {
+  const DlgFileList files = ToDlgFileList(chosen);
+  IntakeResult result = AddPhotoFiles(logic, files);
+  std::size_t index = files.FileNames.size();
+  for (const std::string& name : chosen.unrepresentable) {
+    result.leftOut.push_back({index++, name, LeftOutReason::Unrepresentable});
+  }
+  return result;
 }
 
 IntakeResult AddPhotoPaths(MainLogic& logic, const std::vector<std::string>& paths) {
@@ -127,9 +138,13 @@ std::string IntakeSummary(const IntakeResult& result, int rowCount) {
   std::string text = "当次加载 " + std::to_string(result.added) + " 张（其中 " +
                      std::to_string(result.withExif) + " 张含EXIF信息）照片!\r\n\r\n" +
                      "当前列表已加载共 " + std::to_string(rowCount) + " 张照片!";
-  if (const int full = result.LeftOutFull(); full > 0) {
+  if (const int full = result.LeftOutFor(LeftOutReason::ListFull); full > 0) {
     text += "\r\n列表已满（最多 " + std::to_string(kMaxPhotos) + " 张），另有 " + std::to_string(full) +
             " 张照片未能加入!";
+  }
+  if (const int unnamed = result.LeftOutFor(LeftOutReason::Unrepresentable); unnamed > 0) {
+    text += "\r\n另有 " + std::to_string(unnamed) + " 个文件未能加入：" + UnrepresentableNameReason() +
+            "（可以把它们拖放到照片列表中）!";
   }
   return text;
 }
@@ -143,6 +158,7 @@ std::string NotAddedText(LeftOutReason reason) {
     case LeftOutReason::Folder: return lead + "这是一个文件夹";
     case LeftOutReason::Special: return lead + "这是设备或管道，不是普通文件";
     case LeftOutReason::ListFull: return lead + "照片列表已满（最多 " + std::to_string(kMaxPhotos) + " 张）";
+    case LeftOutReason::Unrepresentable: return lead + UnrepresentableNameReason();
   }
   return lead + "无法使用";
 }

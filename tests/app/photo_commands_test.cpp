@@ -106,6 +106,19 @@ TEST_F(PhotoIntakeTest, OnlyUnusableFilesStillReportAndRewriteCaption) {
             "当次加载 0 张（其中 0 张含EXIF信息）照片!\r\n\r\n当前列表已加载共 1 张照片!");
 }
 
+// Names the dialog could not give are left out, and the summary says why, even
+// when a file has the very name the dialog showed.
+TEST_F(PhotoIntakeTest, NamesTheDialogCannotGiveAreLeftOutWithTheReason) {
+  WriteFileBytes(dir.path() / "\xEF\xBF\xBD.jpg", tools::MakeSamplePhoto(64, 48, 1));
+  ui.QueueOpenFile(ChosenFiles{dir.folder(), {"a.jpg"}, {"\xEF\xBF\xBD.jpg"}});
+  logic.cmd_add_Click();
+  EXPECT_EQ(ui.RowCount(ListId::Photos), 1);
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0].text,
+            "当次加载 1 张（其中 1 张含EXIF信息）照片!\r\n\r\n当前列表已加载共 1 张照片!\r\n"
+            "另有 1 个文件未能加入：文件名不是 UTF-8 编码，文件对话框无法打开（可以把它们拖放到照片列表中）!");
+}
+
 TEST_F(PhotoIntakeTest, EachFileLeftOutIsNamedWithItsReason) {
   ASSERT_EQ(::mkfifo((dir.path() / "pipe.jpg").c_str(), 0600), 0);  // never opened, so never waited on
   for (int i = 1; i <= kMaxPhotos - 1; ++i) ui.AppendRow(ListId::Photos, "old.jpg", 2);
@@ -123,7 +136,7 @@ TEST_F(PhotoIntakeTest, EachFileLeftOutIsNamedWithItsReason) {
   }
   EXPECT_EQ(leftOut, expected);
   EXPECT_EQ(result.added, 1);
-  EXPECT_EQ(result.LeftOutFull(), 1);
+  EXPECT_EQ(result.LeftOutFor(LeftOutReason::ListFull), 1);
 }
 
 TEST_F(PhotoIntakeTest, PreviewFollowsTheSelectionAndEmptiesWithoutOne) {
