@@ -110,7 +110,14 @@ std::string DrawMiniPicture(Toolkit& toolkit, const std::string& path) {
   if (!IsListablePhoto(path)) return {};
   const PhotoFile photo = ReadPhotoFile(path);
   const auto length = static_cast<std::uintmax_t>(photo.length);
-  const int orientation = ReadOrientation(path);
+  int orientation = 1;
+  try {
+    orientation = ReadOrientation(path);
+  } catch (const FileError&) {
+    return PreviewSizeText({}, length);  // shown as a photo that cannot be read
+  } catch (const std::bad_alloc&) {
+    return PreviewSizeText({}, length);
+  }
   const std::optional<JpegHeader> header = FramableHeader(photo, orientation);
   if (!header) return PreviewSizeText({}, length);
   const PixelSize upright = UprightSize(header->size, orientation);

@@ -1,6 +1,7 @@
 #include "app/photo_intake.h"
 
 #include <algorithm>  // std::count_if
+#include <cerrno>
 #include <filesystem>
 #include <utility>    // std::move
 
@@ -86,8 +87,10 @@ std::optional<LeftOutReason> UnlistableReason(const std::string& path) {
   std::optional<FileStatus> status;
   try {
     status = StatusOf(path);
-  } catch (const FileError&) {
+  } catch (const FileError& error) {
     // A name that cannot even be looked at is no file the list can use.
+    if (error.errnum() == EACCES || error.errnum() == EPERM) return LeftOutReason::NoAccess;
+    return error.errnum() == ELOOP ? LeftOutReason::LinkLoop : LeftOutReason::Unlookable;
   }
   if (!status) return LeftOutReason::Missing;
   switch (status->kind) {
@@ -153,6 +156,9 @@ std::string NotAddedText(LeftOutReason reason) {
   const std::string lead = "无法添加：";
   switch (reason) {
     case LeftOutReason::Missing: return lead + "文件不存在";
+    case LeftOutReason::NoAccess: return lead + "没有权限进入所在的文件夹";
+    case LeftOutReason::LinkLoop: return lead + "符号链接形成循环";
+    case LeftOutReason::Unlookable: return lead + "无法查看这个文件";
     case LeftOutReason::NotJpg: return lead + "不是 .jpg 照片";
     case LeftOutReason::Hidden: return lead + "隐藏文件";
     case LeftOutReason::Folder: return lead + "这是一个文件夹";

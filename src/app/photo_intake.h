@@ -14,6 +14,9 @@ class MainLogic;
 // Why a chosen file gets no row.
 enum class LeftOutReason {
   Missing,   // nothing under that name
+  NoAccess,  // a folder on the way may not be searched
+  LinkLoop,  // symbolic links that lead round in a circle
+  Unlookable,  // the name cannot be looked at for another reason (too long, an I/O error)
   NotJpg,    // the name does not end in ".jpg" in any letter case (".jpeg" neither)
   Hidden,    // the name starts with "."
   Folder,    // a folder

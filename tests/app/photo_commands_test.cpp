@@ -121,14 +121,15 @@ TEST_F(PhotoIntakeTest, NamesTheDialogCannotGiveAreLeftOutWithTheReason) {
 
 TEST_F(PhotoIntakeTest, EachFileLeftOutIsNamedWithItsReason) {
   ASSERT_EQ(::mkfifo((dir.path() / "pipe.jpg").c_str(), 0600), 0);  // never opened, so never waited on
+  std::filesystem::create_symlink("loop.jpg", dir.path() / "loop.jpg");
   for (int i = 1; i <= kMaxPhotos - 1; ++i) ui.AppendRow(ListId::Photos, "old.jpg", 2);
   const std::vector<std::string> names = {"x.jpeg", "a.jpg", ".hidden.jpg", "missing.jpg", "folder.jpg",
-                                          "pipe.jpg", "c.jpg", "x.png"};
-  const IntakeResult result = AddPhotoFiles(logic, DlgFileList{8, dir.folder(), names});
+                                          "pipe.jpg", "c.jpg", "x.png", "loop.jpg"};
+  const IntakeResult result = AddPhotoFiles(logic, DlgFileList{9, dir.folder(), names});
   using R = LeftOutReason;
   const std::vector<std::pair<std::size_t, R>> expected = {{0, R::NotJpg}, {2, R::Hidden},   {3, R::Missing},
                                                            {4, R::Folder}, {5, R::Special}, {6, R::ListFull},
-                                                           {7, R::NotJpg}};
+                                                           {7, R::NotJpg}, {8, R::LinkLoop}};
   std::vector<std::pair<std::size_t, R>> leftOut;
   for (const LeftOutFile& file : result.leftOut) {
     EXPECT_EQ(file.name, names[file.index]);

@@ -130,6 +130,7 @@ class UnreadableTrackTest : public TrackCommandsTest, public ::testing::WithPara
 TEST_P(UnreadableTrackTest, IsReportedWithItsReasonAndLeavesNoTrack) {
   std::filesystem::create_directory(dir_.path() / "folder.txt");
   ASSERT_EQ(::mkfifo((dir_.path() / "fifo.txt").c_str(), 0600), 0);
+  std::filesystem::create_symlink("loop.txt", dir_.path() / "loop.txt");
   ChooseLog("a.txt", Rmc("080000"));
   logic_.cmd_addname_Click();
   ASSERT_EQ(ui_.RowCount(ListId::Track), 1);
@@ -151,7 +152,8 @@ TEST_P(UnreadableTrackTest, IsReportedWithItsReasonAndLeavesNoTrack) {
 INSTANTIATE_TEST_SUITE_P(Cases, UnreadableTrackTest,
                          ::testing::Values(UnreadableCase{"folder.txt", "这是一个文件夹，不是文件"},
                                            UnreadableCase{"fifo.txt", "这是设备或管道，不是普通文件"},
-                                           UnreadableCase{"/dev/null", "这是设备或管道，不是普通文件"}));
+                                           UnreadableCase{"/dev/null", "这是设备或管道，不是普通文件"},
+                                           UnreadableCase{"loop.txt", "符号链接形成循环"}));
 
 // The same texts whichever kind of file the points came from; a GPX document
 // that broke off says after how many points.
