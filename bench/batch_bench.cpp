@@ -1,5 +1,6 @@
 // A batch of eight framed 24-megapixel photos through EditPhotos (render
-// threads as the argument, 0 for one per core) against the floor: the same
+// threads as the argument, 0 for one per core), with 4:2:0, 4:2:2 or full
+// chroma, upright or stored on their side, against the floor: the same
 // eight photos read, decoded (tjDecompress2) and encoded (tjCompress2, quality
 // 80, 4:2:0) one after another on one thread, each into fresh buffers as a
 // plain program does. The floor's second form reuses buffers touched once
@@ -32,26 +33,44 @@ namespace fs = std::filesystem;
 
 constexpr int kPhotos = 8;
 std::string gSelf;
-fs::path gOriginals;
+fs::path gOriginals;  // a folder of each set's photos
+
+// The sets of photos: chroma sampling and EXIF orientation.
+struct PhotoSet {
+  const char* name;
+  tools::JpegCoding coding;
+  int orientation;
+};
+constexpr PhotoSet kSets[] = {{"420", tools::JpegCoding::Baseline420, 1},
+                              {"422", tools::JpegCoding::Baseline422, 1},
+                              {"422_turned", tools::JpegCoding::Baseline422, 6},
+                              {"444", tools::JpegCoding::Baseline444, 1},
+                              {"444_turned", tools::JpegCoding::Baseline444, 6}};
 
 std::string PhotoName(int i) { return "IMG_" + std::to_string(i) + ".JPG"; }
+fs::path SetFolder(const std::string& set) { return gOriginals / set; }
 
 void MakePhotos() {
   gOriginals = fs::temp_directory_path() / ("geoframe-batch-bench-" + std::to_string(::getpid()));
-  fs::create_directories(gOriginals);
-  for (int i = 0; i < kPhotos; ++i) {
-    RealFileSystem().WriteFile((gOriginals / PhotoName(i)).string(),
-                               tools::MakeSamplePhoto(6000, 4000, static_cast<unsigned>(i), "2010:12:06 08:30:15"));
+  for (const PhotoSet& set : kSets) {
+    fs::create_directories(SetFolder(set.name));
+    for (int i = 0; i < kPhotos; ++i) {
+      const std::vector<std::uint8_t> pixels = tools::SamplePixels(6000, 4000, static_cast<unsigned>(i));
+      RealFileSystem().WriteFile(
+          (SetFolder(set.name) / PhotoName(i)).string(),
+          tools::InsertExif(tools::EncodeSampleJpeg(pixels, 6000, 4000, set.coding), "2010:12:06 08:30:15",
+                            set.orientation));
+    }
   }
 }
 
-// A fresh copy of the originals in its own folder, removed again at the end.
+// A fresh copy of a set's photos in its own folder, removed again at the end.
 class WorkFolder {
  public:
-  WorkFolder() : path_(gOriginals.string() + "-work") {
+  explicit WorkFolder(const std::string& set) : path_(gOriginals.string() + "-work") {
     fs::remove_all(path_);
     fs::create_directories(path_);
-    for (int i = 0; i < kPhotos; ++i) fs::copy_file(gOriginals / PhotoName(i), path_ / PhotoName(i));
+    for (int i = 0; i < kPhotos; ++i) fs::copy_file(SetFolder(set) / PhotoName(i), path_ / PhotoName(i));
   }
   ~WorkFolder() { fs::remove_all(path_); }
   std::string folder() const { return path_.string() + "/"; }
@@ -112,8 +131,11 @@ std::size_t Floor(const std::string& folder) {
 // The codec's work alone: decode into and encode from buffers already touched.
 class WarmFloor {
  public:
-  WarmFloor() : rgb_(std::size_t{6000} * 4000 * 3, 1), out_(tjBufSize(6000, 4000, TJSAMP_420), 1) {
-    for (int i = 0; i < kPhotos; ++i) files_.push_back(RealFileSystem().ReadFile((gOriginals / PhotoName(i)).string(), 1 << 30));
+  explicit WarmFloor(const std::string& set)
+      : rgb_(std::size_t{6000} * 4000 * 3, 1), out_(tjBufSize(6000, 4000, TJSAMP_420), 1) {
+    for (int i = 0; i < kPhotos; ++i) {
+      files_.push_back(RealFileSystem().ReadFile((SetFolder(set) / PhotoName(i)).string(), 1 << 30));
+    }
   }
   ~WarmFloor() {
     tjDestroy(encoder_);
@@ -143,9 +165,9 @@ class WarmFloor {
 };
 
 // Peak resident memory in MB of a child running one case once.
-double ChildPeakMegabytes(const std::string& kind, std::size_t threads) {
-  const std::string command = "'" + gSelf + "' --peak-child " + kind + " " + std::to_string(threads) + " '" +
-                              gOriginals.string() + "'";
+double ChildPeakMegabytes(const std::string& kind, const std::string& set, std::size_t threads) {
+  const std::string command = "'" + gSelf + "' --peak-child " + kind + " " + set + " " + std::to_string(threads) +
+                              " '" + gOriginals.string() + "'";
   FILE* child = ::popen(command.c_str(), "r");
   if (child == nullptr) return -1;
   long kilobytes = -1;
@@ -153,43 +175,58 @@ double ChildPeakMegabytes(const std::string& kind, std::size_t threads) {
   return ::pclose(child) == 0 && kilobytes > 0 ? kilobytes / 1024.0 : -1;
 }
 
-void BM_Floor8x24MP(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(Floor(gOriginals.string() + "/"));
-  state.counters["peak_MB"] = ChildPeakMegabytes("floor", 0);
+void Floor8x24MP(benchmark::State& state, const std::string& set) {
+  for (auto _ : state) benchmark::DoNotOptimize(Floor(SetFolder(set).string() + "/"));
+  state.counters["peak_MB"] = ChildPeakMegabytes("floor", set, 0);
 }
 
-void BM_WarmFloor8x24MP(benchmark::State& state) {
-  WarmFloor floor;
+void WarmFloor8x24MP(benchmark::State& state, const std::string& set) {
+  WarmFloor floor(set);
   for (auto _ : state) benchmark::DoNotOptimize(floor.Run());
 }
 
-void BM_Batch8x24MP(benchmark::State& state) {
+void Batch8x24MP(benchmark::State& state, const std::string& set) {
   const auto threads = static_cast<std::size_t>(state.range(0));
   for (auto _ : state) {
     state.PauseTiming();
     {
-      WorkFolder work;
+      WorkFolder work(set);
       state.ResumeTiming();
       if (Batch(work.folder(), threads) != kPhotos) state.SkipWithError("a photo failed");
       state.PauseTiming();
     }
     state.ResumeTiming();
   }
-  state.counters["peak_MB"] = ChildPeakMegabytes("batch", threads);
+  state.counters["peak_MB"] = ChildPeakMegabytes("batch", set, threads);
 }
 
-BENCHMARK(BM_Floor8x24MP)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_WarmFloor8x24MP)->Unit(benchmark::kMillisecond)->UseRealTime();
-// CPU time counts every thread of the process: the render threads' work too.
-BENCHMARK(BM_Batch8x24MP)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+// Each set's floors and batches side by side: BM_Floor8x24MP/422 and so on.
+void RegisterCases() {
+  for (const PhotoSet& set : kSets) {
+    const std::string name = set.name;
+    benchmark::RegisterBenchmark(("BM_Floor8x24MP/" + name).c_str(), Floor8x24MP, name)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(("BM_WarmFloor8x24MP/" + name).c_str(), WarmFloor8x24MP, name)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    // CPU time counts every thread of the process: the render threads' work too.
+    benchmark::RegisterBenchmark(("BM_Batch8x24MP/" + name).c_str(), Batch8x24MP, name)
+        ->Arg(1)
+        ->Arg(0)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->MeasureProcessCPUTime();
+  }
+}
 
 // A child: one run of the case on a fresh copy, then its peak memory on stdout.
-int PeakChild(const std::string& kind, std::size_t threads, const std::string& originals) {
+int PeakChild(const std::string& kind, const std::string& set, std::size_t threads, const std::string& originals) {
   gOriginals = originals;
   if (kind == "floor") {
-    if (Floor(gOriginals.string() + "/") == 0) return 1;
+    if (Floor(SetFolder(set).string() + "/") == 0) return 1;
   } else {
-    WorkFolder work;
+    WorkFolder work(set);
     if (Batch(work.folder(), threads) != kPhotos) return 1;
   }
   std::printf("%ld\n", bench::PeakKilobytes());
@@ -202,10 +239,11 @@ int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   gSelf = fs::read_symlink("/proc/self/exe").string();
   QGuiApplication app(argc, argv);
-  if (argc == 5 && std::string(argv[1]) == "--peak-child") {
-    return PeakChild(argv[2], std::stoul(argv[3]), argv[4]);
+  if (argc == 6 && std::string(argv[1]) == "--peak-child") {
+    return PeakChild(argv[2], argv[3], std::stoul(argv[4]), argv[5]);
   }
   MakePhotos();
+  RegisterCases();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -118,7 +118,7 @@ void ReadTimeLoop(benchmark::State& state, const std::string& path) {
 void BM_ShootingTime_SmallCameraFile(benchmark::State& state) {
   const auto path = std::filesystem::path(GEOFRAME_TESTDATA_DIR) / "jpeg" / "Canon EOS REBEL T3i.jpg";
   if (!std::filesystem::exists(path)) {
-    state.SkipWithError("../shared/testdata is not beside the project");
+    state.SkipWithError("no test data in " GEOFRAME_TESTDATA_DIR);
     return;
   }
   ReadTimeLoop(state, path.string());

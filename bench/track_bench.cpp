@@ -26,15 +26,20 @@ void Clock(int i, int& h, int& m, int& s) {
 }
 
 // One $GPGGA and one $GPRMC sentence a second, CR LF, starting at
-// 2010-12-06 08:00:00 UTC.
+// 2010-12-06 08:00:00 UTC. The $GPRMC sentence carries its true checksum, so
+// that loading pays for checking it.
 std::string NmeaSecond(int i) {
   int h, m, s;
   Clock(i, h, m, s);
+  char rmc[96];
+  std::snprintf(rmc, sizeof rmc, "$GPRMC,%02d%02d%02d.000,A,3015.%04d,N,12030.5678,E,0.0,0.0,061210,,,A", h, m, s,
+                i % 10000);
+  unsigned sum = 0;
+  for (const char* c = rmc + 1; *c != '\0'; ++c) sum ^= static_cast<unsigned char>(*c);
   char line[192];
   std::snprintf(line, sizeof line,
-                "$GPGGA,%02d%02d%02d.000,3015.%04d,N,12030.5678,E,1,08,1.0,10.0,M,0.0,M,,*47\r\n"
-                "$GPRMC,%02d%02d%02d.000,A,3015.%04d,N,12030.5678,E,0.0,0.0,061210,,,A*6C\r\n",
-                h, m, s, i % 10000, h, m, s, i % 10000);
+                "$GPGGA,%02d%02d%02d.000,3015.%04d,N,12030.5678,E,1,08,1.0,10.0,M,0.0,M,,*47\r\n%s*%02X\r\n", h, m,
+                s, i % 10000, rmc, sum);
   return line;
 }
 

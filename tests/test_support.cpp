@@ -8,9 +8,9 @@
 namespace geoframe::testing {
 
 std::filesystem::path TestDataDir() {
-  std::filesystem::path dir = GEOFRAME_TESTDATA_DIR;
+  const std::filesystem::path dir = GEOFRAME_TESTDATA_DIR;
   std::error_code ec;
-  if (!std::filesystem::is_directory(dir, ec)) return {};
+  if (!std::filesystem::is_directory(dir, ec)) throw std::runtime_error("no test data folder " + dir.string());
   return dir;
 }
 

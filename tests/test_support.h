@@ -7,8 +7,9 @@
 
 namespace geoframe::testing {
 
-// The shared folder of real camera files and GPS logs, or an empty path when it
-// is not beside the project (tests that need it then skip).
+// The folder of real camera files and GPS logs (GEOFRAME_TESTDATA_DIR). Throws
+// when it is missing, so that a test needing it fails rather than passes on
+// nothing.
 std::filesystem::path TestDataDir();
 
 // A fresh, empty folder under the system's temporary folder, removed again when
@@ -37,9 +38,3 @@ std::vector<std::string> FilesUnder(const std::filesystem::path& folder);
 
 }  // namespace geoframe::testing
 
-// Skips the current test with a clear message when the shared test data is absent.
-#define GEOFRAME_REQUIRE_TESTDATA()                                                   \
-  do {                                                                                \
-    if (::geoframe::testing::TestDataDir().empty())                                   \
-      GTEST_SKIP() << "../shared/testdata is not beside the project; skipping test"; \
-  } while (0)

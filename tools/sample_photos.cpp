@@ -106,8 +106,10 @@ std::vector<std::uint8_t> MakeSamplePhoto(int width, int height, unsigned seed,
 std::vector<std::uint8_t> EncodeSampleJpeg(std::span<const std::uint8_t> rgb, int width, int height,
                                            JpegCoding coding) {
   if (rgb.size() < static_cast<std::size_t>(width) * height * 3) throw std::invalid_argument("too few pixels");
-  const int subsampling = coding == JpegCoding::Progressive444 ? TJSAMP_444 : TJSAMP_420;
-  const int flags = coding == JpegCoding::Baseline420 ? 0 : TJFLAG_PROGRESSIVE;
+  const bool full = coding == JpegCoding::Baseline444 || coding == JpegCoding::Progressive444;
+  const int subsampling = full ? TJSAMP_444 : coding == JpegCoding::Baseline422 ? TJSAMP_422 : TJSAMP_420;
+  const bool progressive = coding == JpegCoding::Progressive420 || coding == JpegCoding::Progressive444;
+  const int flags = progressive ? TJFLAG_PROGRESSIVE : 0;
   return Compress(rgb.data(), width, height, TJPF_RGB, subsampling, 90, flags);
 }
 
@@ -141,6 +143,27 @@ std::vector<std::uint8_t> WithExtraScans(const std::vector<std::uint8_t>& progre
   if (progressive.size() < 4) throw std::invalid_argument("not a JPEG");
   std::vector<std::uint8_t> out(progressive.begin(), progressive.end() - 2);  // without EOI
   for (int i = 0; i < extra; ++i) out.insert(out.end(), scan.begin(), scan.end());
+  out.insert(out.end(), {0xFF, 0xD9});
+  return out;
+}
+
+std::vector<std::uint8_t> MakeFlatGreyJpeg(int width, int height) {
+  const auto w = static_cast<std::uint8_t>(width >> 8), wl = static_cast<std::uint8_t>(width & 0xFF);
+  const auto h = static_cast<std::uint8_t>(height >> 8), hl = static_cast<std::uint8_t>(height & 0xFF);
+  std::vector<std::uint8_t> out = {
+      0xFF, 0xD8,                                                    // SOI
+      0xFF, 0xDB, 0x00, 0x43, 0x00};                                 // DQT: table 0, 64 steps of 1
+  out.insert(out.end(), 64, 1);
+  out.insert(out.end(), {
+      0xFF, 0xC0, 0x00, 0x0B, 8, h, hl, w, wl, 1, 1, 0x11, 0,         // SOF0: one component, 1 x 1, table 0
+      0xFF, 0xC4, 0x00, 0x14, 0x00, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00,  // DHT: DC 0, "0" = no change
+      0xFF, 0xC4, 0x00, 0x14, 0x10, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00,  // DHT: AC 0, "0" = end of block
+      0xFF, 0xDA, 0x00, 0x08, 1, 1, 0x00, 0, 63, 0});                // SOS: component 1, tables 0
+  // Two bits "00" a block (no DC change, end of block), the last byte padded with ones.
+  const std::int64_t blocks = std::int64_t{(width + 7) / 8} * ((height + 7) / 8);
+  const std::int64_t bits = 2 * blocks;
+  out.insert(out.end(), static_cast<std::size_t>(bits / 8), 0);
+  if (bits % 8 != 0) out.push_back(static_cast<std::uint8_t>(0xFF >> (bits % 8)));
   out.insert(out.end(), {0xFF, 0xD9});
   return out;
 }

@@ -24,9 +24,10 @@ std::vector<std::uint8_t> SamplePixels(int width, int height, unsigned seed);
 std::vector<std::uint8_t> MakeSamplePhoto(int width, int height, unsigned seed,
                                           const std::string& exifDateTime = "", int orientation = 1);
 
-// How a sample JPEG is coded: baseline 4:2:0 as cameras write, or progressive
-// (the libjpeg scan script: ten scans for colour) with 4:2:0 or full chroma.
-enum class JpegCoding { Baseline420, Progressive420, Progressive444 };
+// How a sample JPEG is coded: baseline with 4:2:0, 4:2:2 or full chroma, as
+// cameras write, or progressive (the libjpeg scan script: ten scans for
+// colour) with 4:2:0 or full chroma.
+enum class JpegCoding { Baseline420, Baseline422, Baseline444, Progressive420, Progressive444 };
 
 // RGB rows (tightly packed) as a JPEG of that coding at quality 90.
 std::vector<std::uint8_t> EncodeSampleJpeg(std::span<const std::uint8_t> rgb, int width, int height,
@@ -36,6 +37,11 @@ std::vector<std::uint8_t> EncodeSampleJpeg(std::span<const std::uint8_t> rgb, in
 // without chroma subsampling. The values are stored as given: as Photoshop
 // stores them, pass them inverted (255 for no ink).
 std::vector<std::uint8_t> EncodeYcckJpeg(std::span<const std::uint8_t> cmyk, int width, int height);
+
+// A valid baseline grey JPEG of any size up to 65500 x 65500, every pixel mid
+// grey, in two bits an 8 x 8 block: photos of hundreds of megapixels for tests,
+// without encoding one.
+std::vector<std::uint8_t> MakeFlatGreyJpeg(int width, int height);
 
 // Hostile forms of a stream, for tests and benchmarks of what the decoder refuses:
 

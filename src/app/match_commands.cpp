@@ -15,9 +15,30 @@ std::vector<std::int32_t> ElapsedValues(const MainLogic& logic, int points) {
   return elapsed;
 }
 
+// Where a matched photo is: the chosen point's coordinate and position.
+struct Placement {
+  std::string coordinate;
+  std::optional<GeoPosition> position;
+};
+
+// The place between the two points around the photo, when it lies between two
+// points within the tolerance that both carry their positions as numbers.
+std::optional<Placement> PlaceBetween(const MainLogic& logic, int row, std::span<const std::int32_t> elapsed,
+                                      std::int32_t tolerance) {
+  const std::optional<std::int32_t> seconds = SecondsBetween(logic.TrackPoints(1).PointTime, logic.ShownTime(row));
+  if (!seconds) return std::nullopt;
+  const std::optional<TrackSpan> span = SpanAround(*seconds, elapsed, tolerance);
+  if (!span) return std::nullopt;
+  const std::optional<GeoPosition>& from = logic.TrackPoints(static_cast<int>(span->earlier) + 1).Position;
+  const std::optional<GeoPosition>& to = logic.TrackPoints(static_cast<int>(span->later) + 1).Position;
+  if (!from || !to) return std::nullopt;
+  const GeoPosition position = Interpolate(*from, *to, span->fraction);
+  return Placement{CoordinateText(position), position};
+}
+
 }  // namespace
 
-MatchResult MatchPhotosToTrack(MainLogic& logic, std::int32_t tolerance) {
+MatchResult MatchPhotosToTrack(MainLogic& logic, std::int32_t tolerance, bool interpolate) {
   MatchResult result;
   const int rows = std::min(logic.toolkit().RowCount(ListId::Photos), kMaxPhotos);
   const int points = std::min(logic.toolkit().RowCount(ListId::Track), kMaxTrackPoints);
@@ -26,14 +47,18 @@ MatchResult MatchPhotosToTrack(MainLogic& logic, std::int32_t tolerance) {
   for (int n = 1; n <= rows; ++n) {
     if (!logic.Photos(n).HasExifTime) continue;
     const TrackMatch match = MatchShownTime(logic.ShownTime(n), logic.TrackPoints(1).PointTime, elapsed, tolerance);
-    result.photos.push_back({n, match.outcome});
     ++result.needed;
-    if (match.outcome == MatchOutcome::Matched) {
-      ++result.matched;
-      logic.SetCoordinate(n, logic.TrackPoints(static_cast<int>(match.point) + 1).Coordinate);
-    } else {
+    if (match.outcome != MatchOutcome::Matched) {
+      result.photos.push_back({n, match.outcome, std::nullopt});
       logic.SetCoordinate(n, "");
+      continue;
     }
+    ++result.matched;
+    const TrackPoint& nearest = logic.TrackPoints(static_cast<int>(match.point) + 1);
+    const std::optional<Placement> between = interpolate ? PlaceBetween(logic, n, elapsed, tolerance) : std::nullopt;
+    const Placement placement = between.value_or(Placement{nearest.Coordinate, nearest.Position});
+    result.photos.push_back({n, match.outcome, placement.position});
+    logic.SetCoordinate(n, placement.coordinate);
   }
   return result;
 }

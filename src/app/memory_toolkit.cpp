@@ -7,7 +7,7 @@
 
 namespace geoframe {
 
-MemoryToolkit::MemoryToolkit() {
+MemoryToolkit::MemoryToolkit(bool showsPictures) : showsPictures_(showsPictures) {
   for (const ControlSpec& spec : ControlTable()) {
     ControlState& s = state(spec.id);
     s.text = spec.caption;
@@ -150,5 +150,7 @@ void MemoryToolkit::ClearPreview() { ++previewClears_; }
 void MemoryToolkit::DrawPreview(const RgbImage& picture, int left, int top, int width, int height) {
   previewDraws_.push_back(PreviewDraw{picture.width, picture.height, left, top, width, height});
 }
+
+void MemoryToolkit::DrawPreviewText(const std::string& text) { previewTexts_.push_back(text); }
 
 }  // namespace geoframe

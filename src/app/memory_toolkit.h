@@ -41,8 +41,9 @@ class MemoryToolkit : public Toolkit {
     int widthTwips = 0;
   };
 
-  // Every control starts as the window's control table has it.
-  MemoryToolkit();
+  // Every control starts as the window's control table has it. Without
+  // pictures (a front end with no screen), previews are never decoded.
+  explicit MemoryToolkit(bool showsPictures = true);
 
   // Scripts: answers to the next questions (Yes when none is queued) and results
   // of the next open-file dialogs (Cancel when none is queued).
@@ -58,6 +59,7 @@ class MemoryToolkit : public Toolkit {
   const std::vector<Message>& messages() const { return messages_; }
   const std::vector<OpenFileRequest>& dialogs() const { return dialogs_; }
   const std::vector<PreviewDraw>& previewDraws() const { return previewDraws_; }
+  const std::vector<std::string>& previewTexts() const { return previewTexts_; }
   int previewClears() const { return previewClears_; }
   // Each repaint of the progress strip, as "text|bar width in twips|visible".
   const std::vector<std::string>& progressFrames() const { return progressFrames_; }
@@ -93,8 +95,10 @@ class MemoryToolkit : public Toolkit {
   void BeginBusy() override;
   void EndBusy() override;
   bool KeepAlive() override;
+  bool ShowsPictures() const override { return showsPictures_; }
   void ClearPreview() override;
   void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) override;
+  void DrawPreviewText(const std::string& text) override;
 
  private:
   ControlState& state(ControlId id);
@@ -108,7 +112,9 @@ class MemoryToolkit : public Toolkit {
   std::deque<std::optional<ChosenFiles>> openFiles_;
   std::vector<Message> messages_;
   std::vector<OpenFileRequest> dialogs_;
+  bool showsPictures_;
   std::vector<PreviewDraw> previewDraws_;
+  std::vector<std::string> previewTexts_;
   int previewClears_ = 0;
   bool busy_ = false;
   int keepAliveCalls_ = 0;

@@ -1,5 +1,6 @@
 #include "app/mini_picture.h"
 
+#include <cerrno>  // ENOENT
 #include <cmath>
 #include <cstdint>
 #include <new>  // bad_alloc
@@ -19,58 +20,103 @@ namespace geoframe {
 
 namespace {
 
+// Thrown inside the preview: why the photo cannot be shown.
+struct PreviewFailure {
+  PreviewProblem problem;
+};
+
 // Nearest integer, a half going to the even neighbour (the default rounding mode).
 int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
 
-// A photo file as the preview reads it: its length, and its bytes unless it
-// cannot be read or is larger than any photo framing takes.
+// The problem a path the list does not take shows.
+PreviewProblem ProblemOf(LeftOutReason reason) {
+  switch (reason) {
+    case LeftOutReason::Missing:
+    case LeftOutReason::Hidden: return PreviewProblem::Missing;  // a hidden file counts as missing
+    case LeftOutReason::Folder:
+    case LeftOutReason::Special: return PreviewProblem::NotAFile;
+    case LeftOutReason::NoAccess:
+    case LeftOutReason::LinkLoop:
+    case LeftOutReason::Unlookable: return PreviewProblem::Unreadable;
+    case LeftOutReason::NotJpg:
+    case LeftOutReason::ListFull:
+    case LeftOutReason::Unrepresentable: break;
+  }
+  return PreviewProblem::NotJpeg;
+}
+
+PreviewProblem ProblemOf(const OutputError& error) {
+  switch (error.kind()) {
+    case OutputErrorKind::NotJpeg:
+    case OutputErrorKind::NoPixels: return PreviewProblem::NotJpeg;
+    case OutputErrorKind::TooLarge:
+    case OutputErrorKind::OutOfMemory: return PreviewProblem::TooLarge;
+    default: return PreviewProblem::Damaged;
+  }
+}
+
+PreviewProblem ProblemOf(const FileError& error) {
+  switch (error.kind()) {
+    case FileErrorKind::Folder:
+    case FileErrorKind::Special: return PreviewProblem::NotAFile;
+    case FileErrorKind::TooLarge: return PreviewProblem::TooLarge;
+    default: return error.errnum() == ENOENT ? PreviewProblem::Missing : PreviewProblem::Unreadable;
+  }
+}
+
+// A photo file as the preview reads it: its length and bytes, no larger than
+// any photo framing takes.
 struct PhotoFile {
   std::int64_t length = 0;
   std::vector<std::uint8_t> bytes;
 };
 
 PhotoFile ReadPhotoFile(const std::string& path) {
-  PhotoFile photo;
   try {
     const OpenFile file = OpenRegularFile(path);
-    photo.length = file.size;
-    photo.bytes = ReadWholeFile(file, kMaxPhotoFileBytes);
-  } catch (const FileError&) {
-    photo.bytes.clear();  // shown as a photo that cannot be read
+    return {file.size, ReadWholeFile(file, kMaxPhotoFileBytes)};
   } catch (const std::bad_alloc&) {
-    photo.bytes.clear();
+    throw PreviewFailure{PreviewProblem::TooLarge};
+  } catch (const FileError& error) {
+    throw PreviewFailure{ProblemOf(error)};
   }
-  return photo;
 }
 
-// The header of a photo framing would take; nothing for one it refuses by its
-// header or its size, which the preview then does not decode either.
-std::optional<JpegHeader> FramableHeader(const PhotoFile& photo, int orientation) {
+// The photo's EXIF orientation; a file that cannot be read shows why, as in
+// ReadPhotoFile.
+int ReadPhotoOrientation(const std::string& path) {
   try {
-    const JpegHeader header = ReadJpegHeader(photo.bytes);
-    RequireFramable(header, orientation, photo.length);
-    return header;
-  } catch (const OutputError&) {
-    return std::nullopt;
+    return ReadOrientation(path);
+  } catch (const std::bad_alloc&) {
+    throw PreviewFailure{PreviewProblem::TooLarge};
+  } catch (const FileError& error) {
+    throw PreviewFailure{ProblemOf(error)};
   }
 }
 
-// Decodes just large enough for the placement, turns the picture upright and
-// hands it to the surface. False, with nothing drawn, when decoding fails.
-bool DrawUpright(Toolkit& toolkit, const std::vector<std::uint8_t>& jpeg, int orientation,
+PixelSize ReadUprightSize(const std::vector<std::uint8_t>& jpeg, int orientation) {
+  try {
+    return UprightSize(ReadJpegSize(jpeg), orientation);
+  } catch (const OutputError& error) {
+    throw PreviewFailure{ProblemOf(error)};
+  }
+}
+
+// Decodes just large enough for the placement, within the preview's memory
+// budget, turns the picture upright and hands it to the surface.
+void DrawUpright(Toolkit& toolkit, const std::vector<std::uint8_t>& jpeg, int orientation,
                  const PreviewPlacement& at) {
-  if (at.width <= 0 || at.height <= 0) return true;
+  if (at.width <= 0 || at.height <= 0) return;
   const bool sideways = OrientationSwapsSides(orientation);
+  const int width = sideways ? at.height : at.width, height = sideways ? at.width : at.height;
   try {
-    RgbImage stored = DecodeJpegAtLeast(jpeg, sideways ? at.height : at.width,
-                                        sideways ? at.width : at.height);
-    toolkit.DrawPreview(ApplyOrientation(std::move(stored), orientation), at.left, at.top, at.width,
-                        at.height);
-    return true;
-  } catch (const OutputError&) {
-    return false;
+    if (DecodeAtLeastBytes(jpeg, width, height) > kPreviewMemoryBudget) throw PreviewFailure{PreviewProblem::TooLarge};
+    RgbImage stored = DecodeJpegAtLeast(jpeg, width, height);
+    toolkit.DrawPreview(ApplyOrientation(std::move(stored), orientation), at.left, at.top, at.width, at.height);
+  } catch (const OutputError& error) {
+    throw PreviewFailure{ProblemOf(error)};
   } catch (const std::bad_alloc&) {
-    return false;
+    throw PreviewFailure{PreviewProblem::TooLarge};
   }
 }
 
@@ -106,23 +152,37 @@ std::string PreviewSizeText(PixelSize picture, std::uintmax_t fileBytes) {
          std::to_string(fraction) + "MB";
 }
 
-std::string DrawMiniPicture(Toolkit& toolkit, const std::string& path) {
-  if (!IsListablePhoto(path)) return {};
-  const PhotoFile photo = ReadPhotoFile(path);
-  const auto length = static_cast<std::uintmax_t>(photo.length);
-  int orientation = 1;
-  try {
-    orientation = ReadOrientation(path);
-  } catch (const FileError&) {
-    return PreviewSizeText({}, length);  // shown as a photo that cannot be read
-  } catch (const std::bad_alloc&) {
-    return PreviewSizeText({}, length);
+std::string PreviewProblemText(PreviewProblem problem) {
+  const std::string lead = "无法预览：";
+  switch (problem) {
+    case PreviewProblem::Missing: return lead + "文件不存在";
+    case PreviewProblem::NotAFile: return lead + "这不是普通文件";
+    case PreviewProblem::Unreadable: return lead + "文件无法读取";
+    case PreviewProblem::NotJpeg: return lead + "不是 JPEG 照片";
+    case PreviewProblem::Damaged: return lead + "照片已损坏";
+    case PreviewProblem::TooLarge: return lead + "照片太大";
   }
-  const std::optional<JpegHeader> header = FramableHeader(photo, orientation);
-  if (!header) return PreviewSizeText({}, length);
-  const PixelSize upright = UprightSize(header->size, orientation);
-  if (!DrawUpright(toolkit, photo.bytes, orientation, FitPreview(upright))) return PreviewSizeText({}, length);
-  return PreviewSizeText(upright, length);
+  return lead + "无法显示";
+}
+
+std::string DrawMiniPicture(Toolkit& toolkit, const std::string& path) {
+  if (const std::optional<LeftOutReason> reason = UnlistableReason(path)) {
+    toolkit.DrawPreviewText(PreviewProblemText(ProblemOf(*reason)));
+    return {};
+  }
+  std::int64_t length = 0;
+  try {
+    const PhotoFile photo = ReadPhotoFile(path);
+    length = photo.length;
+    const int orientation = ReadPhotoOrientation(path);
+    const PixelSize upright = ReadUprightSize(photo.bytes, orientation);
+    if (!toolkit.ShowsPictures()) return PreviewSizeText(upright, static_cast<std::uintmax_t>(length));
+    DrawUpright(toolkit, photo.bytes, orientation, FitPreview(upright));
+    return PreviewSizeText(upright, static_cast<std::uintmax_t>(length));
+  } catch (const PreviewFailure& failure) {
+    toolkit.DrawPreviewText(PreviewProblemText(failure.problem));
+    return PreviewSizeText({}, static_cast<std::uintmax_t>(length));
+  }
 }
 
 }  // namespace geoframe

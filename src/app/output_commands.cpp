@@ -25,9 +25,16 @@ OutputOptions ReadOptions(const Toolkit& ui) {
   return options;
 }
 
-PhotoInput ReadPhoto(MainLogic& logic, int row) {
+PhotoInput ReadPhoto(MainLogic& logic, int row, const ExifRequest& exif = {}) {
   const PhotoRecord& record = logic.Photos(row);
-  return {row, record.FolderPath, record.FileName, record.HasExifTime, logic.ShownTime(row), logic.Coordinate(row)};
+  const auto position = exif.positions.find(row);
+  return {row,
+          record.FolderPath,
+          record.FileName,
+          record.HasExifTime,
+          logic.ShownTime(row),
+          logic.Coordinate(row),
+          position == exif.positions.end() ? std::nullopt : std::optional<GeoPosition>(position->second)};
 }
 
 // Only the name changes: the record's other fields and the row's time,
@@ -102,12 +109,14 @@ std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic, const B
   Toolkit& ui = logic.toolkit();
   const int rows = ui.RowCount(ListId::Photos);
   if (rows == 0) return std::nullopt;
-  const OutputOptions options = ReadOptions(ui);
+  OutputOptions options = ReadOptions(ui);
+  options.writeGps = hooks.exif.writeGps;
+  options.keepExif = hooks.exif.keepExif;
   if (!OptionsUsable(ui, options)) return std::nullopt;
   logic.ShowProgress(kBatchCaption, 0, rows);
   BusyWindow busy(ui);
   std::vector<PhotoInput> photos;
-  for (int row = 1; row <= rows; ++row) photos.push_back(ReadPhoto(logic, row));
+  for (int row = 1; row <= rows; ++row) photos.push_back(ReadPhoto(logic, row, hooks.exif));
   BatchObserver observer;
   observer.onPhoto = [&](std::size_t index, const PhotoOutcome& outcome) {
     const int row = static_cast<int>(index) + 1;
@@ -128,7 +137,7 @@ std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic, const B
 }
 
 std::optional<std::vector<PhotoOutcome>> EditAllPhotos(MainLogic& logic, const PhotoDoneFn& onPhoto) {
-  return EditAllPhotos(logic, BatchHooks{onPhoto, {}, {}});
+  return EditAllPhotos(logic, BatchHooks{onPhoto, {}, {}, {}});
 }
 
 void MainLogic::Ck_reanme_Click() {

@@ -1,13 +1,22 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
 #include "app/main_logic.h"
 #include "output/edit_photo.h"
+#include "timematch/geo_position.h"
 
 namespace geoframe {
+
+// EXIF the command line asks the batch to write; the window asks for none.
+struct ExifRequest {
+  bool writeGps = false;  // a GPS IFD for each photo with a position
+  bool keepExif = false;  // framed pictures keep the original's EXIF
+  std::map<int, GeoPosition> positions;  // by row, as matching found them
+};
 
 using PhotoDoneFn = std::function<void(int row, int rows, const PhotoOutcome& outcome)>;
 
@@ -21,6 +30,7 @@ struct BatchHooks {
   // each call and after each photo (see BatchObserver).
   std::function<void()> whileWaiting;
   std::function<bool()> stopRequested;
+  ExifRequest exif;
 };
 
 // What "批量执行" does: every photo of the list in list order, the progress

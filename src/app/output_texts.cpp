@@ -119,6 +119,8 @@ std::string OutputErrorBrief(const OutputError& error) {
     case OutputErrorKind::Missing: return "找不到照片文件";
     case OutputErrorKind::SameFileAgain: return "与第 " + std::to_string(f.row) + " 行是同一个文件，这次跳过";
     case OutputErrorKind::FolderBusy: return "所在文件夹正由另一个批处理使用";
+    case OutputErrorKind::ExifDamaged: return "EXIF 信息已损坏，无法写入: " + f.detail;
+    case OutputErrorKind::ExifTooLarge: return "写入后的 EXIF 信息超过 64 KB，无法写入";
     case OutputErrorKind::NoGui:
     case OutputErrorKind::BadName:
     case OutputErrorKind::NameTooLong: return OutputErrorText(error);  // these name no path
@@ -181,6 +183,8 @@ std::string OutputErrorText(const OutputError& error) {
     case OutputErrorKind::SameFileAgain:
       return f.path + ": 与第 " + std::to_string(f.row) + " 行是同一个文件，已处理过，这次跳过";
     case OutputErrorKind::FolderBusy: return "文件夹 " + f.path + " 正由另一个批处理使用";
+    case OutputErrorKind::ExifDamaged: return WithPath(error, "EXIF 信息已损坏，无法写入: " + f.detail);
+    case OutputErrorKind::ExifTooLarge: return WithPath(error, "写入后的 EXIF 信息超过 64 KB，无法写入");
   }
   return error.what();
 }

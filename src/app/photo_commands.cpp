@@ -12,16 +12,16 @@ namespace {
 constexpr const char* kPreviewCaption = "照片预览";
 
 // The list's caption and the summary after a load.
-void ReportIntake(Toolkit& ui, const IntakeResult& result) {
+void ReportIntake(Toolkit& ui, const IntakeResult& result, bool nameLeftOut) {
   const int rows = ui.RowCount(ListId::Photos);
   ui.SetText(ControlId::pic_box, PhotoListCaption(rows));
-  ui.ShowMessage(IntakeSummary(result, rows), MessageButtons::Ok, MessageIcon::Information);
+  ui.ShowMessage(IntakeSummary(result, rows, nameLeftOut), MessageButtons::Ok, MessageIcon::Information);
 }
 
 OpenFileRequest PhotoDialogRequest() {
   OpenFileRequest request;
   request.title = "选择照片...";
-  request.filters = {{"照片文件(*.JPG)", {"*.jpg"}}};
+  request.filters = {{"照片文件(*.JPG)", {"*.jpg", "*.jpeg", "*.jpe"}}};
   request.multiSelect = true;
   return request;
 }
@@ -32,12 +32,12 @@ void MainLogic::cmd_add_Click() {
   std::optional<ChosenFiles> chosen = toolkit_.ShowOpenFile(PhotoDialogRequest());
   if (!chosen) return;  // Cancel: nothing chosen, no message
   if (chosen->names.empty() && chosen->unrepresentable.empty()) return;
-  ReportIntake(toolkit_, AddChosenFiles(*this, *chosen));
+  ReportIntake(toolkit_, AddChosenFiles(*this, *chosen), false);
 }
 
 void MainLogic::AddPhotos(const std::vector<std::string>& paths) {
   if (paths.empty()) return;
-  ReportIntake(toolkit_, AddPhotoPaths(*this, paths));
+  ReportIntake(toolkit_, AddPhotoPaths(*this, paths), true);
 }
 
 void MainLogic::cmd_del_Click() {

@@ -16,13 +16,15 @@ namespace geoframe {
 
 namespace {
 
-bool EndsInJpgAnyCase(const std::string& path) {
-  if (path.size() < 4) return false;
-  std::string last = path.substr(path.size() - 4);
-  for (char& c : last) {
+// Whether the path ends in one of the JPEG photo extensions, in any letter case.
+bool HasPhotoExtension(const std::string& path) {
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos) return false;
+  std::string extension = path.substr(dot);
+  for (char& c : extension) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
-  return last == ".JPG";
+  return extension == ".JPG" || extension == ".JPEG" || extension == ".JPE";
 }
 
 // The camera's time as a photo record holds it; empty when the file has none.
@@ -79,10 +81,31 @@ IntakeResult AddChosenPhotos(MainLogic& logic, const std::vector<ChosenPhoto>& c
   return result;
 }
 
+// The files named with their reason in a summary, at most; "……等 N 个"
+// with the number of all follows when there are more.
+constexpr std::size_t kNamedLeftOut = 10;
+
+// One line a file left out for what it is, with its reason (those left out
+// because the list is full or the dialog could not give their names are
+// counted on lines of their own).
+std::string LeftOutLines(const IntakeResult& result) {
+  std::string lines;
+  std::size_t named = 0, all = 0;
+  for (const LeftOutFile& file : result.leftOut) {
+    if (file.reason == LeftOutReason::ListFull || file.reason == LeftOutReason::Unrepresentable) continue;
+    if (++all > kNamedLeftOut) continue;
+    lines += "\r\n" + file.name + ": " + LeftOutReasonText(file.reason);
+    ++named;
+  }
+  if (all == 0) return {};
+  if (all > named) lines += "\r\n……等 " + std::to_string(all) + " 个";
+  return "\r\n未能加入的文件:" + lines;
+}
+
 }  // namespace
 
 std::optional<LeftOutReason> UnlistableReason(const std::string& path) {
-  if (!EndsInJpgAnyCase(path)) return LeftOutReason::NotJpg;
+  if (!HasPhotoExtension(path)) return LeftOutReason::NotJpg;
   if (IsHiddenName(path)) return LeftOutReason::Hidden;
   std::optional<FileStatus> status;
   try {
@@ -134,10 +157,12 @@ IntakeResult AddPhotoPaths(MainLogic& logic, const std::vector<std::string>& pat
     const std::filesystem::path absolute = std::filesystem::absolute(path).lexically_normal();
     chosen.push_back({absolute.parent_path().string() + "/", absolute.filename().string()});
   }
-  return AddChosenPhotos(logic, chosen);
+  IntakeResult result = AddChosenPhotos(logic, chosen);
+  for (LeftOutFile& file : result.leftOut) file.name = paths[file.index];
+  return result;
 }
 
-std::string IntakeSummary(const IntakeResult& result, int rowCount) {
+std::string IntakeSummary(const IntakeResult& result, int rowCount, bool nameLeftOut) {
   std::string text = "当次加载 " + std::to_string(result.added) + " 张（其中 " +
                      std::to_string(result.withExif) + " 张含EXIF信息）照片!\r\n\r\n" +
                      "当前列表已加载共 " + std::to_string(rowCount) + " 张照片!";
@@ -149,25 +174,26 @@ std::string IntakeSummary(const IntakeResult& result, int rowCount) {
     text += "\r\n另有 " + std::to_string(unnamed) + " 个文件未能加入：" + UnrepresentableNameReason() +
             "（可以把它们拖放到照片列表中）!";
   }
-  return text;
+  return nameLeftOut ? text + LeftOutLines(result) : text;
 }
 
-std::string NotAddedText(LeftOutReason reason) {
-  const std::string lead = "无法添加：";
+std::string LeftOutReasonText(LeftOutReason reason) {
   switch (reason) {
-    case LeftOutReason::Missing: return lead + "文件不存在";
-    case LeftOutReason::NoAccess: return lead + "没有权限进入所在的文件夹";
-    case LeftOutReason::LinkLoop: return lead + "符号链接形成循环";
-    case LeftOutReason::Unlookable: return lead + "无法查看这个文件";
-    case LeftOutReason::NotJpg: return lead + "不是 .jpg 照片";
-    case LeftOutReason::Hidden: return lead + "隐藏文件";
-    case LeftOutReason::Folder: return lead + "这是一个文件夹";
-    case LeftOutReason::Special: return lead + "这是设备或管道，不是普通文件";
-    case LeftOutReason::ListFull: return lead + "照片列表已满（最多 " + std::to_string(kMaxPhotos) + " 张）";
-    case LeftOutReason::Unrepresentable: return lead + UnrepresentableNameReason();
+    case LeftOutReason::Missing: return "文件不存在";
+    case LeftOutReason::NoAccess: return "没有权限进入所在的文件夹";
+    case LeftOutReason::LinkLoop: return "符号链接形成循环";
+    case LeftOutReason::Unlookable: return "无法查看这个文件";
+    case LeftOutReason::NotJpg: return "不是 .jpg、.jpeg 或 .jpe 照片";
+    case LeftOutReason::Hidden: return "隐藏文件";
+    case LeftOutReason::Folder: return "这是一个文件夹";
+    case LeftOutReason::Special: return "这是设备或管道，不是普通文件";
+    case LeftOutReason::ListFull: return "照片列表已满（最多 " + std::to_string(kMaxPhotos) + " 张）";
+    case LeftOutReason::Unrepresentable: return UnrepresentableNameReason();
   }
-  return lead + "无法使用";
+  return "无法使用";
 }
+
+std::string NotAddedText(LeftOutReason reason) { return "无法添加：" + LeftOutReasonText(reason); }
 
 std::string PhotoListCaption(int rowCount) { return "照片列表 " + std::to_string(rowCount) + "张照片"; }
 

@@ -17,7 +17,7 @@ enum class LeftOutReason {
   NoAccess,  // a folder on the way may not be searched
   LinkLoop,  // symbolic links that lead round in a circle
   Unlookable,  // the name cannot be looked at for another reason (too long, an I/O error)
-  NotJpg,    // the name does not end in ".jpg" in any letter case (".jpeg" neither)
+  NotJpg,    // the name does not end in ".jpg", ".jpeg" or ".jpe" in any letter case
   Hidden,    // the name starts with "."
   Folder,    // a folder
   Special,   // a FIFO, device or socket
@@ -26,7 +26,8 @@ enum class LeftOutReason {
 };
 
 // Why the path is no photo the list and the preview accept (an ordinary,
-// non-hidden file whose path ends in ".JPG" in any letter case), or nothing
+// non-hidden file whose path ends in ".jpg", ".jpeg" or ".jpe" in any letter
+// case), or nothing
 // when it is one. ListFull is never given here.
 std::optional<LeftOutReason> UnlistableReason(const std::string& path);
 inline bool IsListablePhoto(const std::string& path) { return !UnlistableReason(path).has_value(); }
@@ -61,15 +62,19 @@ IntakeResult AddPhotoFiles(MainLogic& logic, const DlgFileList& files);
 // left out after the others.
 IntakeResult AddChosenFiles(MainLogic& logic, const ChosenFiles& chosen);
 // The same for full or relative paths, which may lie in several folders (the
-// photos named on the command line or dropped on the list); the indices of
-// the files left out count in `paths`.
+// photos named on the command line or dropped on the list); the files left
+// out are named by their path as given, and their indices count in `paths`.
 IntakeResult AddPhotoPaths(MainLogic& logic, const std::vector<std::string>& paths);
 
+// Why a file was left out: "文件不存在" and the like.
+std::string LeftOutReasonText(LeftOutReason reason);
 // What a front end says of a file left out: "无法添加：文件不存在" and the like.
 std::string NotAddedText(LeftOutReason reason);
 
-// The message shown after a load.
-std::string IntakeSummary(const IntakeResult& result, int rowCount);
+// The message shown after a load. With `nameLeftOut` it also names each file
+// left out for what it is (up to ten) with its reason, for files no dialog
+// filtered: those named on the command line or dropped on the list.
+std::string IntakeSummary(const IntakeResult& result, int rowCount, bool nameLeftOut = false);
 
 // The caption of the photo list frame with n rows: "照片列表 n张照片".
 std::string PhotoListCaption(int rowCount);

@@ -107,11 +107,15 @@ class Toolkit {
   // long operation; true when Escape was pressed since the last call.
   virtual bool KeepAlive() = 0;
 
-  // The preview surface Pictemp (280 x 210 pixels).
+  // The preview surface Pictemp (280 x 210 pixels). A toolkit without a
+  // screen to show it on is handed no pictures, which spares decoding them.
+  virtual bool ShowsPictures() const = 0;
   virtual void ClearPreview() = 0;
   // Draws the picture stretched smoothly into the rectangle (pixels, relative to
   // the surface; it may reach outside and is clipped there).
   virtual void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) = 0;
+  // Writes the text in the middle of the surface: why no picture is shown.
+  virtual void DrawPreviewText(const std::string& text) = 0;
 };
 
 }  // namespace geoframe

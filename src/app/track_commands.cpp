@@ -24,10 +24,13 @@ void MainLogic::cmd_addname_Click() {
     Answer answer = toolkit_.ShowMessage("路径文件不为空,是否重新加载路径文件?", MessageButtons::YesNo,
                                          MessageIcon::Information);
     if (answer == Answer::No) return;
-    ClearTrack(*this);
   }
+  // The loaded track goes only once another file is chosen: Cancel changes nothing.
   const std::optional<ChosenFiles> chosen = ChooseTrackFile(toolkit_);
   if (!chosen) return;
+  const bool named = !chosen->names.empty() && !chosen->names.front().empty();
+  if (!named && chosen->unrepresentable.empty()) return;
+  ClearTrack(*this);
   if (!chosen->unrepresentable.empty()) {
     TrackLoadOutcome outcome;
     outcome.result = TrackLoadResult::Unrepresentable;
@@ -35,7 +38,6 @@ void MainLogic::cmd_addname_Click() {
     ShowTrackLoadReport(toolkit_, outcome);
     return;
   }
-  if (chosen->names.empty() || chosen->names.front().empty()) return;
   ShowTrackLoadReport(toolkit_, LoadTrack(*this, chosen->folder + chosen->names.front()));
 }
 

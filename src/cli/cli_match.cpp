@@ -20,7 +20,8 @@ struct MatchOptions {
 std::variant<MatchOptions, int> ParseMatchOptions(const std::vector<std::string>& args) {
   CommandLine line("match",
                    QStringLiteral("Adds the photos, corrects their times and gives each the coordinate of the\n"
-                                  "track point nearest its time, as the window does. Prints name, TAB, shown\n"
+                                  "track point nearest its time, as the window does (or, with --interpolate,\n"
+                                  "the position between the two points around it). Prints name, TAB, shown\n"
                                   "time, TAB, coordinate for each photo."),
                    QStringLiteral("PHOTO..."), QStringLiteral("JPEG photos."));
   const TrackAndTimeOptions trackAndTime(line);
@@ -45,13 +46,13 @@ int RunMatch(const std::vector<std::string>& args) {
   const MatchOptions* options = &std::get<MatchOptions>(parsed);
   HeadlessSession session;
   const std::vector<HeadlessSession::NotAdded> notAdded = session.AddPhotos(options->photos);
-  if (session.LoadTrack(options->trackAndTime.track).result != TrackLoadResult::Loaded) {
+  if (std::optional<std::string> failure = TrackFailure(session.LoadTrack(options->trackAndTime.track))) {
     PrintMessages(session);
-    std::cerr << "geoframe-cli match: " << options->trackAndTime.track << ": no such file or not readable\n";
+    std::cerr << "geoframe-cli match: " << options->trackAndTime.track << ": " << *failure << '\n';
     return 1;
   }
   session.CorrectClock(options->trackAndTime.offset);
-  session.MatchPhotos(options->trackAndTime.tolerance);
+  session.MatchPhotos(options->trackAndTime.tolerance, options->trackAndTime.interpolate);
   for (const HeadlessSession::PhotoRow& row : session.PhotoRows()) {
     std::cout << Field(row.name) << '\t' << row.shownTime << '\t' << row.coordinate << '\n';
   }

@@ -1,6 +1,9 @@
 #include <unistd.h>  // isatty
 
 #include <QGuiApplication>
+#include <QString>
+#include <QtGlobal>  // qInstallMessageHandler
+
 #include <iostream>
 #include <optional>
 #include <string>
@@ -45,7 +48,13 @@ struct OutputFlags {
         comment(line.Add({QStringLiteral("comment")}, QStringLiteral("The comment opening the annotation line."),
                          QStringLiteral("TEXT"))),
         gps(line.Add({QStringLiteral("gps")}, QStringLiteral("Put the coordinate into the annotation line."))),
-        noTime(line.Add({QStringLiteral("no-time")}, QStringLiteral("Leave the shooting time out of the annotation line."))) {}
+        noTime(line.Add({QStringLiteral("no-time")}, QStringLiteral("Leave the shooting time out of the annotation line."))),
+        writeGps(line.Add({QStringLiteral("write-gps")},
+                          QStringLiteral("Write the matched position and its UTC time into each photo's EXIF GPS "
+                                         "tags. A photo that is not framed keeps every other byte."))),
+        keepExif(line.Add({QStringLiteral("keep-exif")},
+                          QStringLiteral("Framed photos keep the original's EXIF (upright, their own size, no "
+                                         "thumbnail)."))) {}
 
   // The options given, or the exit status of a usage error (already told).
   std::variant<OutputOptions, int> Read(const CommandLine& line) const {
@@ -58,7 +67,9 @@ struct OutputFlags {
     output.comment = line.Value(comment);
     output.withCoordinate = line.IsSet(gps);
     output.withTime = !line.IsSet(noTime);
-    for (const QCommandLineOption* option : {&comment, &gps, &noTime}) {
+    output.writeGps = line.IsSet(writeGps);
+    output.keepExif = line.IsSet(keepExif);
+    for (const QCommandLineOption* option : {&comment, &gps, &noTime, &keepExif}) {
       if (!output.frame && line.IsSet(*option)) return line.UsageError("--" + option->names().front().toStdString() + " needs --frame");
     }
     if (std::optional<NameProblem> problem = OptionsProblem(output)) {
@@ -67,13 +78,15 @@ struct OutputFlags {
     return output;
   }
 
-  QCommandLineOption backup, noBackup, rename, frame, comment, gps, noTime;
+  QCommandLineOption backup, noBackup, rename, frame, comment, gps, noTime, writeGps, keepExif;
 };
 
 std::variant<RunOptions, int> ParseRunOptions(const std::vector<std::string>& args) {
   CommandLine line("run",
                    QStringLiteral("Adds the photos, corrects their times, matches them to the track and then\n"
-                                  "backs up, renames and frames every photo as the window's batch execute does.\n"
+                                  "backs up, renames and frames every photo as the window's batch execute does;\n"
+                                  "on request it also writes the positions into the photos' EXIF, which the\n"
+                                  "window never does.\n"
                                   "Prints old path, new path, coordinate and \"ok\" or the reason for each photo.\n"
                                   "Exit status: 0 all photos done, 1 some failed, 2 bad usage."),
                    QStringLiteral("PHOTO..."), QStringLiteral("JPEG photos."));
@@ -110,16 +123,27 @@ void PrintMessages(HeadlessSession& session) {
   for (const std::string& message : session.TakeMessages()) std::cerr << message << '\n';
 }
 
+// The EXIF the options ask for, with the positions matching gave the photos.
+ExifRequest ExifFor(const OutputOptions& output, const MatchResult& matches) {
+  ExifRequest exif{output.writeGps, output.keepExif, {}};
+  for (const PhotoMatch& match : matches.photos) {
+    if (match.position) exif.positions.emplace(match.row, *match.position);
+  }
+  return exif;
+}
+
 // Runs the batch, printing each photo's line as it is done and, on a
 // terminal, the progress strip's text as the window shows it. Returns the number of failed photos.
-int RunBatch(HeadlessSession& session) {
+int RunBatch(HeadlessSession& session, ExifRequest exif) {
   MainLogic& logic = session.logic();
   const int rows = session.toolkit().RowCount(ListId::Photos);
   std::vector<std::string> oldPaths;
   for (int row = 1; row <= rows; ++row) oldPaths.push_back(logic.Photos(row).FullPath());
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
   int failed = 0;
-  EditAllPhotos(logic, [&](int row, int count, const PhotoOutcome& outcome) {
+  BatchHooks hooks;
+  hooks.exif = std::move(exif);
+  hooks.onPhoto = [&](int row, int count, const PhotoOutcome& outcome) {
     failed += outcome.ok() ? 0 : 1;
     std::cout << Field(oldPaths[static_cast<std::size_t>(row - 1)]) << '\t' << Field(logic.Photos(row).FullPath())
               << '\t' << logic.Coordinate(row) << '\t' << (outcome.ok() ? "ok" : PhotoFailureText(*outcome.failure))
@@ -128,7 +152,8 @@ int RunBatch(HeadlessSession& session) {
       std::cerr << '\r' << session.toolkit().Text(ControlId::txt_info) << " (" << row << "/" << count << ")"
                 << std::flush;
     }
-  });
+  };
+  EditAllPhotos(logic, hooks);
   if (terminal && rows > 0) std::cerr << "\r\x1b[K" << std::flush;
   return failed;
 }
@@ -137,21 +162,35 @@ int Run(const RunOptions& options) {
   HeadlessSession session;
   const std::vector<HeadlessSession::NotAdded> notAdded = session.AddPhotos(options.photos);
   const TrackAndTime& times = options.trackAndTime;
-  if (!times.track.empty() && session.LoadTrack(times.track).result != TrackLoadResult::Loaded) {
-    PrintMessages(session);
-    std::cerr << "geoframe-cli run: " << times.track << ": no such file or not readable; no photo was touched\n";
-    return 1;
+  if (!times.track.empty()) {
+    if (std::optional<std::string> failure = TrackFailure(session.LoadTrack(times.track))) {
+      PrintMessages(session);
+      std::cerr << "geoframe-cli run: " << times.track << ": " << *failure << "; no photo was touched\n";
+      return 1;
+    }
   }
   session.CorrectClock(times.offset);
-  if (!times.track.empty()) session.MatchPhotos(times.tolerance);
+  MatchResult matches;
+  if (!times.track.empty()) matches = session.MatchPhotos(times.tolerance, times.interpolate);
   SetOutputControls(session, options.output);
-  const int failed = RunBatch(session);
+  const int failed = RunBatch(session, ExifFor(options.output, matches));
   for (const HeadlessSession::NotAdded& photo : notAdded) {
     std::cout << Field(photo.path) << "\t\t\t" << NotAddedText(photo.reason) << '\n';
   }
   std::cout.flush();
   PrintMessages(session);
   return failed > 0 || !notAdded.empty() ? 1 : 0;
+}
+
+// Qt looks for a Wayland socket in XDG_RUNTIME_DIR when it starts, and warns
+// on stderr where that is not set (ssh, cron, a container): nothing a command
+// drawing offscreen needs. That warning is dropped; every other message goes
+// to the handler Qt had.
+QtMessageHandler qtMessageHandler = nullptr;
+
+void DropRuntimeDirWarning(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtWarningMsg && message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+  qtMessageHandler(type, context, message);
 }
 
 }  // namespace
@@ -170,6 +209,7 @@ int RunRun(const std::vector<std::string>& args) {
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
       qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    qtMessageHandler = qInstallMessageHandler(DropRuntimeDirWarning);
     gui.emplace(argc, argv);
   }
   return Run(options);

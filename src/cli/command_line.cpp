@@ -14,9 +14,9 @@ const char* const kProgramUsage =
     "Commands:\n"
     "  exif [--dump] FILE...      shooting times (or every EXIF record) of photos\n"
     "  track FILE                 the points of a track file (NMEA log or GPX)\n"
-    "  match --track FILE [--offset +HH:MM:SS|-HH:MM:SS] [--tolerance N] PHOTO...\n"
+    "  match --track FILE [--offset +HH:MM:SS|-HH:MM:SS] [--tolerance N] [--interpolate] PHOTO...\n"
     "                             coordinates of photos by their corrected times\n"
-    "  run [options] PHOTO...     back up, rename and frame photos\n"
+    "  run [options] PHOTO...     back up, rename and frame photos, write GPS EXIF\n"
     "\n"
     "geoframe-cli COMMAND --help describes a command.\n"
     "Exit status: 0 success, 1 when some input failed, 2 on bad usage.\n";
@@ -85,11 +85,16 @@ TrackAndTimeOptions::TrackAndTimeOptions(CommandLine& line)
                        QStringLiteral("OFFSET"))),
       tolerance_(line.Add({QStringLiteral("tolerance")},
                           QStringLiteral("Largest distance in seconds to a track point, 0-600; default 120."),
-                          QStringLiteral("N"))) {}
+                          QStringLiteral("N"))),
+      interpolate_(line.Add({QStringLiteral("interpolate")},
+                            QStringLiteral("A photo between two track points that both lie within the tolerance "
+                                           "gets the position between them in proportion to its time (four "
+                                           "decimals of minutes), instead of the nearest point's."))) {}
 
 std::variant<TrackAndTime, int> TrackAndTimeOptions::Read(const CommandLine& line) const {
   TrackAndTime values;
   values.track = line.Value(track_);
+  values.interpolate = line.IsSet(interpolate_);
   if (line.IsSet(offset_)) {
     std::optional<ClockOffset> offset = ParseClockOffset(line.Value(offset_));
     if (!offset) return line.UsageError("bad value for --offset: " + line.Value(offset_));

@@ -54,14 +54,15 @@ class CommandLine {
 };
 
 // What match and run share: the track, the camera clock correction and the
-// matching tolerance.
+// matching tolerance and method.
 struct TrackAndTime {
   std::string track;  // empty: no track
   ClockOffset offset;
   int tolerance = kDefaultTolerance;
+  bool interpolate = false;  // between the two points around a photo, not the nearest
 };
 
-// The --track, --offset and --tolerance options of a command line.
+// The --track, --offset, --tolerance and --interpolate options of a command line.
 class TrackAndTimeOptions {
  public:
   explicit TrackAndTimeOptions(CommandLine& line);
@@ -69,7 +70,7 @@ class TrackAndTimeOptions {
   std::variant<TrackAndTime, int> Read(const CommandLine& line) const;
 
  private:
-  QCommandLineOption track_, offset_, tolerance_;
+  QCommandLineOption track_, offset_, tolerance_, interpolate_;
 };
 
 // The usage of the whole program, its subcommands listed.

@@ -26,7 +26,7 @@ std::string WithUnixLineEnds(const std::string& text) {
 
 }  // namespace
 
-HeadlessSession::HeadlessSession(FileSystem& fileSystem) : logic_(ui_, fileSystem) {}
+HeadlessSession::HeadlessSession(FileSystem& fileSystem) : ui_(false), logic_(ui_, fileSystem) {}
 
 std::vector<HeadlessSession::NotAdded> HeadlessSession::AddPhotos(const std::vector<std::string>& paths) {
   const IntakeResult result = AddPhotoPaths(logic_, paths);
@@ -54,8 +54,8 @@ ClockCorrectionResult HeadlessSession::CorrectClock(const ClockOffset& offset) {
   return result;
 }
 
-MatchResult HeadlessSession::MatchPhotos(int tolerance) {
-  const MatchResult result = MatchPhotosToTrack(logic_, tolerance);
+MatchResult HeadlessSession::MatchPhotos(int tolerance, bool interpolate) {
+  const MatchResult result = MatchPhotosToTrack(logic_, tolerance, interpolate);
   if (ui_.RowCount(ListId::Photos) > 0 && ui_.RowCount(ListId::Track) > 0) {
     ui_.ShowMessage(MatchSummaryText(result), MessageButtons::Ok, MessageIcon::Information);
   }
@@ -85,6 +85,12 @@ std::vector<std::string> HeadlessSession::TakeMessages() {
   const auto& shown = ui_.messages();
   for (; messagesTaken_ < shown.size(); ++messagesTaken_) texts.push_back(WithUnixLineEnds(shown[messagesTaken_].text));
   return texts;
+}
+
+std::optional<std::string> TrackFailure(const TrackLoadOutcome& outcome) {
+  if (outcome.result != TrackLoadResult::Loaded) return "no such file or not readable";
+  if (outcome.count == 0) return "no track point in it";
+  return std::nullopt;
 }
 
 }  // namespace geoframe::cli

@@ -48,8 +48,9 @@ class HeadlessSession {
   TrackLoadOutcome LoadTrack(const std::string& path);
   // The clock correction button (cmd_tedit) with that correction.
   ClockCorrectionResult CorrectClock(const ClockOffset& offset);
-  // The matching button (cmd_plgoto) with that tolerance (0..600 seconds).
-  MatchResult MatchPhotos(int tolerance);
+  // The matching button (cmd_plgoto) with that tolerance (0..600 seconds),
+  // optionally interpolating between track points, which the window does not.
+  MatchResult MatchPhotos(int tolerance, bool interpolate = false);
 
   std::vector<PhotoRow> PhotoRows() const;
   std::vector<TrackRow> TrackRows() const;
@@ -61,9 +62,15 @@ class HeadlessSession {
   MainLogic& logic() { return logic_; }
 
  private:
-  MemoryToolkit ui_;
+  MemoryToolkit ui_;  // shows no pictures: nobody would see them
   MainLogic logic_;
   std::size_t messagesTaken_ = 0;
 };
+
+// Why a track loaded to give photos their positions can give none, for the
+// command's error line: the file is missing or unreadable, or it holds no
+// usable point (a photo given as the track, a log without a fix). Nothing when
+// it gave points.
+std::optional<std::string> TrackFailure(const TrackLoadOutcome& outcome);
 
 }  // namespace geoframe::cli

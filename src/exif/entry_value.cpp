@@ -56,12 +56,27 @@ std::string HexText(const std::array<std::uint8_t, 4>& f) {
   return text;
 }
 
+// Shorts held in the entry itself fill its four bytes from the first: one
+// value takes the first two bytes only, the other two being padding that
+// writers need not clear; two values are summed; none gives no value.
+ExifValue InlineShorts(const ByteView& bytes, const EntryLayout& entry, const std::array<std::uint8_t, 4>& f) {
+  switch (entry.count) {
+    case 0: return {};
+    case 1: {
+      const std::uint16_t value = bytes.U16(entry.valueField, entry.littleEndian);
+      if (entry.dataType == 8) return static_cast<std::int32_t>(static_cast<std::int16_t>(value));  // SSHORT
+      return static_cast<std::int32_t>(value);
+    }
+    default: return static_cast<std::int32_t>((f[0] * 256 + f[1]) + (f[2] * 256 + f[3]));
+  }
+}
+
 ExifValue InlineValue(const ByteView& bytes, const EntryLayout& entry, Group group) {
   const auto f = InlineBytes(bytes, entry);
   switch (group) {
     case Group::Bytes: return HexText(f);
     case Group::Text: return std::string(f.begin(), f.end());
-    case Group::Short: return static_cast<std::int32_t>((f[0] * 256 + f[1]) + (f[2] * 256 + f[3]));
+    case Group::Short: return InlineShorts(bytes, entry, f);
     case Group::Long: {
       const std::uint32_t value = static_cast<std::uint32_t>(f[0]) << 24 | f[1] << 16 | f[2] << 8 | f[3];
       if (IsSigned(entry.dataType)) return static_cast<std::int32_t>(value);

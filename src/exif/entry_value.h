@@ -35,7 +35,9 @@ inline constexpr std::int64_t kValueByteBudget = 1 << 20;
 //   ASCII, UNDEFINED inline: the four value bytes as characters, most
 //                    significant first; out of line: Count - 1 characters
 //                    (the terminating byte is dropped).
-//   SHORT, SSHORT    inline: the sum of the field's two 16-bit halves;
+//   SHORT, SSHORT    inline: with Count 1 the 16-bit value in the field's
+//                    first two bytes (SSHORT signed), with Count 2 the sum of
+//                    the two values, with Count 0 empty;
 //                    out of line: decimal texts of the first Count bytes,
 //                    ascending in little-endian files, descending in
 //                    big-endian files.

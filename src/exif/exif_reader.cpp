@@ -3,6 +3,7 @@
 #include <algorithm>  // std::replace
 #include <array>
 #include <limits>
+#include <optional>
 
 #include "exif/entry_value.h"
 #include "exif/reader_state.h"
@@ -30,6 +31,57 @@ ExifValue FirstMatch(const std::vector<TagRecord>& records, std::int32_t tag, bo
     if (record.TagNumber == tag && (!makerNoteOnly || record.IsMakerNote)) return record.Value;
   }
   return {};
+}
+
+constexpr std::uint8_t kApp1 = 0xE1;
+// Real headers have a few dozen segments (an ICC profile may take a few
+// hundred); a file of endless tiny segments is scanned instead.
+constexpr int kMaxSegments = 1024;
+
+// TEM and RST0..RST7 stand alone, without a length.
+bool StandsAlone(std::uint8_t marker) { return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7); }
+
+// Where the header ends (a scan, the end of the image) or cannot go on (a
+// second start of image, a zero after 0xFF).
+bool EndsTheHeader(std::uint8_t marker) { return marker == 0x00 || (marker >= 0xD8 && marker <= 0xDA); }
+
+// Whether the segment data at `data`, `size` bytes long, starts "Exif\0\0"
+// (the rest of the segment may be cut off by the end of the file).
+bool HoldsExifSignature(const ByteView& bytes, std::int64_t data, std::int64_t size) {
+  static constexpr std::int64_t kSignatureSize = 6;
+  static constexpr std::uint8_t kSignature[kSignatureSize] = {'E', 'x', 'i', 'f', 0, 0};
+  if (size < kSignatureSize || data + kSignatureSize > bytes.Length()) return false;
+  for (std::int64_t i = 0; i < kSignatureSize; ++i) {
+    if (bytes.At(data + i) != kSignature[i]) return false;
+  }
+  return true;
+}
+
+// The index of the 0xFF of the first APP1 segment whose data starts
+// "Exif\0\0", found by walking the segments after the start-of-image marker
+// length by length up to the first scan, so that an FF E1 pair inside another
+// segment's data (a comment, a thumbnail) or an APP1 of another kind (XMP)
+// is passed over. None when the walk reaches the scan or the end of the image
+// first, or meets bytes that are no marker where one belongs.
+std::optional<std::int64_t> WalkToExifSegment(const ByteView& bytes) {
+  const std::int64_t length = bytes.Length();
+  std::int64_t at = 2;
+  for (int segments = 0; segments < kMaxSegments && at < length && bytes.At(at) == 0xFF; ++segments) {
+    std::int64_t marker = at + 1;
+    while (marker < length && bytes.At(marker) == 0xFF) ++marker;  // fill bytes before the marker
+    if (marker >= length) return std::nullopt;
+    const std::uint8_t code = bytes.At(marker);
+    if (StandsAlone(code)) {
+      at = marker + 1;
+      continue;
+    }
+    if (EndsTheHeader(code) || marker + 2 >= length) return std::nullopt;
+    const std::int64_t segmentLength = bytes.U16(marker + 1, false);  // counts itself, not the marker
+    if (segmentLength < 2) return std::nullopt;
+    if (code == kApp1 && HoldsExifSignature(bytes, marker + 3, segmentLength - 2)) return marker - 1;
+    at = marker + 1 + segmentLength;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -98,16 +150,18 @@ void ExifReader::ReadFileBytes(const std::string& path) {
   s.fileBytes = ByteView(*s.file);
 }
 
-// A plain byte scan for the first FF E1 pair after the start-of-image marker,
-// not a walk over the marker segments: that is how this reader has always
-// found the segment, and a pair inside an earlier segment's data wins.
+// The segment is found by walking the marker segments; a file whose
+// segments cannot be walked to it is scanned for the first FF E1 byte pair
+// after the start-of-image marker instead, as this reader always did, so
+// that every file it read before reads the same.
 bool ExifReader::FindExifSegment() {
   State& s = *state_;
   const ByteView& bytes = s.fileBytes;
   // Both bytes are read before comparing: an empty file fails as out of range.
   const std::uint8_t first = bytes.At(0), second = bytes.At(1);
   if (first != 0xFF || second != 0xD8) return false;
-  const std::int64_t found = bytes.FindPair(0xFF, 0xE1, 2);
+  const std::optional<std::int64_t> walked = WalkToExifSegment(bytes);
+  const std::int64_t found = walked ? *walked : bytes.FindPair(0xFF, 0xE1, 2);
   if (found >= 0) s.app1Pos = found;  // no pair: app1Pos keeps its value
   s.tiffStart = s.app1Pos + 10;
   // All four signature bytes are read before comparing, so a signature cut

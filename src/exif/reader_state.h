@@ -17,7 +17,7 @@ struct ExifReader::State {
   std::string picFile;
   std::unique_ptr<LazyFile> file;
   ByteView fileBytes;  // indices 0..L over the file; index L reads as 0
-  std::int64_t app1Pos = 0;    // the 0xFF of the first FF E1 pair found
+  std::int64_t app1Pos = 0;    // the 0xFF of the EXIF segment's marker
   std::int64_t tiffStart = 0;  // app1Pos + 10: every TIFF offset counts from here
   std::int32_t ifd0Offset = 0;
   std::int32_t nextIfd = 0;

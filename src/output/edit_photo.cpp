@@ -5,6 +5,7 @@
 
 #include "output/batch.h"
 #include "output/frame_picture.h"
+#include "output/photo_exif.h"
 #include "output/save_jpg.h"
 #include "timematch/date_time.h"
 
@@ -35,7 +36,9 @@ std::string FourDigits(int row) {
   return digits;
 }
 
-bool ChangesFile(const PhotoPlan& plan) { return plan.frame || plan.wantedName != plan.photo.fileName; }
+// Whether the photo's file is replaced by new bytes.
+bool Rewrites(const PhotoPlan& plan) { return plan.frame || plan.gps.has_value(); }
+bool ChangesFile(const PhotoPlan& plan) { return Rewrites(plan) || plan.wantedName != plan.photo.fileName; }
 bool DoesSomething(const PhotoPlan& plan) { return plan.backup || ChangesFile(plan); }
 
 // Runs one step of a photo's way; what it throws becomes the photo's failure,
@@ -89,7 +92,7 @@ void CheckPlan(const PhotoPlan& plan, FileSystem& fs, BatchState& batch) {
   if (plan.wantedName != photo.fileName) CheckName(photo.folder, plan.wantedName, fs);
   const std::optional<FileStatus> file = PhotoFile(plan, fs);
   if (!file) return;
-  if (plan.frame && file->size == 0) throw OutputError(OutputErrorKind::EmptyFile, PathOf(photo));
+  if (Rewrites(plan) && file->size == 0) throw OutputError(OutputErrorKind::EmptyFile, PathOf(photo));
   batch.HoldFolder(photo.folder, fs);
   if (std::optional<int> earlier = batch.ClaimFile(file->identity, photo.row)) {
     OutputError::Fields fields;
@@ -125,10 +128,10 @@ void MakeBackup(const PhotoInput& photo, FileSystem& fs, BatchState& batch) {
   if (!BackupPhoto(photo.folder, photo.fileName, fs)) throw OutputError(OutputErrorKind::Missing, PathOf(photo));
 }
 
-// The framed file goes in first, with the original's permission bits; the
+// The new file goes in first, with the original's permission bits; the
 // original is removed only once its replacement exists, and when that removal
 // fails the new file is taken back.
-void WriteFramed(const PhotoInput& photo, const std::string& name, const RenderedPhoto& rendered, unsigned mode,
+void WriteReplacement(const PhotoInput& photo, const std::string& name, const RenderedPhoto& rendered, unsigned mode,
                  FileSystem& fs) {
   if (name == photo.fileName) {
     fs.WriteFile(PathOf(photo), rendered.jpeg);  // replaces its own file in one step
@@ -162,12 +165,20 @@ std::string CarryOut(const PhotoPlan& plan, const RenderedPhoto& rendered, FileS
     MakeBackup(photo, fs, batch);
     stage = PhotoStage::Commit;
   }
-  if (plan.frame) {
-    WriteFramed(photo, name, rendered, file->mode, fs);
+  if (Rewrites(plan)) {
+    WriteReplacement(photo, name, rendered, file->mode, fs);
   } else if (name != photo.fileName) {
     fs.RenameFile(PathOf(photo), photo.folder + name);
   }
   return name;
+}
+
+// The framed picture as JPEG, with the EXIF the plan asks for.
+std::vector<std::uint8_t> FramedJpeg(const PhotoPlan& plan, const PhotoSource& source) {
+  const Yuv420Image canvas = FramePicture(source, plan.annotation);
+  std::vector<std::uint8_t> jpeg = EncodePicture(canvas, kFramedQuality);
+  if (!plan.keepExif && !plan.gps) return jpeg;
+  return WithFramedExif(jpeg, canvas.width(), canvas.height(), source.jpeg, plan.keepExif, plan.gps, source.path);
 }
 
 }  // namespace
@@ -209,20 +220,24 @@ std::string RuleName(const PhotoInput& photo, const OutputOptions& options) {
 }
 
 std::string AnnotationLine(const PhotoInput& photo, const OutputOptions& options) {
-  return " " + options.comment + "  " + (options.withCoordinate ? photo.coordinate : "") + "  " +
+  // The comment is isolated, so that coordinate and time stand after it left to
+  // right whatever script or direction controls it holds.
+  return " " + DirectionIsolate(options.comment) + "  " + (options.withCoordinate ? photo.coordinate : "") + "  " +
          (options.withTime ? photo.timeText : "");
 }
 
 PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, FileSystem& fs, BatchState& batch) {
-  PhotoPlan plan{photo, options.backup, options.frame, RuleName(photo, options), "", std::nullopt};
+  PhotoPlan plan{photo, options.backup, options.frame, RuleName(photo, options), "", std::nullopt, std::nullopt, false};
   if (options.frame) plan.annotation = AnnotationLine(photo, options);
+  if (options.writeGps) plan.gps = photo.position;
+  plan.keepExif = options.frame && options.keepExif;
   if (DoesSomething(plan)) {
     plan.failure = Attempt(PhotoStage::Plan, PathOf(photo), [&] { CheckPlan(plan, fs, batch); });
   }
   return plan;
 }
 
-bool NeedsRender(const PhotoPlan& plan) { return plan.frame && !plan.failure; }
+bool NeedsRender(const PhotoPlan& plan) { return Rewrites(plan) && !plan.failure; }
 
 RenderInput ReadRenderInput(const PhotoPlan& plan, const FileSystem& fs) {
   RenderInput input;
@@ -238,8 +253,9 @@ RenderedPhoto RenderPhoto(const PhotoPlan& plan, const RenderInput& input) {
     rendered.failure = input.failure;
     return rendered;
   }
-  rendered.failure = Attempt(PhotoStage::Render, input.source->path, [&] {
-    rendered.jpeg = EncodePicture(FramePicture(*input.source, plan.annotation), kFramedQuality);
+  const PhotoSource& source = *input.source;
+  rendered.failure = Attempt(PhotoStage::Render, source.path, [&] {
+    rendered.jpeg = plan.frame ? FramedJpeg(plan, source) : WithGpsExif(source.jpeg, *plan.gps, source.path);
   });
   return rendered;
 }

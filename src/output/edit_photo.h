@@ -14,6 +14,7 @@
 #include "output/file_system.h"
 #include "output/frame_picture.h"  // PhotoSource
 #include "output/output_error.h"
+#include "timematch/geo_position.h"
 
 namespace geoframe {
 
@@ -27,6 +28,9 @@ struct OutputOptions {
   std::string comment;         // frame_txt
   bool withCoordinate = false;  // Ck_gps
   bool withTime = true;        // Ck_time
+  // Only the command line asks for EXIF; the window's output carries none.
+  bool writeGps = false;  // a GPS IFD for each photo with a position
+  bool keepExif = false;  // a framed picture keeps the original's EXIF
 };
 
 // One photo of the list as output sees it.
@@ -37,6 +41,7 @@ struct PhotoInput {
   bool hasExifTime = false;
   std::string timeText;    // the shown (possibly corrected) time "YYYY-MM-DD HH:MM:SS"
   std::string coordinate;  // the coordinate text, or empty
+  std::optional<GeoPosition> position;  // the same as numbers, when matching found them
 };
 
 // Where on a photo's way a failure happened.
@@ -84,6 +89,8 @@ struct PhotoPlan {
   std::string wantedName;  // by the naming rules; the photo's own name when it keeps it
   std::string annotation;  // the line under a framed picture
   std::optional<PhotoFailure> failure;  // why the photo cannot be processed
+  std::optional<GeoPosition> gps;  // the GPS IFD to write into the photo's EXIF
+  bool keepExif = false;           // the framed picture keeps the original's EXIF
 };
 
 // A framed photo encoded as JPEG, or why it could not be made.
@@ -101,7 +108,8 @@ std::optional<NameProblem> OptionsProblem(const OutputOptions& options);
 // own name when no renaming applies or the shown time is no valid date-time.
 std::string RuleName(const PhotoInput& photo, const OutputOptions& options);
 
-// " " comment "  " coordinate "  " time, the parts as the options choose.
+// " " comment "  " coordinate "  " time, the parts as the options choose, the
+// comment as a direction isolate (DirectionIsolate).
 std::string AnnotationLine(const PhotoInput& photo, const OutputOptions& options);
 
 // Plans one photo of a batch, in list order: its wanted name (which must fit
@@ -109,8 +117,8 @@ std::string AnnotationLine(const PhotoInput& photo, const OutputOptions& options
 // folder's lock, which the batch then holds.
 PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, FileSystem& fs, BatchState& batch);
 
-// Whether RenderPhoto has work for the plan: a photo to be framed that has not
-// failed already.
+// Whether RenderPhoto has work for the plan: a photo to be framed or given a
+// GPS IFD that has not failed already.
 bool NeedsRender(const PhotoPlan& plan);
 
 // The photo a plan frames, read ahead of its render, or why it could not be read.
@@ -124,7 +132,7 @@ struct RenderInput {
 RenderInput ReadRenderInput(const PhotoPlan& plan, const FileSystem& fs);
 
 // Decodes, frames and encodes a photo to be framed from what ReadRenderInput
-// read; touches no state, so photos may be rendered in any order and on
+// read, or writes the GPS IFD into a photo that is not framed; touches no state, so photos may be rendered in any order and on
 // several threads at once. Nothing for a photo that needs no render.
 RenderedPhoto RenderPhoto(const PhotoPlan& plan, const RenderInput& input);
 

@@ -50,7 +50,13 @@ std::optional<NameProblem> FileNameProblem(std::string_view text) {
 }
 
 NameParts SplitExtension(const std::string& name) {
-  std::size_t cut = name.size() >= 4 ? name.size() - 4 : 0;
+  std::size_t length = 4;
+  if (name.size() >= 5) {
+    std::string last = name.substr(name.size() - 5);
+    for (char& c : last) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (last == ".jpeg") length = 5;
+  }
+  const std::size_t cut = name.size() >= length ? name.size() - length : 0;
   return {name.substr(0, cut), name.substr(cut)};
 }
 

@@ -13,7 +13,8 @@ namespace geoframe {
 // The highest number a free-name search tries: base_1 up to base_32767.
 inline constexpr int kMaxNameNumber = 32767;
 
-// A photo name split at its last four characters (".jpg" in any letter case).
+// A photo name split before its extension: its last four characters (".jpg",
+// ".jpe" in any letter case), or five for ".jpeg" in any letter case.
 struct NameParts {
   std::string base;
   std::string extension;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -10,6 +11,7 @@
 
 #include <cstring>  // memset
 #include <new>      // bad_alloc
+#include <string_view>
 #include <utility>  // move
 #include <vector>
 
@@ -120,7 +122,8 @@ void PutRgb(const QImage& rgb, Yuv420Image& canvas, int left, int top) {
   }
 }
 
-// Paints the annotation into the text strip only, in RGB through a view of the
+// Paints the annotation into the text strip only, smaller or cut short when it
+// is wider than the photo column (FitAnnotation), in RGB through a view of the
 // strip as wide as the photo column, so nothing can reach the margins; the
 // strip is converted with the white margin around it up to even rows and
 // columns, whose chroma samples it shares.
@@ -138,20 +141,28 @@ void DrawAnnotation(Yuv420Image& canvas, PixelSize photo, const std::string& ann
   QImage strip(box.bits() + box.bytesPerLine() * (stripTop - boxTop), stripWidth, kTextStripHeight,
                box.bytesPerLine(), QImage::Format_RGB888);
   {
+    const AnnotationFit fit = FitAnnotation(annotation, stripWidth);
+    QFont font = AnnotationFont();
+    font.setPixelSize(fit.pixelSize);
     QPainter painter(&strip);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
-    painter.setFont(AnnotationFont());
+    painter.setFont(font);
     painter.setPen(Qt::black);
+    // Left to right whatever the line's first letters: a comment in a
+    // right-to-left script keeps coordinate and time after it.
     painter.drawText(QRect(0, 0, stripWidth, kTextStripHeight),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, QString::fromStdString(annotation));
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextForceLeftToRight,
+                     QString::fromStdString(fit.text));
   }
   PutRgb(box, canvas, kFrameMargin, boxTop);
 }
 
 // The photo's planes into the canvas at (24, 24), turned upright. A photo
 // stored upright with 4:2:0 chroma (or grey) is decoded straight into the
-// canvas; any other is placed strip by strip as it is decoded, so a quarter
-// turn needs no second copy of the photo. Only photos whose planes libjpeg
+// canvas; one stored upright with other chroma has its luma decoded straight
+// into the canvas and its chroma averaged into place strip by strip; any
+// other is placed strip by strip as it is decoded, so a quarter turn needs no
+// second copy of the photo. Only photos whose planes libjpeg
 // cannot hand on as stored are decoded to RGB and converted (see
 // JpegHeader::asStored): inks (CMYK, YCCK), which need their conversion to
 // light, streams coded in RGB, and unusual chroma sampling.
@@ -166,7 +177,12 @@ void PlacePhoto(std::span<const std::uint8_t> jpeg, const JpegHeader& header, in
     return;
   }
   UprightPlanes upright(header.size, orientation, header.sampling, y, cb, cr);
-  DecodeJpegYccStrips(jpeg, [&](const YccStrip& strip) { upright.Place(strip); });
+  const auto place = [&](const YccStrip& strip) { upright.Place(strip); };
+  if (asStored && header.asStored) {
+    DecodeJpegLumaInto(jpeg, y, place);
+    return;
+  }
+  DecodeJpegYccStrips(jpeg, place);
 }
 
 OutputError::Fields PathOnly(const std::string& path) {
@@ -183,6 +199,40 @@ OutputError NamingFile(const OutputError& error, const std::string& path) {
 }
 
 }  // namespace
+
+AnnotationFit FitAnnotation(const std::string& annotation, int width) {
+  const QString line = QString::fromStdString(annotation);
+  QFont font = AnnotationFont();
+  for (int pixels = kTextStripHeight; pixels >= kMinAnnotationPixels; --pixels) {
+    font.setPixelSize(pixels);
+    if (QFontMetricsF(font).horizontalAdvance(line) <= width) return {pixels, annotation};
+  }
+  return {kMinAnnotationPixels, QFontMetricsF(font).elidedText(line, Qt::ElideRight, width).toStdString()};
+}
+
+std::string DirectionIsolate(const std::string& text) {
+  // UTF-8 of the isolate openings U+2066 (left to right), U+2067 (right to
+  // left), U+2068 (first strong) and of their closing U+2069.
+  const std::string_view lri = "\u2066", rli = "\u2067", fsi = "\u2068", pdi = "\u2069";
+  if (text.empty()) return text;
+  std::string isolated(fsi);
+  int open = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::string_view rest = std::string_view(text).substr(i);
+    if (rest.starts_with(lri) || rest.starts_with(rli) || rest.starts_with(fsi)) {
+      ++open;
+    } else if (rest.starts_with(pdi)) {
+      if (open == 0) {
+        i += pdi.size();
+        continue;
+      }
+      --open;
+    }
+    isolated += text[i++];
+  }
+  for (int i = 0; i <= open; ++i) isolated += pdi;
+  return isolated;
+}
 
 PixelSize CanvasSize(PixelSize upright) {
   const int extra = 2 * (kFrameMargin + kCellBorder);

@@ -47,6 +47,28 @@ std::int64_t FramingBytes(const JpegHeader& header, int orientation, std::int64_
 // kFramingMemoryBudget in all. The preview refuses the same photos.
 void RequireFramable(const JpegHeader& header, int orientation, std::int64_t fileBytes);
 
+// The smallest font a long annotation shrinks to before it is cut short:
+// still readable, half the strip's height.
+inline constexpr int kMinAnnotationPixels = 10;
+
+// The annotation as it is drawn under a photo column `width` pixels wide: at
+// the strip's 20-pixel font when it fits, else at the largest smaller size
+// (down to kMinAnnotationPixels) at which it fits, else at that size cut
+// short with "…". Needs a QGuiApplication.
+struct AnnotationFit {
+  int pixelSize = kTextStripHeight;
+  std::string text;
+};
+AnnotationFit FitAnnotation(const std::string& annotation, int width);
+
+// The text as one first-strong isolate (U+2068 ... U+2069): laid out in the
+// direction of its own first strong letter, and a neutral unit to the text
+// around it, so that no right-to-left letters or direction controls in it can
+// move or turn what follows it. Isolates the text leaves open are closed, and
+// closings without an opening dropped, so the last U+2069 ends it. Empty text
+// stays empty.
+std::string DirectionIsolate(const std::string& text);
+
 // Frames a JPEG stream: the photo turned upright by its EXIF orientation and
 // unscaled in its cell, white margins, and the annotation in the text strip
 // under the cell, left-aligned, vertically centred and clipped to the photo

@@ -6,6 +6,8 @@
 #include <cstring>    // memcpy
 #include <utility>
 
+#include "output/simd.h"
+
 namespace geoframe {
 
 bool OrientationSwapsSides(int orientation) { return orientation >= 5 && orientation <= 8; }
@@ -67,34 +69,96 @@ void TransposeBytes(std::uint64_t (&block)[8]) {
   }
 }
 
-// Single-byte samples of a turn that swaps sides (stored rows become upright
-// columns). Whole 8 x 8 blocks are read as eight 8-byte runs, turned in
-// registers and written as eight runs: writing single bytes down columns,
-// each a row apart, costs several times as much.
-void CopyTurnedBytes(const std::uint8_t* src, std::ptrdiff_t srcPitch, PixelSize stored, int firstRow, int rows,
-                     const Placement& at, std::uint8_t* dst) {
-  auto from = [&](int x, int y) { return src + (y - firstRow) * srcPitch + x; };
-  const int endRow = firstRow + rows, blockRows = firstRow + rows / 8 * 8, blockColumns = stored.width / 8 * 8;
-  for (int tileX = 0; tileX < blockColumns; tileX += kTile) {
-    const int endX = std::min(blockColumns, tileX + kTile);
-    for (int y = firstRow; y < blockRows; y += 8) {
-      for (int x = tileX; x < endX; x += 8) {
-        std::uint64_t block[8];
-        for (int i = 0; i < 8; ++i) std::memcpy(&block[i], from(x, y + i), 8);
-        TransposeBytes(block);
-        // block[c] is stored column x + c from row y on; upright, those rows
-        // stand side by side, in the other order when stepY is -1
-        const int lowRow = at.stepY > 0 ? y : y + 7;
-        for (int c = 0; c < 8; ++c) {
-          const std::uint64_t run = at.stepY > 0 ? block[c] : __builtin_bswap64(block[c]);
-          std::memcpy(dst + at.origin + (x + c) * at.stepX + lowRow * at.stepY, &run, 8);
-        }
-      }
+// Where a turn that swaps sides puts single-byte samples: stored rows become
+// upright columns. A block of stored rows y to y + n - 1 becomes runs of n
+// bytes in upright rows, which hold those rows in the other order when
+// stepY is -1: reading them bottom up makes every run start at its lowest
+// address.
+struct TurnedBlocks {
+  const std::uint8_t* src;
+  std::ptrdiff_t srcPitch;
+  int firstRow;
+  Placement at;
+  std::uint8_t* dst;
+
+  // Row i of the n rows from stored row y on, counted bottom up for stepY -1.
+  const std::uint8_t* Row(int y, int i, int n) const {
+    return src + (y - firstRow + (at.stepY > 0 ? i : n - 1 - i)) * srcPitch;
+  }
+  // Where the run of stored column x's n samples from row y on starts.
+  std::uint8_t* Run(int x, int y, int n) const {
+    return dst + at.origin + x * at.stepX + (at.stepY > 0 ? y : y + n - 1) * at.stepY;
+  }
+
+  // The n x n block from stored (x, y), n 8 or 16.
+  template <int n>
+  void Turn(int x, int y) const;
+};
+
+template <>
+void TurnedBlocks::Turn<8>(int x, int y) const {
+  std::uint64_t block[8];
+  for (int i = 0; i < 8; ++i) std::memcpy(&block[i], Row(y, i, 8) + x, 8);
+  TransposeBytes(block);
+  for (int c = 0; c < 8; ++c) std::memcpy(Run(x + c, y, 8), &block[c], 8);
+}
+
+#if GEOFRAME_SSE2
+// Interleaving row i with row i + 8 byte by byte, four times over, turns a
+// 16 x 16 block: each round moves the top bit of a byte's row number to the
+// bottom of its column number and the column's top bit to the row's bottom.
+template <>
+void TurnedBlocks::Turn<16>(int x, int y) const {
+  __m128i rows[16], next[16];
+  for (int i = 0; i < 16; ++i) rows[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Row(y, i, 16) + x));
+  for (int round = 0; round < 4; ++round) {
+    for (int i = 0; i < 8; ++i) {
+      next[2 * i] = _mm_unpacklo_epi8(rows[i], rows[i + 8]);
+      next[2 * i + 1] = _mm_unpackhi_epi8(rows[i], rows[i + 8]);
+    }
+    std::memcpy(rows, next, sizeof rows);
+  }
+  for (int c = 0; c < 16; ++c) _mm_storeu_si128(reinterpret_cast<__m128i*>(Run(x + c, y, 16)), rows[c]);
+}
+#else
+template <>
+void TurnedBlocks::Turn<16>(int x, int y) const {
+  for (int i = 0; i < 16; i += 8) {
+    for (int j = 0; j < 16; j += 8) Turn<8>(x + j, y + i);
+  }
+}
+#endif
+
+// The n x n blocks of stored rows [top, bottom) and columns [left, right),
+// both a whole number of blocks, in tiles that keep both the rows read and
+// the columns written in the cache.
+template <int n>
+void TurnBlocks(const TurnedBlocks& blocks, int top, int bottom, int left, int right) {
+  for (int tileX = left; tileX < right; tileX += kTile) {
+    const int endX = std::min(right, tileX + kTile);
+    for (int y = top; y < bottom; y += n) {
+      for (int x = tileX; x < endX; x += n) blocks.Turn<n>(x, y);
     }
   }
+}
+
+// Single-byte samples of a turn that swaps sides. Blocks are read as runs of
+// a stored row, turned in registers and written as runs of an upright row:
+// writing single bytes down columns, each a row apart, costs several times as
+// much. 16 x 16 blocks cover what they can, 8 x 8 ones the edges beyond them,
+// and the last few samples go one by one.
+void CopyTurnedBytes(const std::uint8_t* src, std::ptrdiff_t srcPitch, PixelSize stored, int firstRow, int rows,
+                     const Placement& at, std::uint8_t* dst) {
+  const TurnedBlocks blocks{src, srcPitch, firstRow, at, dst};
+  const int endRow = firstRow + rows;
+  const int rows16 = firstRow + rows / 16 * 16, rows8 = firstRow + rows / 8 * 8;
+  const int columns16 = stored.width / 16 * 16, columns8 = stored.width / 8 * 8;
+  TurnBlocks<16>(blocks, firstRow, rows16, 0, columns16);
+  TurnBlocks<8>(blocks, firstRow, rows16, columns16, columns8);
+  TurnBlocks<8>(blocks, rows16, rows8, 0, columns8);
   for (int y = firstRow; y < endRow; ++y) {
-    for (int x = y < blockRows ? blockColumns : 0; x < stored.width; ++x) {
-      dst[at.origin + x * at.stepX + y * at.stepY] = *from(x, y);
+    for (int x = y < rows8 ? columns8 : 0; x < stored.width; ++x) {
+      dst[at.origin + x * at.stepX + y * at.stepY] = src[(y - firstRow) * srcPitch + x];
     }
   }
 }

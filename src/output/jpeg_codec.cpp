@@ -35,6 +35,8 @@ namespace {
 struct Errors {
   jpeg_error_mgr manager;  // first: libjpeg's pointer to it is a pointer to this
   std::jmp_buf jump;
+  bool pastHeader = false;    // the header is read: warnings now concern compressed data
+  bool endedEarly = false;    // the stream ended without its end-of-image marker
   bool fatal = false;         // an error, not a warning
   bool tooManyScans = false;  // stopped by the scan limit
   int code = 0;               // libjpeg's message code
@@ -55,10 +57,13 @@ void OnError(j_common_ptr info) {
   Stop(info);
 }
 
-// Warnings after which every pixel is still the one the file encodes.
-bool LosesNothing(int code) {
+// Warnings after which every pixel is still the one the file encodes. Stray
+// bytes before a marker, which some cameras write between header segments,
+// are skipped; after the header they are compressed data the decoder did not
+// take, which it only leaves behind when it read bad codes as zeros.
+bool LosesNothing(int code, bool pastHeader) {
   switch (code) {
-    case JWRN_EXTRANEOUS_DATA:  // stray bytes before a marker, skipped
+    case JWRN_EXTRANEOUS_DATA: return !pastHeader;
     case JWRN_JFIF_MAJOR:       // an unknown JFIF version
     case JWRN_ADOBE_XFORM:      // an unknown Adobe colour transform, read as YCbCr
     case JWRN_BOGUS_ICC:        // a broken ICC profile, which is not used
@@ -70,7 +75,19 @@ bool LosesNothing(int code) {
 }
 
 void OnMessage(j_common_ptr info, int level) {
-  if (level >= 0 || LosesNothing(info->err->msg_code)) return;  // level >= 0: trace texts
+  if (level >= 0) return;  // trace texts
+  Errors& errors = ErrorsOf(info);
+  const int code = info->err->msg_code;
+  // A stream that ends without its end-of-image marker once its header is
+  // read lacks nothing when every row is decoded from data it holds: libjpeg
+  // warns of data it runs short of as it needs it, and the decoder judges the
+  // missing scans when it is done (WholeStreamRead).
+  if (code == JWRN_JPEG_EOF && errors.pastHeader) {
+    if (!errors.endedEarly) (*info->err->format_message)(info, errors.text);
+    errors.endedEarly = true;
+    return;
+  }
+  if (LosesNothing(code, errors.pastHeader)) return;
   Stop(info);
 }
 
@@ -82,6 +99,63 @@ void OnProgress(j_common_ptr info) {
   Errors& errors = ErrorsOf(info);
   errors.tooManyScans = true;
   std::longjmp(errors.jump, 1);
+}
+
+// Hands libjpeg a stream in memory in the pieces of kSourcePiece bytes its
+// reader of files takes. libjpeg decodes with a fast path while a large part
+// of a piece lies ahead, and that path reads a bad Huffman code as zeros
+// without a warning; handed the whole stream at once it takes that path
+// nearly throughout, and a corrupt photo decodes without a word. In pieces it
+// warns of what it warns of reading the file.
+constexpr std::size_t kSourcePiece = 4096;
+
+struct PieceSource {
+  jpeg_source_mgr manager{};  // first: libjpeg's pointer to it is a pointer to this
+  std::span<const std::uint8_t> jpeg;
+  std::size_t next = 0;  // where the next piece starts
+};
+
+PieceSource& SourceOf(j_decompress_ptr info) { return *reinterpret_cast<PieceSource*>(info->src); }
+
+void StartSource(j_decompress_ptr) {}
+void EndSource(j_decompress_ptr) {}
+
+// The next piece; past the end a warning and an end-of-image marker, as
+// libjpeg's own readers do.
+boolean NextPiece(j_decompress_ptr info) {
+  PieceSource& source = SourceOf(info);
+  if (source.next >= source.jpeg.size()) {
+    static constexpr JOCTET kEndOfImage[] = {0xFF, JPEG_EOI};
+    WARNMS(info, JWRN_JPEG_EOF);
+    source.manager.next_input_byte = kEndOfImage;
+    source.manager.bytes_in_buffer = sizeof kEndOfImage;
+    return TRUE;
+  }
+  const std::size_t size = std::min(kSourcePiece, source.jpeg.size() - source.next);
+  source.manager.next_input_byte = source.jpeg.data() + source.next;
+  source.manager.bytes_in_buffer = size;
+  source.next += size;
+  return TRUE;
+}
+
+void SkipBytes(j_decompress_ptr info, long count) {
+  jpeg_source_mgr& manager = SourceOf(info).manager;
+  if (count <= 0) return;
+  while (static_cast<std::size_t>(count) > manager.bytes_in_buffer) {
+    count -= static_cast<long>(manager.bytes_in_buffer);
+    NextPiece(info);
+  }
+  manager.next_input_byte += count;
+  manager.bytes_in_buffer -= static_cast<std::size_t>(count);
+}
+
+void UsePieces(PieceSource& source, std::span<const std::uint8_t> jpeg) {
+  source.jpeg = jpeg;
+  source.manager.init_source = StartSource;
+  source.manager.fill_input_buffer = NextPiece;
+  source.manager.skip_input_data = SkipBytes;
+  source.manager.resync_to_restart = jpeg_resync_to_restart;
+  source.manager.term_source = EndSource;
 }
 
 // Runs libjpeg calls; false when libjpeg left them by a jump. Nothing with a
@@ -162,13 +236,15 @@ class Decoder {
     errors_.manager.emit_message = OnMessage;
     errors_.manager.output_message = OnOutput;
     progress_.progress_monitor = OnProgress;
+    UsePieces(source_, jpeg);
     Run(true, [&] {
       jpeg_create_decompress(&info_);  // clears everything but the error manager
       info_.progress = &progress_;
       info_.mem->max_memory_to_use = kMaxCoefficientMemory;
-      jpeg_mem_src(&info_, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+      info_.src = &source_.manager;
       jpeg_read_header(&info_, TRUE);
     });
+    errors_.pastHeader = true;
   }
 
   JpegHeader Header() const {
@@ -219,6 +295,7 @@ class Decoder {
     Run(false, [&] { got = jpeg_read_raw_data(&info_, planes, rows); });
     // a stream in memory never suspends
     if (got == 0) throw OutputError(OutputErrorKind::Damaged, OutputError::Fields{});
+    FinishAfterLastRow();
   }
 
   // Starts decoding at scale/8 of the stored size: RGB, or CMYK for ink
@@ -241,6 +318,7 @@ class Decoder {
     JDIMENSION got = 0;
     Run(false, [&] { got = jpeg_read_scanlines(&info_, rows, static_cast<JDIMENSION>(count)); });
     if (got == 0) throw OutputError(OutputErrorKind::Damaged, OutputError::Fields{});  // a stream in memory never suspends
+    FinishAfterLastRow();
     return static_cast<int>(got);
   }
 
@@ -255,9 +333,41 @@ class Decoder {
   }
 
  private:
+  // Once every row is decoded, reads the rest of the stream up to its
+  // end-of-image marker: compressed data left over after the last row is
+  // damage too.
+  void FinishAfterLastRow() {
+    if (NextRow() < Height()) return;
+    Run(false, [&] { jpeg_finish_decompress(&info_); });
+  }
+
+  // Whether a stream that ended without its end-of-image marker held every
+  // scan: a single scan of all components, whose rows libjpeg warns of when
+  // data runs short, or progressive scans that brought every coefficient to
+  // its last bit. A stream of several sequential scans cut at a scan's end
+  // cannot be told from a whole one and counts as cut.
+  bool WholeStreamRead() const {
+    if (info_.progressive_mode) {
+      if (info_.coef_bits == nullptr) return false;
+      for (int c = 0; c < info_.num_components; ++c) {
+        for (int k = 0; k < DCTSIZE2; ++k) {
+          if (info_.coef_bits[c][k] != 0) return false;
+        }
+      }
+      return true;
+    }
+    return info_.input_scan_number == 1 && info_.comps_in_scan == info_.num_components;
+  }
+
+  // Runs one step of libjpeg calls and throws what stopped them. A stream
+  // found to end early is judged in the step that found it, while libjpeg
+  // still holds what it read.
   template <typename Step>
   void Run(bool readingHeader, Step&& step) {
-    if (Guarded(errors_, step)) return;
+    const bool endedBefore = errors_.endedEarly;
+    if (Guarded(errors_, step)) {
+      if (!errors_.endedEarly || endedBefore || WholeStreamRead()) return;
+    }
     OutputError::Fields fields;
     fields.detail = errors_.tooManyScans ? "more than " + std::to_string(kMaxJpegScans) + " scans"
                                          : std::string(errors_.text);
@@ -268,6 +378,7 @@ class Decoder {
 
   Errors errors_;
   jpeg_progress_mgr progress_{};
+  PieceSource source_;
   Decompression session_;  // last, so it goes first
   jpeg_decompress_struct& info_ = session_.info;
 };
@@ -342,14 +453,18 @@ struct StripPlane {
 };
 
 // Hands every row to `sink` in strips of kJpegStripRows, planes as stored.
-// A strip is a whole number of MCU rows (8 or 16 luma rows each).
-void ReadStoredStrips(Decoder& decoder, ChromaSampling sampling, const YccStripSink& sink) {
+// A strip is a whole number of MCU rows (8 or 16 luma rows each). Given
+// `lumaInto`, luma goes straight there, and the strips hold chroma alone.
+void ReadStoredStrips(Decoder& decoder, ChromaSampling sampling, const YccStripSink& sink, PlaneRows lumaInto = {}) {
   const jpeg_decompress_struct& info = decoder.Info();
   const int groupRows = info.max_v_samp_factor * DCTSIZE;
+  const bool ownLuma = lumaInto.data == nullptr;
   std::vector<StripPlane> planes;
   for (int c = 0; c < info.num_components; ++c) {
-    planes.emplace_back(info.comp_info[c], kJpegStripRows * info.comp_info[c].v_samp_factor / info.max_v_samp_factor);
+    const int rows = kJpegStripRows * info.comp_info[c].v_samp_factor / info.max_v_samp_factor;
+    planes.emplace_back(info.comp_info[c], c == 0 && !ownLuma ? 0 : rows);
   }
+  std::vector<JSAMPROW> lumaRows(static_cast<std::size_t>(groupRows));
   JSAMPARRAY groups[3] = {};
   while (decoder.NextRow() < decoder.Height()) {
     const int first = decoder.NextRow();
@@ -358,12 +473,16 @@ void ReadStoredStrips(Decoder& decoder, ChromaSampling sampling, const YccStripS
       for (int c = 0; c < info.num_components; ++c) {
         groups[c] = planes[c].rows.data() + done * info.comp_info[c].v_samp_factor / info.max_v_samp_factor;
       }
+      if (!ownLuma) {
+        for (int r = 0; r < groupRows; ++r) lumaRows[static_cast<std::size_t>(r)] = lumaInto.row(first + done + r);
+        groups[0] = lumaRows.data();
+      }
       decoder.ReadStoredRows(groups);
     }
     YccStrip strip;
     strip.firstRow = first;
     strip.rows = count;
-    strip.y = planes[0].samples.data();
+    strip.y = ownLuma ? planes[0].samples.data() : nullptr;
     strip.yPitch = planes[0].pitch;
     if (planes.size() == 3) {
       strip.cb = planes[1].samples.data();
@@ -452,6 +571,13 @@ RgbImage DecodeJpegAtLeast(std::span<const std::uint8_t> jpeg, int minWidth, int
   return ReadImage(decoder);
 }
 
+std::int64_t DecodeAtLeastBytes(std::span<const std::uint8_t> jpeg, int minWidth, int minHeight) {
+  Decoder decoder(jpeg);
+  const std::int64_t decoderBytes = decoder.Header().decoderBytes;
+  const PixelSize scaled = decoder.ScaledSize(EighthsCovering(decoder, minWidth, minHeight));
+  return decoderBytes + std::int64_t{scaled.width} * scaled.height * 3;
+}
+
 RgbImage DecodeJpeg(std::span<const std::uint8_t> jpeg) {
   Decoder decoder(jpeg);
   decoder.Start(8);
@@ -468,6 +594,14 @@ void DecodeJpegYccStrips(std::span<const std::uint8_t> jpeg, const YccStripSink&
   }
   decoder.Start(8);
   ReadConvertedStrips(decoder, sink);
+}
+
+void DecodeJpegLumaInto(std::span<const std::uint8_t> jpeg, PlaneRows y, const YccStripSink& chroma) {
+  Decoder decoder(jpeg);
+  const JpegHeader header = decoder.Header();
+  if (!header.asStored) throw OutputError(OutputErrorKind::Unsupported, Detail("not as stored"));
+  decoder.StartStored();
+  ReadStoredStrips(decoder, header.sampling, chroma, y);
 }
 
 bool DecodesInto420(const JpegHeader& header) {

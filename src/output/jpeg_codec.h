@@ -41,9 +41,11 @@ struct JpegHeader {
 // Every function here that reads a stream throws OutputError: NotJpeg (no
 // readable header), NoPixels, Unsupported (a colour model or coding libjpeg
 // cannot decode), TooLarge (beyond libjpeg's 65500 pixels a side), Damaged
-// (compressed data that is corrupt or ends early, where libjpeg would make
-// up the missing pixels, or more than kMaxJpegScans scans) and OutOfMemory.
-// Stray bytes before a marker, which some cameras write, are no damage.
+// (compressed data that is corrupt, leaves bytes unread before a marker or
+// ends early, where libjpeg would make up the missing pixels, or more than
+// kMaxJpegScans scans) and OutOfMemory. Stray bytes between the header's
+// segments, which some cameras write, are no damage, and neither is a
+// missing end-of-image marker after every scan.
 
 JpegHeader ReadJpegHeader(std::span<const std::uint8_t> jpeg);
 
@@ -54,6 +56,10 @@ PixelSize ReadJpegSize(std::span<const std::uint8_t> jpeg);
 // result is still at least minWidth x minHeight, so that a small preview of
 // a large photo costs a fraction of a full decode.
 RgbImage DecodeJpegAtLeast(std::span<const std::uint8_t> jpeg, int minWidth, int minHeight);
+
+// The memory DecodeJpegAtLeast takes for the stream: the decoder's own (see
+// JpegHeader::decoderBytes) and the reduced RGB picture.
+std::int64_t DecodeAtLeastBytes(std::span<const std::uint8_t> jpeg, int minWidth, int minHeight);
 
 // Decodes the stream at full size. These two refuse (TooLarge) a picture whose
 // RGB pixels would take more than 1 GiB; callers with a budget check the
@@ -66,6 +72,13 @@ RgbImage DecodeJpeg(std::span<const std::uint8_t> jpeg);
 // them elsewhere (turned, say) never holds the whole decoded picture.
 using YccStripSink = std::function<void(const YccStrip& strip)>;
 void DecodeJpegYccStrips(std::span<const std::uint8_t> jpeg, const YccStripSink& sink);
+
+// Decodes a stream whose planes libjpeg hands on as stored (the header's
+// asStored) with luma straight into the caller's plane, overwriting up to 7
+// samples past its last column and row as DecodeJpegPlanesInto does, and
+// hands the chroma rows on in strips as DecodeJpegYccStrips does, without
+// luma (y null). Throws OutputError (Unsupported) for any other stream.
+void DecodeJpegLumaInto(std::span<const std::uint8_t> jpeg, PlaneRows y, const YccStripSink& chroma);
 
 // Whether DecodeJpegPlanesInto takes the stream: stored grey or with 4:2:0
 // chroma, as cameras write.

@@ -25,6 +25,8 @@ std::string Describe(OutputErrorKind kind, const OutputError::Fields& f) {
     case OutputErrorKind::Missing: text = "the photo is missing"; break;
     case OutputErrorKind::SameFileAgain: text = "the same file was processed earlier in the batch"; break;
     case OutputErrorKind::FolderBusy: text = "another batch holds the folder"; break;
+    case OutputErrorKind::ExifDamaged: text = "the EXIF data cannot be rewritten"; break;
+    case OutputErrorKind::ExifTooLarge: text = "the EXIF data would not fit one segment"; break;
   }
   if (!f.path.empty()) text = f.path + ": " + text;
   if (!f.detail.empty()) text += " (" + f.detail + ")";

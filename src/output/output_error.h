@@ -29,6 +29,9 @@ enum class OutputErrorKind {
   NoGui,         // no graphical environment to draw the annotation with
   EncodeFailed,  // the encoder refused the canvas (detail: its message)
   OutOfMemory,   // an allocation failed
+  // The photo's EXIF, when it is to be written.
+  ExifDamaged,   // the EXIF cannot be read back as it was, so it cannot be rewritten (detail: what failed)
+  ExifTooLarge,  // the written EXIF would not fit one 64 KB segment
   // Names and the batch.
   EmptyFile,       // the photo's file holds no bytes
   BadName,         // a wanted name that is no plain file name (detail: the name; nameProblem: why)

@@ -37,7 +37,8 @@ inline int ChromaCount(int pixels, int step) { return (pixels + step - 1) / step
 
 // A strip of a picture in its stored orientation: luma rows firstRow to
 // firstRow + rows - 1, and the chroma rows that stand for them (from chroma
-// row firstRow / sampling.down on). A grey picture has no chroma rows.
+// row firstRow / sampling.down on). A grey picture has no chroma rows; a
+// strip whose luma went elsewhere has no luma rows.
 struct YccStrip {
   int firstRow = 0;
   int rows = 0;
@@ -112,8 +113,10 @@ class UprightPlanes {
     int a, b;
   };
   static Taps TapsOf(int index, int pixels, int step, bool mirrored);
+  void FindRegularRun(int shift);
   void PlaceChroma(const YccStrip& strip);
   void Average(const std::uint8_t* rowA, const std::uint8_t* rowB, std::uint8_t* out) const;
+  void AverageByTaps(const std::uint8_t* rowA, const std::uint8_t* rowB, std::uint8_t* out, int from, int to) const;
 
   PixelSize stored_;
   int orientation_;
@@ -123,6 +126,9 @@ class UprightPlanes {
   PixelSize chroma_;          // the stored 4:2:0 grid, before the turn
   std::vector<Taps> across_;  // per 4:2:0 column
   bool copiesAcross_ = false;  // each 4:2:0 column is one stored column
+  // The columns [regularBegin_, regularEnd_) take taps 2x + shift_ and the
+  // one after (full chroma) or x + shift_ and x (half-width chroma).
+  int regularBegin_ = 0, regularEnd_ = 0, shift_ = 0;
   int nextRow_ = 0;           // the next 4:2:0 row to make
   // The last stored chroma row of the strip before, which a 4:2:0 row may
   // share with the next strip; and rows made, before they are turned.

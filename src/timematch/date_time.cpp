@@ -115,15 +115,6 @@ bool IsRealDateTime(const DateTimeParts& p) {
   return p.Hour >= 0 && p.Hour <= 23 && p.Minute >= 0 && p.Minute <= 59 && p.Second >= 0 && p.Second <= 59;
 }
 
-// The valid date-time text as seconds since 1970-01-01 00:00:00 (no time zone).
-std::optional<chr::sys_seconds> ReadDateTimeValue(std::string_view text) {
-  if (!HasDateTimeShape(text)) return std::nullopt;
-  std::optional<DateTimeParts> parts = SplitDateTime(text);
-  if (!parts || !IsRealDateTime(*parts)) return std::nullopt;
-  return chr::sys_days{DateOf(*parts)} + chr::hours{parts->Hour} + chr::minutes{parts->Minute} +
-         chr::seconds{parts->Second};
-}
-
 chr::sys_seconds FirstSecondOfYear(int year) {
   return chr::sys_days{chr::year{year} / chr::January / 1};
 }
@@ -179,6 +170,14 @@ std::optional<DateTimeParts> SplitDateTime(std::string_view text) {
 std::string JoinDateTime(const DateTimeParts& p) {
   return Padded(p.Year, 4) + "-" + Padded(p.Month, 2) + "-" + Padded(p.Day, 2) + " " + Padded(p.Hour, 2) + ":" +
          Padded(p.Minute, 2) + ":" + Padded(p.Second, 2);
+}
+
+std::optional<chr::sys_seconds> ReadDateTimeValue(std::string_view text) {
+  if (!HasDateTimeShape(text)) return std::nullopt;
+  std::optional<DateTimeParts> parts = SplitDateTime(text);
+  if (!parts || !IsRealDateTime(*parts)) return std::nullopt;
+  return chr::sys_days{DateOf(*parts)} + chr::hours{parts->Hour} + chr::minutes{parts->Minute} +
+         chr::seconds{parts->Second};
 }
 
 bool IsValidDateTime(std::string_view text) { return ReadDateTimeValue(text).has_value(); }

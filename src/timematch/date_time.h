@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,6 +33,9 @@ std::string JoinDateTime(const DateTimeParts& parts);
 // True when the text has the date-time shape and names a real day (years
 // 100-9999) and a real time.
 bool IsValidDateTime(std::string_view text);
+
+// A valid date-time text as seconds since 1970-01-01 00:00:00 (no time zone).
+std::optional<std::chrono::sys_seconds> ReadDateTimeValue(std::string_view text);
 
 // The time shifted by an "H:M:S" offset (any width per part), subtracted when
 // negate is true. Empty when the offset or the time is not usable or the result

@@ -17,8 +17,12 @@ namespace geoframe {
 std::optional<std::string> FormatCoordinate(std::string_view field);
 
 // A "$GPRMC" sentence with a valid fix ("A") as a point at local time (UTC plus
-// 8 hours); nothing for any other line. The checksum is not verified.
-// ElapsedSeconds is always 0 here.
+// 8 hours); nothing for any other line. A sentence that ends in a checksum
+// ("*hh") gives a point only when the checksum matches; one without is taken
+// as it stands. The point's fields must hold what a receiver writes: a time
+// hhmmss[.fff] and date ddmmyy that name a real moment, a latitude ddmm.mmmm
+// and longitude dddmm.mmmm (minutes below 60, at most 90 and 180 degrees) and
+// the hemisphere letters N/S and E/W. ElapsedSeconds is always 0 here.
 std::optional<TrackPoint> ParseGpsLine(std::string_view line);
 
 }  // namespace geoframe

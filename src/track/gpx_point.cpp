@@ -136,7 +136,43 @@ std::optional<std::string> LocalDateTimeText(chr::sys_seconds time) {
 
 bool HasNonZero(std::string_view digits) { return digits.find_first_not_of('0') != std::string_view::npos; }
 
+// A GPX time as UTC seconds (see GpxLocalTime).
+std::optional<chr::sys_seconds> GpxUtcTime(std::string_view text) {
+  text = Trimmed(text);
+  constexpr std::string_view kShape = "dddd-dd-ddTdd:dd:dd";
+  if (text.size() < kShape.size()) return std::nullopt;
+  for (std::size_t i = 0; i < kShape.size(); ++i) {
+    if (kShape[i] == 'd' ? !IsDigit(text[i]) : text[i] != kShape[i]) return std::nullopt;
+  }
+  const std::optional<chr::minutes> zone = ZoneOffset(SkipFraction(text.substr(kShape.size())));
+  const chr::year_month_day date{chr::year{Number(text, 0, 4)}, chr::month{static_cast<unsigned>(Number(text, 5, 2))},
+                                 chr::day{static_cast<unsigned>(Number(text, 8, 2))}};
+  const int hour = Number(text, 11, 2), minute = Number(text, 14, 2), second = Number(text, 17, 2);
+  if (!zone || !date.ok() || hour > 23 || minute > 59 || second > 59) return std::nullopt;
+  return chr::sys_days{date} + chr::hours{hour} + chr::minutes{minute} + chr::seconds{second} - *zone;
+}
+
+// A GPX angle in signed decimal degrees as its hemisphere letter and angle.
+std::optional<std::pair<char, Angle>> GpxAngle(std::string_view value, std::uint32_t maxDegrees, char positive,
+                                               char negative) {
+  const std::optional<Decimal> number = SplitDecimal(Trimmed(value));
+  if (!number) return std::nullopt;
+  const std::optional<Angle> angle = AngleFromDegrees(number->whole, number->fraction, maxDegrees);
+  if (!angle) return std::nullopt;
+  return std::pair{number->negative ? negative : positive, *angle};
+}
+
+// The point's place and UTC time as numbers; nothing when the degrees carry
+// more decimals than an angle keeps.
+std::optional<GeoPosition> GpxPosition(std::string_view lat, std::string_view lon, chr::sys_seconds utc) {
+  const auto latitude = GpxAngle(lat, 90, 'N', 'S');
+  const auto longitude = GpxAngle(lon, 180, 'E', 'W');
+  if (!latitude || !longitude) return std::nullopt;
+  return GeoPosition{latitude->first, latitude->second, longitude->first, longitude->second, utc};
+}
+
 }  // namespace
+
 
 std::optional<std::string> DecimalDegreesText(std::string_view value, int degreeDigits, int maxDegrees,
                                               char positive, char negative) {
@@ -157,28 +193,18 @@ std::optional<std::string> DecimalDegreesText(std::string_view value, int degree
 }
 
 std::optional<std::string> GpxLocalTime(std::string_view text) {
-  text = Trimmed(text);
-  constexpr std::string_view kShape = "dddd-dd-ddTdd:dd:dd";
-  if (text.size() < kShape.size()) return std::nullopt;
-  for (std::size_t i = 0; i < kShape.size(); ++i) {
-    if (kShape[i] == 'd' ? !IsDigit(text[i]) : text[i] != kShape[i]) return std::nullopt;
-  }
-  const std::optional<chr::minutes> zone = ZoneOffset(SkipFraction(text.substr(kShape.size())));
-  const chr::year_month_day date{chr::year{Number(text, 0, 4)}, chr::month{static_cast<unsigned>(Number(text, 5, 2))},
-                                 chr::day{static_cast<unsigned>(Number(text, 8, 2))}};
-  const int hour = Number(text, 11, 2), minute = Number(text, 14, 2), second = Number(text, 17, 2);
-  if (!zone || !date.ok() || hour > 23 || minute > 59 || second > 59) return std::nullopt;
-  const chr::sys_seconds utc =
-      chr::sys_days{date} + chr::hours{hour} + chr::minutes{minute} + chr::seconds{second} - *zone;
-  return LocalDateTimeText(utc + kLocalOffset);
+  const std::optional<chr::sys_seconds> utc = GpxUtcTime(text);
+  if (!utc) return std::nullopt;
+  return LocalDateTimeText(*utc + kLocalOffset);
 }
 
 std::optional<TrackPoint> GpxTrackPoint(std::string_view lat, std::string_view lon, std::string_view time) {
-  std::optional<std::string> localTime = GpxLocalTime(time);
+  const std::optional<chr::sys_seconds> utc = GpxUtcTime(time);
+  std::optional<std::string> localTime = utc ? LocalDateTimeText(*utc + kLocalOffset) : std::nullopt;
   std::optional<std::string> latitude = DecimalDegreesText(lat, 2, 90, 'N', 'S');
   std::optional<std::string> longitude = DecimalDegreesText(lon, 3, 180, 'E', 'W');
   if (!localTime || !latitude || !longitude) return std::nullopt;
-  return TrackPoint{std::move(*localTime), *latitude + "," + *longitude, 0};
+  return TrackPoint{std::move(*localTime), *latitude + "," + *longitude, 0, GpxPosition(lat, lon, *utc)};
 }
 
 }  // namespace geoframe

@@ -22,9 +22,10 @@ struct GpxTrack {
 // routes and waypoints are not read. Damage ends the reading and keeps the
 // points before it: a document that is not well-formed or cut short, bytes
 // that are no UTF-8 in a UTF-8 document, and, so that neither entities expand
-// nor memory grows, a document type, elements nested deeper than any GPX file
-// needs, or a single tag or text of more than a megabyte. The XML reader
-// fetches nothing.
+// nor memory grows, a reference to an entity its document type declares,
+// elements nested deeper than any GPX file needs, or a single tag or text of
+// more than a megabyte. UTF-16 documents are read by their byte order mark.
+// The XML reader fetches nothing.
 class GpxTrackReader {
  public:
   explicit GpxTrackReader(std::size_t maxPoints = kMaxTrackPoints);

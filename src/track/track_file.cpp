@@ -8,6 +8,7 @@
 
 #include "io/read_file.h"
 #include "track/gpx_reader.h"
+#include "track/xml_bytes.h"
 
 namespace geoframe {
 
@@ -19,7 +20,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // The text after a "<?...?>" or "<!--...-->" at its start, or nothing when the
 // text does not start with a whole one.
-std::optional<std::string_view> AfterMarkup(std::string_view text) {
+std::optional<std::string_view> AfterCommentOrInstruction(std::string_view text) {
   std::string_view end;
   if (text.starts_with("<?")) end = "?>";
   else if (text.starts_with("<!--")) end = "-->";
@@ -27,6 +28,36 @@ std::optional<std::string_view> AfterMarkup(std::string_view text) {
   const std::size_t at = text.find(end, 2);
   if (at == std::string_view::npos) return std::nullopt;
   return text.substr(at + end.size());
+}
+
+// The text after a "<!DOCTYPE ...>" at its start, or nothing when the text does
+// not start with a whole one. Its end is the first ">" outside quotes and
+// outside the internal subset's brackets; comments and processing
+// instructions in the subset are passed over whole, as they may hold anything.
+std::optional<std::string_view> AfterDocumentType(std::string_view text) {
+  constexpr std::string_view kStart = "<!DOCTYPE";
+  if (!text.starts_with(kStart)) return std::nullopt;
+  bool inSubset = false;
+  for (std::size_t at = kStart.size(); at < text.size();) {
+    const std::string_view rest = text.substr(at);
+    const char c = rest.front();
+    if (c == '"' || c == '\'') {
+      const std::size_t close = rest.find(c, 1);
+      if (close == std::string_view::npos) return std::nullopt;
+      at += close + 1;
+    } else if (inSubset && (rest.starts_with("<!--") || rest.starts_with("<?"))) {
+      const std::optional<std::string_view> after = AfterCommentOrInstruction(rest);
+      if (!after) return std::nullopt;
+      at = text.size() - after->size();
+    } else if (c == '>' && !inSubset) {
+      return rest.substr(1);
+    } else {
+      if (c == '[') inSubset = true;
+      if (c == ']') inSubset = false;
+      ++at;
+    }
+  }
+  return std::nullopt;
 }
 
 bool IsNameChar(char c) {
@@ -76,12 +107,14 @@ void Stream(const OpenFile& file, std::vector<std::uint8_t>& buffer, std::size_t
 }  // namespace
 
 bool LooksLikeGpx(std::string_view head) {
-  if (head.starts_with("\xEF\xBB\xBF")) head.remove_prefix(3);
+  const std::string markup = MarkupText(head);
+  std::string_view text = markup;
   for (;;) {
-    while (!head.empty() && IsBlank(head.front())) head.remove_prefix(1);
-    const std::optional<std::string_view> rest = AfterMarkup(head);
-    if (!rest) return IsGpxStartTag(head);
-    head = *rest;
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    std::optional<std::string_view> rest = AfterCommentOrInstruction(text);
+    if (!rest) rest = AfterDocumentType(text);
+    if (!rest) return IsGpxStartTag(text);
+    text = *rest;
   }
 }
 

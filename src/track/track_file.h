@@ -8,10 +8,11 @@
 
 namespace geoframe {
 
-// True when the text begins a GPX document: after an optional UTF-8 byte order
-// mark, blanks, the XML declaration, processing instructions and comments, the
-// root element is gpx (with or without a namespace prefix). A document type
-// declaration before it means no GPX: GPX files carry none.
+// True when the text begins a GPX document: after an optional byte order mark
+// (UTF-8, or UTF-16 in either byte order), blanks, the XML declaration
+// whatever encoding it names, processing instructions, comments and a document
+// type declaration, the root element is gpx (with or without a namespace
+// prefix).
 bool LooksLikeGpx(std::string_view head);
 
 // What a track file held.

@@ -4,6 +4,10 @@ namespace geoframe {
 
 namespace {
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LittleEndianMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
+
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -59,11 +63,26 @@ std::size_t Utf8Check::ValidPrefix(std::string_view piece) {
 }
 
 bool DeclaresUtf8(std::string_view head) {
-  if (head.starts_with("\xEF\xBB\xBF")) head.remove_prefix(3);
+  if (head.starts_with(kUtf16LittleEndianMark) || head.starts_with(kUtf16BigEndianMark)) return false;
+  if (head.starts_with(kUtf8Mark)) head.remove_prefix(kUtf8Mark.size());
   if (!head.starts_with("<?xml") || head.size() < 6 || !IsBlank(head[5])) return true;
   const std::size_t end = head.find("?>");
   const std::string_view name = EncodingName(head.substr(0, end));
   return name.empty() || SameName(name, "utf-8") || SameName(name, "utf8");
+}
+
+std::string MarkupText(std::string_view head) {
+  if (head.starts_with(kUtf8Mark)) return std::string(head.substr(kUtf8Mark.size()));
+  const bool little = head.starts_with(kUtf16LittleEndianMark);
+  if (!little && !head.starts_with(kUtf16BigEndianMark)) return std::string(head);
+  std::string text;
+  text.reserve(head.size() / 2);
+  for (std::size_t at = 2; at + 1 < head.size(); at += 2) {
+    const auto low = static_cast<unsigned char>(head[little ? at : at + 1]);
+    const auto high = static_cast<unsigned char>(head[little ? at + 1 : at]);
+    text += high == 0 && low < 0x80 ? static_cast<char>(low) : '\x80';
+  }
+  return text;
 }
 
 }  // namespace geoframe

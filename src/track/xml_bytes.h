@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace geoframe {
@@ -20,8 +21,15 @@ class Utf8Check {
   unsigned char high_ = 0xBF;
 };
 
-// Whether an XML document starting with these bytes is UTF-8: it has no
-// declaration, or its declaration names no encoding or UTF-8.
+// Whether an XML document starting with these bytes is UTF-8: it starts with
+// no UTF-16 byte order mark, and it has no declaration, or its declaration
+// names no encoding or UTF-8.
 bool DeclaresUtf8(std::string_view head);
+
+// The start of an XML document as 8-bit text in which its markup can be looked
+// at without decoding it: a UTF-16 document (known by its byte order mark) one
+// byte a character, each past ASCII as 0x80; any other as it stands. A byte
+// order mark is left off.
+std::string MarkupText(std::string_view head);
 
 }  // namespace geoframe

@@ -7,7 +7,7 @@
 
 namespace geoframe::testing {
 
-// One camera file of the shared test data as exiftool describes it in
+// One camera file of the test data as exiftool describes it in
 // jpeg/EXPECTED.tsv.
 struct ExpectedPhoto {
   std::string name;

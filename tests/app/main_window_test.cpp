@@ -8,21 +8,28 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QDropEvent>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileDialog>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTimer>
 #include <QUrl>
 #include <QPushButton>
 #include <QScreen>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include <filesystem>
 #include <string>
+#include <utility>  // pair
+#include <vector>
 
 #include "app/mini_picture.h"
 #include "app/qt/main_window.h"
@@ -270,6 +277,63 @@ TEST_F(MainWindowTest, WhileBusyControlsIgnoreTheUserAndEscapeIsNoted) {
   window.EndBusy();
   QCoreApplication::sendEvent(W("tzc(0)"), &enter);
   EXPECT_EQ(window.Text(ControlId::tzt_0), "01");
+}
+
+void Wait(int milliseconds) {
+  QEventLoop loop;
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+// Held down for a second, a step button steps about as often as a spin box
+// arrow does (once after half a second, then every 150 ms or so).
+TEST_F(MainWindowTest, StepButtonsRepeatWhileHeld) {
+  window.show();
+  QWidget* plus = W("tzc(0)");
+  const QPointF middle = plus->rect().center();
+  QMouseEvent press(QEvent::MouseButtonPress, middle, plus->mapToGlobal(middle), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(plus, &press);
+  Wait(1000);
+  QMouseEvent release(QEvent::MouseButtonRelease, middle, plus->mapToGlobal(middle), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(plus, &release);
+  EXPECT_GE(std::stoi(window.Text(ControlId::tzt_0)), 3);
+}
+
+// The photo dialog opens about as large as the window, its size, type and date
+// columns as wide as what they show.
+TEST_F(MainWindowTest, FileDialogShowsItsColumnsWhole) {
+  window.show();
+  testing::TempDir dir;
+  testing::WriteFileBytes(dir.path() / "IMG_0001.JPG", std::vector<std::uint8_t>(945'000, 0));
+  QSize size;
+  std::vector<std::pair<int, int>> widthAndNeeded;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    dialog->setDirectory(QString::fromStdString(dir.folder()));
+    auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+    QElapsedTimer waited;
+    waited.start();
+    // The size arrives from the dialog's file information thread.
+    while (view != nullptr && waited.elapsed() < 5000 &&
+           view->model()->data(view->model()->index(0, 1, view->rootIndex())).toString().isEmpty()) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    QCoreApplication::processEvents();
+    size = dialog->size();
+    for (int column = 1; view != nullptr && column < 4; ++column) {
+      const QAbstractItemView* items = view;  // sizeHintForColumn is public here
+      widthAndNeeded.emplace_back(view->header()->sectionSize(column), items->sizeHintForColumn(column));
+    }
+    dialog->reject();
+  });
+  window.logic().cmd_add_Click();
+  EXPECT_GE(size.width(), 880);
+  EXPECT_GE(size.height(), 540);
+  ASSERT_EQ(widthAndNeeded.size(), 3u);
+  for (const auto& [width, needed] : widthAndNeeded) EXPECT_GE(width, needed);
 }
 
 TEST_F(MainWindowTest, ListsScrollSidewaysOnlyWhenTheColumnsDoNotFit) {

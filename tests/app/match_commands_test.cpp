@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/main_logic.h"
+#include "app/match_commands.h"
 #include "app/memory_toolkit.h"
 
 namespace geoframe {
@@ -33,7 +34,10 @@ class MatchCommandsTest : public ::testing::Test {
       ui_.AppendRow(ListId::Track, "记录000" + std::to_string(n), 0);
       ui_.SetSubItem(ListId::Track, n, Column::Time, At(seconds));
       ui_.SetSubItem(ListId::Track, n, Column::Coordinate, Coordinate(n));
-      logic_.TrackPoints(n) = TrackPoint{At(seconds), Coordinate(n), seconds};
+      // Point n lies at n degrees north, 1 degree east.
+      const GeoPosition position{'N', {static_cast<std::uint32_t>(n), 0, 0}, 'E', {1, 0, 0},
+                                 std::chrono::sys_seconds{std::chrono::seconds{seconds}}};
+      logic_.TrackPoints(n) = TrackPoint{At(seconds), Coordinate(n), seconds, position};
     }
   }
   void AddPhoto(const std::string& shown, bool hasExif = true, const std::string& coordinate = "") {
@@ -63,6 +67,29 @@ TEST_F(MatchCommandsTest, NearestPointWithinPeriodAndSummary) {
   EXPECT_EQ(ui_.messages()[0].text, "需要添加坐标 6个;\r\n自动匹配并添加坐标 4个;\r\n失败(超周期或误差) 2个!");
   EXPECT_EQ(ui_.messages()[0].buttons, MessageButtons::Ok);
   EXPECT_EQ(ui_.messages()[0].icon, MessageIcon::Information);
+}
+
+TEST_F(MatchCommandsTest, InterpolatesBetweenTwoPointsWithinTheTolerance) {
+  LoadTrack({0, 10, 20});
+  for (int d : {14, 10, 21}) AddPhoto(At(d));
+  const MatchResult result = MatchPhotosToTrack(logic_, 120, true);
+  EXPECT_EQ(CoordinateOf(1), "N02°24.0000',E001°00.0000'");  // 0.4 of the way from point 2 to 3
+  EXPECT_EQ(CoordinateOf(2), Coordinate(2));  // on a point: its own text
+  EXPECT_EQ(CoordinateOf(3), "");
+  ASSERT_EQ(result.photos.size(), 3u);
+  EXPECT_EQ(result.photos[0].position->utc.time_since_epoch().count(), 14);
+  EXPECT_EQ(result.photos[1].position, logic_.TrackPoints(2).Position);
+  EXPECT_EQ(result.photos[2].position, std::nullopt);
+  EXPECT_EQ(result.matched, 2);
+  // The later point 6 s away is beyond a tolerance of 5: the nearest point.
+  MatchPhotosToTrack(logic_, 5, true);
+  EXPECT_EQ(CoordinateOf(1), Coordinate(2));
+  // Without interpolation, or points without numbers, the nearest point too.
+  MatchPhotosToTrack(logic_, 120, false);
+  EXPECT_EQ(CoordinateOf(1), Coordinate(2));
+  logic_.TrackPoints(3).Position.reset();
+  EXPECT_EQ(MatchPhotosToTrack(logic_, 120, true).photos[0].position, logic_.TrackPoints(2).Position);
+  EXPECT_EQ(CoordinateOf(1), Coordinate(2));
 }
 
 TEST_F(MatchCommandsTest, PhotosWithoutExifUntouchedAndBadTimesFail) {

@@ -107,6 +107,13 @@ TEST_F(PreviewTest, ClickDrawsFittedPictureAndSetsCaptionAndToolTip) {
   EXPECT_EQ(ui.Text(ControlId::picture_review), "照片预览 (尺寸200×100 大小0.00MB)");
 }
 
+TEST_F(PreviewTest, ToolkitWithoutPicturesGetsTheCaptionAndNoPicture) {
+  MemoryToolkit blind(false);
+  EXPECT_TRUE(DrawMiniPicture(blind, Write("side.jpg", tools::MakeSamplePhoto(40, 30, 1, "", 6)))
+                  .starts_with("尺寸30×40 大小"));
+  EXPECT_TRUE(blind.previewDraws().empty());
+}
+
 TEST_F(PreviewTest, LargePictureIsDecodedReducedButStillCoversTheDrawnSize) {
   const std::vector<std::uint8_t> bytes = tools::MakeSamplePhoto(2400, 1800, 1);
   EXPECT_TRUE(DrawMiniPicture(ui, Write("big.jpg", bytes)).starts_with("尺寸2400×1800 大小"));
@@ -131,25 +138,48 @@ TEST_F(PreviewTest, SidewaysPhotoStandsUpright) {
   EXPECT_GE(draw.pictureHeight, 210);
 }
 
-// What framing refuses the preview shows as a file it cannot read, and one
-// refused by its size it does not decode.
-TEST_F(PreviewTest, PhotoFramingRefusesShowsZeroSizeAndDrawsNothing) {
+// A photo that cannot be shown gets the size 0 x 0 and its reason in the
+// preview area; one whose reduced decode would take too much memory is not
+// decoded.
+TEST_F(PreviewTest, PhotoThatCannotBeShownShowsWhy) {
   const std::vector<std::uint8_t> photo = tools::MakeSamplePhoto(64, 48, 1);
   const std::vector<std::uint8_t> small = tools::MakeSamplePhoto(16, 16, 1);
-  const std::pair<const char*, std::vector<std::uint8_t>> files[] = {
-      {"text.jpg", std::vector<std::uint8_t>(5000, 'x')},
-      {"cut-in-half.jpg", std::vector<std::uint8_t>(photo.begin(), photo.begin() + photo.size() / 2)},
-      {"65500x65500.jpg", tools::WithDeclaredSize(small, 65500, 65500)},
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    PreviewProblem problem;
+  };
+  const Case cases[] = {
+      {"text.jpg", std::vector<std::uint8_t>(5000, 'x'), PreviewProblem::NotJpeg},
+      {"cut-in-half.jpg", std::vector<std::uint8_t>(photo.begin(), photo.begin() + photo.size() / 2),
+       PreviewProblem::Damaged},
+      // a reduced picture of 8188 x 8188
+      {"65500x65500.jpg", tools::WithDeclaredSize(small, 65500, 65500), PreviewProblem::TooLarge},
+      // every coefficient of the picture held, whatever the output size
       {"progressive-12000x12000.jpg",
        tools::WithDeclaredSize(tools::EncodeSampleJpeg(tools::SamplePixels(16, 16, 1), 16, 16,
                                                          tools::JpegCoding::Progressive444),
-                                 12000, 12000)},
+                                 12000, 12000),
+       PreviewProblem::TooLarge},
   };
-  for (const auto& [name, bytes] : files) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(DrawMiniPicture(ui, Write(name, bytes)), "尺寸0×0 大小0.00MB");
+  std::vector<std::string> expected;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(DrawMiniPicture(ui, Write(c.name, c.bytes)), "尺寸0×0 大小0.00MB");
+    expected.push_back(PreviewProblemText(c.problem));
   }
   EXPECT_TRUE(ui.previewDraws().empty());
+  EXPECT_EQ(ui.previewTexts(), expected);
+}
+
+// Too large to frame (over 150 megapixels), but a 1/8 decode of its single
+// scan takes a few megabytes.
+TEST_F(PreviewTest, PhotoTooLargeToFrameIsPreviewedReduced) {
+  const std::vector<std::uint8_t> bytes = tools::MakeFlatGreyJpeg(12288, 12288);
+  EXPECT_TRUE(DrawMiniPicture(ui, Write("huge.jpg", bytes)).starts_with("尺寸12288×12288 大小"));
+  ASSERT_EQ(ui.previewDraws().size(), 1u);
+  EXPECT_EQ(ui.previewDraws()[0].pictureWidth, 1536);
+  EXPECT_TRUE(ui.previewTexts().empty());
 }
 
 TEST_F(PreviewTest, InkPhotoIsDrawn) {
@@ -159,18 +189,25 @@ TEST_F(PreviewTest, InkPhotoIsDrawn) {
   EXPECT_EQ(ui.previewDraws()[0].pictureWidth, 16);
 }
 
-TEST_F(PreviewTest, UnlistableFilesGiveEmptyCaption) {
+TEST_F(PreviewTest, UnlistableFilesGiveEmptyCaptionAndWhy) {
   const std::vector<std::uint8_t> bytes = tools::MakeSamplePhoto(20, 20, 1);
   Write("p.png", bytes);
-  Write("p.jpeg", bytes);
   Write(".hidden.jpg", bytes);
-  for (const std::string name : {"p.png", "p.jpeg", ".hidden.jpg", "gone.jpg"}) {
+  std::filesystem::create_directory(dir.path() / "folder.jpg");
+  const std::pair<const char*, PreviewProblem> cases[] = {{"p.png", PreviewProblem::NotJpeg},
+                                                          {".hidden.jpg", PreviewProblem::Missing},
+                                                          {"gone.jpg", PreviewProblem::Missing},
+                                                          {"folder.jpg", PreviewProblem::NotAFile}};
+  std::vector<std::string> expected;
+  for (const auto& [name, problem] : cases) {
     SCOPED_TRACE(name);
     Click(name);
     EXPECT_EQ(ui.Text(ControlId::picture_review), "照片预览 ()");
+    expected.push_back(PreviewProblemText(problem));
   }
   EXPECT_TRUE(ui.previewDraws().empty());
   EXPECT_EQ(ui.previewClears(), 4);
+  EXPECT_EQ(ui.previewTexts(), expected);
 }
 
 TEST_F(PreviewTest, ClickOutsideTheListDoesNothing) {
@@ -183,7 +220,6 @@ TEST_F(PreviewTest, ClickOutsideTheListDoesNothing) {
 // Every camera file previews upright: the size text gives its upright size and
 // its length, and a picture covering the drawn size is handed to the surface.
 TEST(PreviewRealPhotos, EveryCameraFileIsDrawnUpright) {
-  GEOFRAME_REQUIRE_TESTDATA();
   const std::filesystem::path folder = testing::TestDataDir() / "jpeg";
   const std::vector<testing::ExpectedPhoto> expected = testing::ReadExpectedPhotos(folder);
   ASSERT_FALSE(expected.empty());

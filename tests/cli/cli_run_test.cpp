@@ -145,11 +145,25 @@ TEST_F(CliRun, GpxTrackGivesCoordinates) {
   EXPECT_EQ(Lines(result.out), std::vector<std::string>{photo + "\t" + photo + "\tN30°15.0000',E120°08.3750'\tok"});
 }
 
-TEST_F(CliRun, UnreadableTrackStopsBeforeAnyPhotoIsTouched) {
+// A track that gives no position, also a photo given as the track or a log
+// without a fix, fails before any photo is touched.
+TEST_F(CliRun, TrackWithoutPointsStopsBeforeAnyPhotoIsTouched) {
   std::string photo = Photo("a.jpg", "2010:12:06 08:30:15");
-  Result result = RunCli({"--track", dir_.folder() + "none.txt", "--rename", "time", photo});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(Files(), std::vector<std::string>{"a.jpg"});
+  const std::string noFix = "$GPRMC,080002,V,,,,,,,061210,,,N*5D\r\n";
+  WriteFileBytes(dir_.path() / "nofix.txt", std::vector<std::uint8_t>(noFix.begin(), noFix.end()));
+  const std::vector<std::string> files = Files();
+  for (const std::string& track : {dir_.folder() + "none.txt", photo, dir_.folder() + "nofix.txt"}) {
+    Result result = RunCli({"--track", track, "--rename", "time", "--frame", "--gps", photo});
+    EXPECT_EQ(result.status, 1) << track;
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("geoframe-cli run: " + track + ": "), std::string::npos) << result.err;
+    EXPECT_EQ(Files(), files);
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(RunMatch({"--track", track, photo}), 1) << track;
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("geoframe-cli match: " + track + ": "), std::string::npos);
+  }
 }
 
 }  // namespace

@@ -73,6 +73,9 @@ const ConversionCase kCases[] = {
     {"BytesOutOfLineDecimal", 1, 5, kAtData, Bytes({1, 2, 3, 10, 255}), Text("12310255"), Text("12310255"), 38},
     // short group
     {"OrientationInline", 3, 1, [](Tiff& t) { t.U16(6).U16(0); }, kNoData, Int(6), Int(6), 0},
+    {"OrientationPaddingIsNotPartOfIt", 3, 1, [](Tiff& t) { t.U16(1).U16(1); }, kNoData, Int(1), Int(1), 0},
+    {"SignedShortInline", 8, 1, [](Tiff& t) { t.U16(0xFFFE).U16(0xFFFF); }, kNoData, Int(-2), Int(-2), 0},
+    {"NoShortsInline", 3, 0, [](Tiff& t) { t.U16(6).U16(0); }, kNoData, kEmpty, kEmpty, 0},
     {"TwoShortsInlineAreSummed", 3, 2, [](Tiff& t) { t.U16(2).U16(1); }, kNoData, Int(3), Int(3), 0},
     {"SignedShortsSummedUnsigned", 8, 2, [](Tiff& t) { t.U16(0xFFFF).U16(1); }, kNoData, Int(65536), Int(65536), 0},
     {"BitsPerSampleOutOfLine", 3, 3, kAtData, [](Tiff& t) { t.U16(8).U16(8).U16(8); }, Text("808"), Text("080"), 38},

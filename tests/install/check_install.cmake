@@ -2,7 +2,8 @@
 # Installs BUILD_DIR under the prefix /usr into the fresh folder STAGE (as
 # DESTDIR, the way a package is built) and checks what a desktop needs: the
 # two programs, a desktop entry whose command and icon exist, the icon at
-# every usual size, metainfo that launches that entry, and the manual pages.
+# every usual size, metainfo that launches that entry, the manual pages, and
+# the licence in Debian's machine-readable copyright format.
 # desktop-file-validate, appstreamcli and man check the formats when present.
 # Nothing else may be installed. Every fault is reported (SEND_ERROR), not
 # only the first.
@@ -125,6 +126,23 @@ foreach(page geoframe geoframe-cli)
     message(SEND_ERROR "manual page missing: usr/share/man/man1/${page}.1.gz")
   endif()
 endforeach()
+
+# The format's header first, then one paragraph for every file with the
+# licence's text indented and its blank lines as " .".
+set(copyright usr/share/doc/geoframe/copyright)
+expect(${copyright})
+if(NOT EXISTS "${STAGE}/${copyright}")
+  message(SEND_ERROR "licence missing: ${copyright}")
+else()
+  file(READ "${STAGE}/${copyright}" text)
+  foreach(needed "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+      "\n\nFiles: \\*\nCopyright: [0-9]+ [^\n]+\nLicense: Expat\n Permission is hereby granted"
+      "\n [.]\n THE SOFTWARE IS PROVIDED \"AS IS\"")
+    if(NOT text MATCHES "${needed}")
+      message(SEND_ERROR "${copyright} lacks ${needed}")
+    endif()
+  endforeach()
+endif()
 
 file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE "${STAGE}" "${STAGE}/*")
 list(REMOVE_ITEM installed ${expected})

@@ -37,24 +37,29 @@ const std::map<std::string, std::string> kPhotos = {
     {"notime.JPG", ""},
 };
 
+// A batch that frames the photos, or one that writes GPS EXIF into them.
+enum class Rewrite { Frame, WriteGps };
+
 class PhotoFolder {
  public:
-  PhotoFolder() {
+  explicit PhotoFolder(Rewrite rewrite) : rewrite_(rewrite) {
     unsigned seed = 0;
     for (const auto& [name, time] : kPhotos) {
       originals_[name] = tools::MakeSamplePhoto(160, 120, ++seed, time);
       WriteFileBytes(dir_.path() / name, originals_[name]);
       const std::string shown = time.empty() ? "" : "2010-11-11 " + time.substr(11);
-      photos_.push_back({static_cast<int>(seed), dir_.folder(), name, !time.empty(), shown, ""});
+      photos_.push_back({static_cast<int>(seed), dir_.folder(), name, !time.empty(), shown, "", std::nullopt});
+      if (!time.empty()) photos_.back().position = GeoPosition{'N', {30, 151234, 4}, 'E', {120, 305678, 4}, {}};
     }
   }
 
-  // Backup, renaming by time and framing; the annotation line is left blank,
-  // so the child process draws no text and needs no Qt application.
+  // Backup, renaming by time and framing or GPS EXIF; the annotation line is
+  // left blank, so the child process draws no text and needs no Qt application.
   void RunBatch(FileSystem& disk) const {
     OutputOptions options;
     options.rename = true;
-    options.frame = true;
+    options.frame = rewrite_ == Rewrite::Frame;
+    options.writeGps = rewrite_ == Rewrite::WriteGps;
     options.withTime = false;
     EditPhotos(photos_, options, disk);
   }
@@ -95,6 +100,7 @@ class PhotoFolder {
     return true;
   }
 
+  Rewrite rewrite_;
   TempDir dir_;
   std::map<std::string, Bytes> originals_;
   std::vector<PhotoInput> photos_;
@@ -122,10 +128,12 @@ bool RunKilled(const PhotoFolder& folder, std::optional<std::size_t> crashBefore
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-TEST(CrashConsistency, KilledBeforeEachFileOperation) {
+class CrashConsistency : public ::testing::TestWithParam<Rewrite> {};
+
+TEST_P(CrashConsistency, KilledBeforeEachFileOperation) {
   std::size_t operations = 0;
   {
-    PhotoFolder folder;
+    PhotoFolder folder(GetParam());
     FaultyFileSystem disk;
     folder.RunBatch(disk);
     operations = disk.log().size();
@@ -133,26 +141,28 @@ TEST(CrashConsistency, KilledBeforeEachFileOperation) {
   ASSERT_GT(operations, kPhotos.size() * 3);  // locks, backups, writes, removals
   for (std::size_t n = 0; n < operations; ++n) {
     SCOPED_TRACE("killed before operation " + std::to_string(n));
-    PhotoFolder folder;
+    PhotoFolder folder(GetParam());
     EXPECT_FALSE(RunKilled(folder, n));
     folder.ExpectConsistent();
   }
 }
 
-TEST(CrashConsistency, KilledAtMomentsThroughTheBatch) {
+TEST_P(CrashConsistency, KilledAtMomentsThroughTheBatch) {
   constexpr int kMoments = 12;
-  PhotoFolder timing;
+  PhotoFolder timing(GetParam());
   const auto start = std::chrono::steady_clock::now();
   ASSERT_TRUE(RunKilled(timing, std::nullopt));
   const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
   timing.ExpectConsistent();
   for (int moment = 1; moment <= kMoments; ++moment) {
     SCOPED_TRACE("killed after " + std::to_string(moment) + "/" + std::to_string(kMoments + 1) + " of a run");
-    PhotoFolder folder;
+    PhotoFolder folder(GetParam());
     RunKilled(folder, std::nullopt, whole * moment / (kMoments + 1));
     folder.ExpectConsistent();
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Rewrites, CrashConsistency, ::testing::Values(Rewrite::Frame, Rewrite::WriteGps));
 
 }  // namespace
 }  // namespace geoframe

@@ -6,6 +6,7 @@
 #include <sys/stat.h>  // chmod, mkfifo, stat
 #include <unistd.h>    // geteuid, close
 
+#include <algorithm>  // search
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -33,6 +34,7 @@ using testing::TempDir;
 using testing::WriteFileBytes;
 
 constexpr int kWidth = 64, kHeight = 40;
+const GeoPosition kPosition{'N', {30, 151234, 4}, 'E', {120, 305678, 4}, {}};
 
 // The failure's own short text, for test messages.
 std::string WhatFailed(const PhotoOutcome& outcome) {
@@ -59,7 +61,7 @@ class PhotoFolder {
   // A photo with the EXIF time of the time text; its input as the list holds it.
   PhotoInput Add(const std::string& name, int row, const std::string& timeText = "2010-11-11 13:31:02") {
     WriteFileBytes(dir_.path() / name, tools::MakeSamplePhoto(kWidth, kHeight, row, "2010:11:11 13:31:02"));
-    return {row, dir_.folder(), name, !timeText.empty(), timeText, "N30°15.1234',E120°30.5678'"};
+    return {row, dir_.folder(), name, !timeText.empty(), timeText, "N30°15.1234',E120°30.5678'", kPosition};
   }
   std::string folder() const { return dir_.folder(); }
   std::vector<std::uint8_t> Bytes(const std::string& name) const { return ReadFileBytes(dir_.path() / name); }
@@ -143,24 +145,29 @@ TEST_P(RuleNameTest, NamingRules) {
 // no EXIF time, or a shown time that is no real date-time.
 INSTANTIATE_TEST_SUITE_P(
     Cases, RuleNameTest,
-    ::testing::Values(NameCase{{1, "/f/", "IMG_0001.JPG", false, "2010-11-11 13:31:02", ""}, true, "", "IMG_0001.JPG"},
-                      NameCase{{1, "/f/", "a.JPG", true, "0000-00-00 00:00:00", ""}, true, "", "a.JPG"},
-                      NameCase{{1, "/f/", "a.JPG", true, "2011-13-45 25:61:61", ""}, true, "", "a.JPG"},
-                      NameCase{{1, "/f/", "a.JPG", true, "2011-02-29 12:00:00", ""}, true, "", "a.JPG"},
-                      NameCase{{1, "/f/", "a.JPG", true, "    -  -     :  :  ", ""}, true, "", "a.JPG"},
-                      NameCase{{1, "/f/", "a.JPG", true, "2012-02-29 23:59:59", ""}, true, "", "20120229_235959.JPG"},
-                      NameCase{{7, "/f/", "DSC01234.jpg", false, "", ""}, false, "trip", "trip0007.jpg"},
-                      NameCase{{999, "/f/", "x.jpg", true, "", ""}, false, "", "0999.jpg"}));
+    ::testing::Values(NameCase{{1, "/f/", "IMG_0001.JPG", false, "2010-11-11 13:31:02", "", std::nullopt}, true, "", "IMG_0001.JPG"},
+                      NameCase{{1, "/f/", "a.JPG", true, "0000-00-00 00:00:00", "", std::nullopt}, true, "", "a.JPG"},
+                      NameCase{{1, "/f/", "a.JPG", true, "2011-13-45 25:61:61", "", std::nullopt}, true, "", "a.JPG"},
+                      NameCase{{1, "/f/", "a.JPG", true, "2011-02-29 12:00:00", "", std::nullopt}, true, "", "a.JPG"},
+                      NameCase{{1, "/f/", "a.JPG", true, "    -  -     :  :  ", "", std::nullopt}, true, "", "a.JPG"},
+                      NameCase{{1, "/f/", "a.JPG", true, "2012-02-29 23:59:59", "", std::nullopt}, true, "", "20120229_235959.JPG"},
+                      NameCase{{1, "/f/", "a.jpeg", true, "2012-02-29 23:59:59", "", std::nullopt}, true, "", "20120229_235959.jpeg"},
+                      NameCase{{7, "/f/", "DSC01234.jpg", false, "", "", std::nullopt}, false, "trip", "trip0007.jpg"},
+                      NameCase{{999, "/f/", "x.jpg", true, "", "", std::nullopt}, false, "", "0999.jpg"}));
 
-TEST(AnnotationLine, BlanksStayWhenPartsAreEmpty) {
-  PhotoInput photo{1, "/f/", "a.jpg", true, "2010-12-06 16:30:15", "N30°15.1234',E120°30.5678'"};
+TEST(AnnotationLine, BlanksStayWhenPartsAreEmptyAndTheCommentIsIsolated) {
+  PhotoInput photo{1, "/f/", "a.jpg", true, "2010-12-06 16:30:15", "N30°15.1234',E120°30.5678'", std::nullopt};
   struct Case {
     std::string comment, coordinate;
     bool gps, time;
     std::string expected;
   } cases[] = {
-      {"西湖", photo.coordinate, true, true, " 西湖  N30°15.1234',E120°30.5678'  2010-12-06 16:30:15"},
-      {"西湖", photo.coordinate, false, false, " 西湖    "},
+      {"西湖", photo.coordinate, true, true, " \u2068西湖\u2069  N30°15.1234',E120°30.5678'  2010-12-06 16:30:15"},
+      {"西湖", photo.coordinate, false, false, " \u2068西湖\u2069    "},
+      // the comment is one isolate: an override in it ends with it, a closing
+      // without an opening goes, an isolate it leaves open is closed
+      {"\u202Eabc", "", false, true, " \u2068\u202Eabc\u2069    2010-12-06 16:30:15"},
+      {"a\u2069b\u2067c", "", false, true, " \u2068ab\u2067c\u2069\u2069    2010-12-06 16:30:15"},
       {"", photo.coordinate, true, true, "   N30°15.1234',E120°30.5678'  2010-12-06 16:30:15"},
       {"", "", true, true, "     2010-12-06 16:30:15"},
   };
@@ -270,6 +277,35 @@ TEST(Batch, MissingOrUnusablePhotosAreSkippedWithoutAStaleCanvas) {
   for (std::size_t i = 1; i < outcomes.size(); ++i) EXPECT_EQ(outcomes[i].fileName, photos[i].fileName);
   EXPECT_EQ(folder.Files(), (Names{"BackUp/good.jpg", "bad.jpg", "empty.jpg", "f0001.jpg"}));
   EXPECT_EQ(folder.Bytes("bad.jpg"), (std::vector<std::uint8_t>{'n', 'o', 't', 'j', 'p', 'g'}));
+}
+
+// GPS EXIF goes in after the backup; a photo without a position, or whose
+// EXIF cannot be read, stays as it was (and the latter has no backup either).
+TEST(Batch, GpsExifOnlyWhereItCanBeWritten) {
+  PhotoFolder folder;
+  std::vector<PhotoInput> photos = {folder.Add("good.jpg", 1), folder.Add("nowhere.jpg", 2),
+                                    folder.Add("damaged.jpg", 3)};
+  photos[1].position.reset();
+  std::vector<std::uint8_t> damaged = folder.Bytes("damaged.jpg");
+  const auto exif = std::search(damaged.begin(), damaged.end(), std::begin("Exif"), std::end("Exif"));
+  ASSERT_NE(exif, damaged.end());
+  std::fill_n(exif + 10, 4, 0xFF);  // IFD0 offset far beyond the segment
+  WriteFileBytes(folder.folder() + "damaged.jpg", damaged);
+  const std::vector<std::uint8_t> good = folder.Bytes("good.jpg"), nowhere = folder.Bytes("nowhere.jpg");
+  OutputOptions options;
+  options.writeGps = true;
+  std::vector<PhotoOutcome> outcomes = RunBatch(photos, options);
+  ASSERT_EQ(outcomes.size(), 3u);
+  EXPECT_TRUE(outcomes[0].ok()) << WhatFailed(outcomes[0]);
+  EXPECT_TRUE(outcomes[1].ok()) << WhatFailed(outcomes[1]);
+  EXPECT_EQ(OutputKind(outcomes[2]), OutputErrorKind::ExifDamaged);
+  EXPECT_EQ(folder.Files(),
+            (Names{"BackUp/good.jpg", "BackUp/nowhere.jpg", "damaged.jpg", "good.jpg", "nowhere.jpg"}));
+  EXPECT_EQ(folder.Bytes("BackUp/good.jpg"), good);
+  EXPECT_NE(folder.Bytes("good.jpg"), good);
+  EXPECT_GT(folder.Bytes("good.jpg").size(), good.size());
+  EXPECT_EQ(folder.Bytes("nowhere.jpg"), nowhere);
+  EXPECT_EQ(folder.Bytes("damaged.jpg"), damaged);
 }
 
 // The free name is decided when the photo's turn comes: a photo that failed
@@ -404,7 +440,7 @@ TEST(Batch, RenderThreadsChangeNothing) {
       WriteFileBytes(dir.path() / name, i == 4 ? std::vector<std::uint8_t>{'n', 'o'}
                                                : tools::MakeSamplePhoto(width, width * 3 / 4, i, "2010:11:11 13:31:02"));
       photos.push_back({i + 1, dir.folder(), name, true, i < 7 ? "2010-11-11 13:31:02" : "2010-11-11 13:31:05",
-                        "N30°15.1234',E120°30.5678'"});
+                        "N30°15.1234',E120°30.5678'", std::nullopt});
     }
     OutputOptions options;
     options.rename = true;

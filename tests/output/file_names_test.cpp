@@ -48,6 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // a gap is used: the search goes up from 1 each time
                       UniqueCase{{"a.jpg", "a_2.jpg"}, "a.jpg", "a_1.jpg"},
                       UniqueCase{{"A0001.jpg"}, "A0001.jpg", "A0001_1.jpg"},
+                      UniqueCase{{"a.JPEG"}, "a.JPEG", "a_1.JPEG"},
                       // a case-sensitive file system: a name differing in case is free
                       UniqueCase{{"IMG_0001.JPG"}, "img_0001.jpg", "img_0001.jpg"},
                       // hidden files and folders are never replaced either

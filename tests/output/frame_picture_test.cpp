@@ -6,10 +6,14 @@
 #include <algorithm>  // clamp, search, sort
 #include <cmath>
 #include <cstring>  // memcmp
+#include <filesystem>
 #include <fstream>
 #include <iterator>  // begin, end
+#include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <utility>  // pair
@@ -277,6 +281,83 @@ TEST(FrameJpeg, TextStartsOneBlankRightOfThePhotoColumnAndIsVerticallyCentred) {
   EXPECT_LE(std::abs((first - top) - (top + kTextStripHeight - 1 - last)), 4);
 }
 
+const std::string kWestLake = " 杭州西湖风景区    2010-12-06 10:10:10";
+const std::string kWestLakeWithGps = " 杭州西湖风景区  N30°15.1234',E120°30.5678'  2010-12-06 10:10:10";
+
+struct FitCase {
+  int photoWidth;
+  std::string annotation;
+  int largest, smallest;  // the font's pixel size lies between
+  bool whole;             // drawn whole, or cut short with "…"
+};
+
+class AnnotationFitTest : public ::testing::TestWithParam<FitCase> {};
+
+// A line wider than the photo column is drawn smaller, and cut short only at
+// the smallest size.
+TEST_P(AnnotationFitTest, LineFitsUnderThePhoto) {
+  const FitCase& c = GetParam();
+  const int column = c.photoWidth + 2 * kCellBorder;
+  const AnnotationFit fit = FitAnnotation(c.annotation, column);
+  EXPECT_LE(fit.pixelSize, c.largest);
+  EXPECT_GE(fit.pixelSize, c.smallest);
+  if (c.whole) {
+    EXPECT_EQ(fit.text, c.annotation);
+  } else {
+    const std::string ellipsis = "…";
+    ASSERT_TRUE(fit.text.ends_with(ellipsis)) << fit.text;
+    EXPECT_TRUE(c.annotation.starts_with(fit.text.substr(0, fit.text.size() - ellipsis.size()))) << fit.text;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, AnnotationFitTest,
+                         ::testing::Values(FitCase{1000, kWestLakeWithGps, 20, 20, true},
+                                           FitCase{320, kWestLake, 19, 12, true},
+                                           FitCase{480, kWestLakeWithGps, 19, kMinAnnotationPixels, true},
+                                           FitCase{60, kWestLake, kMinAnnotationPixels, kMinAnnotationPixels, false}));
+
+// The luma of the text strip under a photo framed with the annotation, row
+// by row.
+std::vector<std::vector<std::uint8_t>> StripLuma(PixelSize photo, const std::string& annotation) {
+  const Yuv420Image canvas = FrameJpeg(tools::MakeSamplePhoto(photo.width, photo.height, 4), 1, annotation);
+  std::vector<std::vector<std::uint8_t>> rows;
+  const int top = kFrameMargin + photo.height + 2 * kCellBorder;
+  for (int y = top; y < top + kTextStripHeight; ++y) {
+    const std::uint8_t* row = canvas.y().row(y) + kFrameMargin;
+    rows.emplace_back(row, row + photo.width + 2 * kCellBorder);
+  }
+  return rows;
+}
+
+// The rightmost column with ink, -1 for none.
+int LastInkColumn(const std::vector<std::vector<std::uint8_t>>& strip) {
+  int last = -1;
+  for (const auto& row : strip) {
+    for (int x = 0; x < static_cast<int>(row.size()); ++x) {
+      if (row[x] < 255) last = std::max(last, x);
+    }
+  }
+  return last;
+}
+
+// The comment is one isolate laid out after the blank: an override in it
+// turns its own letters only, and the time follows a right-to-left comment
+// rather than standing before it.
+TEST(FrameJpeg, CommentKeepsItsDirectionToItself) {
+  const PixelSize photo{640, 16};
+  const std::string time = "    2010-12-06 16:30:15";
+  EXPECT_EQ(StripLuma(photo, " " + DirectionIsolate("\u202Eabc") + time), StripLuma(photo, " cba" + time));
+
+  const std::string arabic = " " + DirectionIsolate("مرحبا بكم");
+  const auto alone = StripLuma(photo, arabic), withTime = StripLuma(photo, arabic + time);
+  const int commentEnd = LastInkColumn(alone);
+  ASSERT_GT(commentEnd, 0);
+  for (std::size_t y = 0; y < alone.size(); ++y) {
+    EXPECT_TRUE(std::equal(alone[y].begin(), alone[y].begin() + commentEnd + 1, withTime[y].begin())) << "row " << y;
+  }
+  EXPECT_GT(LastInkColumn(withTime), commentEnd + 50);
+}
+
 // A 150 x 90 picture (wider than two 64-pixel turning tiles) of four
 // coloured quarters, red top left, green top right, blue bottom left, yellow
 // bottom right; and where each colour stands once the picture is upright.
@@ -440,11 +521,10 @@ TEST(FramePicture, EncodedCanvasKeepsThePhotoAndDropsItsMetadata) {
   }
 }
 
-// Every camera file of the shared test data frames to its upright size plus
+// Every camera file of the test data frames to its upright size plus
 // the margins, looking as it did framed in RGB (one of them has stray bytes
 // before a marker, which libjpeg only warns about).
 TEST(FramePicture, RealCameraFiles) {
-  GEOFRAME_REQUIRE_TESTDATA();
   std::ifstream expected(testing::TestDataDir() / "jpeg" / "EXPECTED.tsv");
   int framed = 0;
   for (std::string line; std::getline(expected, line);) {
@@ -473,6 +553,35 @@ TEST(FramePicture, RealCameraFiles) {
   EXPECT_GT(framed, 30);
 }
 
+// Sixty copies of a camera photo, each with one byte (even copies) or 512
+// bytes (odd copies) of its compressed data changed, spread evenly over it
+// and making or breaking no marker. Framing refuses as damaged exactly the
+// copies that libjpeg-turbo's djpeg, reading them from files, calls corrupt,
+// and frames the others.
+TEST(FramePicture, RefusesTheCopiesOfAPhotoThatTheFileDecoderCallsCorrupt) {
+  const std::vector<std::uint8_t> photo = ReadFileBytes(testing::TestDataDir() / "jpeg" / "HTC Desire.jpg");
+  const std::set<int> corrupt = {1,  3,  4,  5,  7,  9,  11, 13, 15, 17, 21, 23, 25, 26, 27, 29,
+                                 31, 33, 35, 37, 39, 41, 42, 43, 45, 47, 49, 51, 53, 55, 57, 59};
+  const std::size_t first = testing::FirstScanData(photo), end = photo.size() - 2;  // the end-of-image marker
+  for (int n = 0; n < 60; ++n) {
+    std::vector<std::uint8_t> copy = photo;
+    std::size_t at = first + (n + 1) * (end - first) / 61;
+    while (copy[at - 1] == 0xFF || copy[at] == 0xFF || copy[at] == 0xEF) ++at;
+    if (n % 2 == 0) {
+      copy[at] ^= 0x10;
+    } else {
+      for (int k = 0; k < 512; ++k) copy[at + k] = static_cast<std::uint8_t>((k * 37 + n) % 255);
+    }
+    std::optional<OutputErrorKind> refused;
+    try {
+      FrameJpeg(copy, 1, "");
+    } catch (const OutputError& error) {
+      refused = error.kind();
+    }
+    EXPECT_EQ(refused, corrupt.contains(n) ? std::optional(OutputErrorKind::Damaged) : std::nullopt) << "copy " << n;
+  }
+}
+
 // Photos with every chroma sampling (4:1:1 is decoded to RGB and converted),
 // at odd sizes, look in every orientation as they did framed in RGB.
 TEST(FrameJpeg, EverySamplingAndTurnLooksAsFramedInRgb) {
@@ -491,6 +600,115 @@ TEST(FrameJpeg, EverySamplingAndTurnLooksAsFramedInRgb) {
           << "sampling " << sampling << ", orientation " << orientation;
     }
   }
+}
+
+// The framed output (no annotation) of every camera file of the shared test
+// data and of noisy photos at every sampling, odd-sized and even, in every
+// orientation, as FNV-1a checksums of the encoded bytes recorded when framing
+// went through the taps of every chroma sample one by one: any faster path
+// must write the same bytes. They hold for libjpeg-turbo 2.1.
+std::uint64_t Checksum(const std::vector<std::uint8_t>& bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325;
+  for (const std::uint8_t byte : bytes) hash = (hash ^ byte) * 0x100000001b3;
+  return hash;
+}
+
+std::vector<std::uint8_t> NoisyPixels(int width, int height) {
+  std::vector<std::uint8_t> pixels(std::size_t(width) * height * 3);
+  std::uint32_t state = 12345;
+  for (std::uint8_t& value : pixels) {
+    state = state * 1664525 + 1013904223;
+    value = std::uint8_t(state >> 24);
+  }
+  return pixels;
+}
+
+const std::map<std::string, std::uint64_t> kFramedChecksums = {
+    {"420 147x83 1", 0xfb5855209ae44d41}, {"420 147x83 2", 0x433e242aca69d85c}, {"420 147x83 3", 0x104671b292187eb5},
+    {"420 147x83 4", 0xff86ee3069f4e156}, {"420 147x83 5", 0xaf07ab7581510203}, {"420 147x83 6", 0xc2d5ce40aff115f0},
+    {"420 147x83 7", 0x2a030c634d95137}, {"420 147x83 8", 0x59c3583add77851b}, {"422 147x83 1", 0xda7ab223035d8a90},
+    {"422 147x83 2", 0x165bb08c87865f8d}, {"422 147x83 3", 0x39348cd10ddfce1a}, {"422 147x83 4", 0x5e608d8c5d205d7f},
+    {"422 147x83 5", 0x2a6fd943366f984c}, {"422 147x83 6", 0x984a1d7ec7dbc7e0}, {"422 147x83 7", 0x603d586f09fcc7eb},
+    {"422 147x83 8", 0x9b1c5dd7b6570747}, {"440 147x83 1", 0x2d8512b783e1f292}, {"440 147x83 2", 0x5dc5e987ab0a6149},
+    {"440 147x83 3", 0x60ca2cbbdc439b85}, {"440 147x83 4", 0xe722c3bd06c9b37}, {"440 147x83 5", 0xc37791bf14ba4956},
+    {"440 147x83 6", 0xc7b45898f061e395}, {"440 147x83 7", 0x45788d4198fd3308}, {"440 147x83 8", 0xbb969bbe43ff41dc},
+    {"444 147x83 1", 0x84fb479624e2abac}, {"444 147x83 2", 0x4e55ad908b92f0eb}, {"444 147x83 3", 0xc249af8fb9bd5f4e},
+    {"444 147x83 4", 0x6869c991cf6bd966}, {"444 147x83 5", 0x9c488996fad2b839}, {"444 147x83 6", 0xe59c1f5810c1de1},
+    {"444 147x83 7", 0xb4fe545c24e7dc20}, {"444 147x83 8", 0x1e0777ec91f58240},
+    {"grey 147x83 1", 0x2083db42c2f04c6b}, {"grey 147x83 2", 0x786feca99490d32b},
+    {"grey 147x83 3", 0x675c937151179f6e}, {"grey 147x83 4", 0x90201bf6350dd3b9},
+    {"grey 147x83 5", 0x88fb4e4f8cf484d1}, {"grey 147x83 6", 0x3094159f83cf601c},
+    {"grey 147x83 7", 0xaeceda16b426df36}, {"grey 147x83 8", 0x2743e0a6014e9a5d},
+    {"420 96x70 1", 0x736b714b8d2991ed}, {"420 96x70 2", 0x13a56e941d8a1d5b}, {"420 96x70 3", 0x9ede0a66330d75fa},
+    {"420 96x70 4", 0x4013e8e474fab7cb}, {"420 96x70 5", 0xa6ff00e1edb7152b}, {"420 96x70 6", 0x8f87f4d3ee2e015},
+    {"420 96x70 7", 0xcdc28fd0237e985c}, {"420 96x70 8", 0xee48e6d441cd34d9}, {"422 96x70 1", 0x359092ba1e9b8ae5},
+    {"422 96x70 2", 0xb7cc58c5f0442aea}, {"422 96x70 3", 0x27110b28d92fe4e4}, {"422 96x70 4", 0x305d7ad32ab999c6},
+    {"422 96x70 5", 0x7557cb864132aeed}, {"422 96x70 6", 0x7dc584b44a8542d4}, {"422 96x70 7", 0x75deb6015feae6c8},
+    {"422 96x70 8", 0xc24996e81dfac0fe}, {"440 96x70 1", 0x4c7bc201cd1a7406}, {"440 96x70 2", 0xd2defb30ea39ec72},
+    {"440 96x70 3", 0x8b4cd602fb766d87}, {"440 96x70 4", 0x2cacddb30a54d6e6}, {"440 96x70 5", 0xbb5aeaf66fbd8b17},
+    {"440 96x70 6", 0x7f701fb89e3b3cb4}, {"440 96x70 7", 0x369298f1c7fae859}, {"440 96x70 8", 0x739f61b81b774eb6},
+    {"444 96x70 1", 0xa9261bc1bcb30755}, {"444 96x70 2", 0xc7cefbbb42b75663}, {"444 96x70 3", 0xc2c6b0defa2b2e3c},
+    {"444 96x70 4", 0x27659e23d9cfff13}, {"444 96x70 5", 0x2d7e4496e76e6338}, {"444 96x70 6", 0x7a77e749881eed9f},
+    {"444 96x70 7", 0xf0bd6619c6822cd2}, {"444 96x70 8", 0x468645346c08f4be}, {"grey 96x70 1", 0x59a3ed973447186a},
+    {"grey 96x70 2", 0xe5962ad40ad7d36b}, {"grey 96x70 3", 0x3b6e4665114c5b1a}, {"grey 96x70 4", 0x150f931ce122afd4},
+    {"grey 96x70 5", 0x9fdeca48f3f69358}, {"grey 96x70 6", 0xa908e0fffd2a6805}, {"grey 96x70 7", 0xb536eea9835d73c},
+    {"grey 96x70 8", 0x6cf20d88fca15849}, {"Pentax ist D.jpg", 0x12a33bb41dc86245},
+    {"Sony DSC-P12.jpg", 0xf86f5a25781d61e1}, {"Apple iPhone 4.jpg", 0x2938d189d42abd87},
+    {"Casio QV-7000SX.jpg", 0xb26966ff3e9f0d8e}, {"Nikon D1X.jpg", 0x54aef42faf8188b1},
+    {"HMD_Nokia_8.3_5G.jpg", 0x76aafdfd6f8a27dc}, {"FujiFilm FinePixS2Pro.jpg", 0x25ca3ae14e1e82fe},
+    {"Nikon E885.jpg", 0x6861db2c5e30a05d}, {"Pentax Optio S4.jpg", 0xb6c76c51bd800552},
+    {"Issue 122.jpg", 0x9dbf53311449068b}, {"Casio EX-S1.jpg", 0x5a852bfd44f62f79},
+    {"Samsung GT-I9000 (Galaxy S).jpg", 0x66b40c39c8f00d14}, {"Issue 339.jpg", 0x100c31c6374a5824},
+    {"Canon PowerShot A85.jpg", 0x3b18b4334f54cd42}, {"Nokia 3110c (Mobile Phone).jpg", 0x13b32374f268992d},
+    {"Sanyo SR662.jpg", 0xedf167adcbc38a47}, {"Minolta DiMAGE X.jpg", 0x55442ddffad29db6},
+    {"Sigma DP1.jpg", 0xc6b197801fe91f6a}, {"Konica Q-M100 (1).jpg", 0x748173670b0a14eb},
+    {"FujiFilm DS-7 (1).jpg", 0x603edea8c88eb84c}, {"Ricoh DC-3Z (low res).jpg", 0x7bb6f23daa3d2811},
+    {"Panasonic DMC-LC40.jpg", 0x13f097db8da02a4c}, {"Canon EOS REBEL T3i.jpg", 0x20e6004940cb0b9e},
+    {"Issue 308.jpg", 0x59da4cb6101993f7}, {"Olympus C2040Z.jpg", 0x6316e4966078b303},
+    {"Reconyx_HC500_Hyperfire.jpg", 0x111f3c820af77a52}, {"Kodak ProBack.jpg", 0xd29d81f5f35f2a1e},
+    {"Nikon D70.jpg", 0x896cfba251a5562d}, {"Canon PowerShot S330.jpg", 0x4e19407d91ddd541},
+    {"HP PhotoSmart 735.jpg", 0xf3952a50c6d58ee}, {"Nikon D5000.jpg", 0x922b608c62ca600a},
+    {"Samsung SM-J327T1.jpg", 0x4f71e39505beb620}, {"Sony DSC-HX5V (2).jpg", 0x31a1ce5b6981eebb},
+    {"Nikon E5000.jpg", 0x86b862ecad082d}, {"Olympus C4040Z.jpg", 0xf76e53204e29a5b7},
+    {"Sony Cybershot (3).jpg", 0x9081e28ce36eb6ac}, {"Canon IXUS v3.jpg", 0x7fc450b604436f91},
+    {"HTC Desire.jpg", 0x2ff4559e4e0f5a99}, {"FLIR.jpg", 0x91c5be3514de0885},
+    {"FujiFilm SP-2500.jpg", 0xfac4978a54e1775f}, {"Kodak DC3400.jpg", 0x8b041ba3ddd0b85c},
+};
+
+void ExpectRecordedChecksum(const std::string& name, const Yuv420Image& canvas) {
+  const std::uint64_t got = Checksum(EncodePicture(canvas, kFramedQuality));
+  const auto recorded = kFramedChecksums.find(name);
+  if (recorded == kFramedChecksums.end()) {
+    ADD_FAILURE() << "none recorded: {\"" << name << "\", 0x" << std::hex << got << "},";
+    return;
+  }
+  EXPECT_EQ(got, recorded->second) << name;
+}
+
+TEST(FrameJpeg, SyntheticPhotosFrameToTheRecordedBytes) {
+  const std::pair<int, const char*> samplings[] = {
+      {TJSAMP_420, "420"}, {TJSAMP_422, "422"}, {TJSAMP_440, "440"}, {TJSAMP_444, "444"}, {TJSAMP_GRAY, "grey"}};
+  for (const PixelSize size : {PixelSize{147, 83}, PixelSize{96, 70}}) {
+    const std::vector<std::uint8_t> pixels = NoisyPixels(size.width, size.height);
+    for (const auto& [sampling, samplingName] : samplings) {
+      const std::vector<std::uint8_t> jpeg = TurboEncode(pixels, size.width, size.height, sampling, 95);
+      for (int orientation = 1; orientation <= 8; ++orientation) {
+        const std::string name = std::string(samplingName) + " " + std::to_string(size.width) + "x" +
+                                 std::to_string(size.height) + " " + std::to_string(orientation);
+        ExpectRecordedChecksum(name, FrameJpeg(jpeg, orientation, ""));
+      }
+    }
+  }
+}
+
+TEST(FramePicture, CameraFilesFrameToTheRecordedBytes) {
+  int framed = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(testing::TestDataDir() / "jpeg")) {
+    if (entry.path().extension() != ".jpg") continue;
+    ExpectRecordedChecksum(entry.path().filename().string(), FramePicture(entry.path().string(), ""));
+    ++framed;
+  }
+  EXPECT_EQ(framed, 41);
 }
 
 std::string DataFile(const std::string& name) { return std::string(GEOFRAME_OUTPUT_TEST_DATA) + "/" + name; }
@@ -534,6 +752,21 @@ std::vector<std::uint8_t> WithStrayBytes(std::vector<std::uint8_t> jpeg) {
   return jpeg;
 }
 
+// The stream with stray bytes before its end-of-image marker: compressed
+// data the decoder did not take (beyond the few it reads ahead).
+std::vector<std::uint8_t> WithBytesBeforeEnd(std::vector<std::uint8_t> jpeg) {
+  jpeg.insert(jpeg.end() - 2, 8, 0x12);
+  return jpeg;
+}
+
+// The stream cut just before its last scan's header: every scan before it is
+// whole, and the stream lacks its end-of-image marker.
+std::vector<std::uint8_t> WithoutLastScan(std::vector<std::uint8_t> jpeg) {
+  const std::uint8_t sos[] = {0xFF, 0xDA};
+  jpeg.erase(std::find_end(jpeg.begin(), jpeg.end(), std::begin(sos), std::end(sos)), jpeg.end());
+  return jpeg;
+}
+
 std::vector<std::uint8_t> Progressive(int width, int height, tools::JpegCoding coding) {
   return tools::EncodeSampleJpeg(tools::SamplePixels(width, height, 5), width, height, coding);
 }
@@ -545,6 +778,9 @@ TEST(FrameJpeg, WarningsThatLoseNothingStillFrame) {
   const int roomForScans = kMaxJpegScans - testing::ScanCount(progressive);
   const std::pair<std::vector<std::uint8_t>, const std::vector<std::uint8_t>*> cases[] = {
       {WithStrayBytes(baseline), &baseline},
+      // without the end-of-image marker, but with every byte of every scan
+      {Cut(baseline, baseline.size() - 2), &baseline},
+      {Cut(progressive, progressive.size() - 2), &progressive},
       {tools::WithExtraScans(progressive, roomForScans), &progressive},  // exactly the most scans
   };
   for (const auto& [jpeg, clean] : cases) {
@@ -571,6 +807,9 @@ TEST(FramePicture, RefusesWhatItCannotFrameNamingTheFile) {
       {"text.jpg", {'h', 'e', 'l', 'l', 'o'}, OutputErrorKind::NotJpeg, {}},
       {"header-only.jpg", Cut(small, 20), OutputErrorKind::Damaged, {}},
       {"cut-in-half.jpg", Cut(photo, photo.size() / 2), OutputErrorKind::Damaged, {}},
+      {"cut-in-last-byte.jpg", Cut(photo, photo.size() - 3), OutputErrorKind::Damaged, {}},
+      {"cut-before-last-scan.jpg", WithoutLastScan(progressive), OutputErrorKind::Damaged, {}},
+      {"bytes-before-end.jpg", WithBytesBeforeEnd(photo), OutputErrorKind::Damaged, {}},
       {"bad-huffman-codes.jpg", WithBadHuffmanCodes(photo), OutputErrorKind::Damaged, {}},
       // claims 12000 x 12000 and has the data of 16 x 16: no grey picture
       {"claims-more.jpg", tools::WithDeclaredSize(small, 12000, 12000), OutputErrorKind::Damaged, {}},

@@ -74,7 +74,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(GpxTrackPoint, NeedsAllThree) {
   std::optional<TrackPoint> point = GpxTrackPoint("-30.252056667", "120.509463333", "2010-12-06T08:30:15Z");
   ASSERT_TRUE(point);
-  EXPECT_EQ(*point, (TrackPoint{"2010-12-06 16:30:15", "S30°15.1234',E120°30.5678'", 0}));
+  // The position keeps every decimal of the degrees: 0.252056667° is 15.12340002'.
+  const GeoPosition position{'S', {30, 15'123'400'020, 9}, 'E', {120, 30'567'799'980, 9},
+                             std::chrono::sys_days{std::chrono::December / 6 / 2010} + std::chrono::hours{8} +
+                                 std::chrono::minutes{30} + std::chrono::seconds{15}};
+  EXPECT_EQ(*point, (TrackPoint{"2010-12-06 16:30:15", "S30°15.1234',E120°30.5678'", 0, position}));
   EXPECT_FALSE(GpxTrackPoint("", "120.5", "2010-12-06T08:30:15Z"));
   EXPECT_FALSE(GpxTrackPoint("30.5", "181", "2010-12-06T08:30:15Z"));
   EXPECT_FALSE(GpxTrackPoint("30.5", "120.5", ""));

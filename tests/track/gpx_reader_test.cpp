@@ -45,18 +45,29 @@ const std::string kDocument =
     Point("2010-12-06T16:30:20+08:00") + "</trkseg><trkseg>" + Point("2010-12-06T08:30:10Z") +
     "</trkseg></trk></gpx>\n";
 
+// The same document with a document type, with or without internal subset:
+// what it declares is not used, so nothing in it matters.
+std::string WithDocumentType(std::string_view documentType) {
+  std::string document = kDocument;
+  return document.insert(document.find("<gpx "), documentType);
+}
+
 TEST(GpxTrackReader, TimedTrackPointsInDocumentOrderInPiecesOfAnySize) {
-  for (std::size_t piece : {0, 1, 7, 64}) {
-    SCOPED_TRACE(piece);
-    GpxTrack track = Read(kDocument, kMaxTrackPoints, piece);
-    EXPECT_FALSE(track.damaged);
-    EXPECT_FALSE(track.log.truncated);
-    EXPECT_EQ(Times(track), (std::vector<std::string>{"2010-12-06 16:30:15", "2010-12-06 16:30:20",
-                                                      "2010-12-06 16:30:10"}));
-    ASSERT_EQ(track.log.points.size(), 3u);
-    EXPECT_EQ(track.log.points[0].Coordinate, "N30°15.1234',E120°30.5678'");
-    EXPECT_EQ(track.log.points[1].ElapsedSeconds, 5);
-    EXPECT_EQ(track.log.points[2].ElapsedSeconds, -5);
+  for (const std::string& document :
+       {kDocument, WithDocumentType("<!DOCTYPE gpx SYSTEM \"http://example.invalid/gpx.dtd\">\n"),
+        WithDocumentType("<!DOCTYPE gpx [<!ENTITY unused \"x\"><!-- ]> -->]>\n")}) {
+    for (std::size_t piece : {0, 1, 7, 64}) {
+      SCOPED_TRACE(document.substr(60, 40) + " in pieces of " + std::to_string(piece));
+      GpxTrack track = Read(document, kMaxTrackPoints, piece);
+      EXPECT_FALSE(track.damaged);
+      EXPECT_FALSE(track.log.truncated);
+      EXPECT_EQ(Times(track), (std::vector<std::string>{"2010-12-06 16:30:15", "2010-12-06 16:30:20",
+                                                        "2010-12-06 16:30:10"}));
+      ASSERT_EQ(track.log.points.size(), 3u);
+      EXPECT_EQ(track.log.points[0].Coordinate, "N30°15.1234',E120°30.5678'");
+      EXPECT_EQ(track.log.points[1].ElapsedSeconds, 5);
+      EXPECT_EQ(track.log.points[2].ElapsedSeconds, -5);
+    }
   }
 }
 
@@ -112,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // well-formed, but deeper than any GPX file: the point after it is not read
                       DamageCase{"TooDeep", kStart + kTwo + Nested(300) + Closed(300) + kTwo, 2},
                       // entities that would grow without bound ("billion laughs") are never expanded
-                      DamageCase{"DocumentType",
+                      DamageCase{"EntityOfTheDocumentType",
                                  "<?xml version=\"1.0\"?><!DOCTYPE gpx [<!ENTITY a \"aaaaaaaaaa\">"
                                  "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><gpx><trk><trkseg>"
                                  "<trkpt lat=\"1\" lon=\"2\"><name>&b;</name><time>2010-12-06T08:30:15Z</time>"

@@ -9,14 +9,25 @@
 #include <sstream>
 
 #include "io/file_error.h"
+#include "heap_meter.h"
 #include "test_support.h"
 #include "timematch/date_time.h"
 
 namespace geoframe {
 namespace {
 
+// The text in UTF-16 with its byte order mark, as editors on Windows save it.
+std::string Utf16(std::u16string_view text, bool littleEndian) {
+  std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (char16_t unit : text) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += littleEndian ? std::string{low, high} : std::string{high, low};
+  }
+  return bytes;
+}
+
 struct SniffCase {
-  std::string_view head;
+  std::string head;
   bool gpx;
 };
 
@@ -30,16 +41,27 @@ INSTANTIATE_TEST_SUITE_P(
                       SniffCase{"\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<!-- a -- b -->\n\t<gpx\nversion=\"1.1\">", true},
                       SniffCase{"<?xml version=\"1.0\"?><?xml-stylesheet href=\"a\"?><gpx:gpx xmlns:gpx=\"u\">", true},
                       SniffCase{"<gpxx>", false}, SniffCase{"<kml>", false}, SniffCase{"<gpx", false},
-                      SniffCase{"<?xml version=\"1.0\"?><!DOCTYPE gpx><gpx>", false},
                       SniffCase{"<!-- <gpx> ", false}, SniffCase{"<?xml <gpx>", false}, SniffCase{"x<gpx>", false},
-                      SniffCase{"$GPRMC,083015,A,3015.1234,N,12030.5678,E,0,0,061210,,,A*6C\r\n", false},
-                      SniffCase{"", false}));
+                      SniffCase{"$GPRMC,083015,A,3015.1234,N,12030.5678,E,0,0,061210,,,A*74\r\n", false},
+                      SniffCase{"", false},
+                      // a document type, with or without internal subset, whatever it holds
+                      SniffCase{"<?xml version=\"1.0\"?><!DOCTYPE gpx><gpx>", true},
+                      SniffCase{"<!DOCTYPE gpx PUBLIC \"-//x\" 'http://example.invalid/a>b.dtd'>\n<gpx>", true},
+                      SniffCase{"<!DOCTYPE gpx [<!ENTITY a \"]>\"><!-- ]> --><?pi ]>?>\n]>\n<gpx>", true},
+                      SniffCase{"<!DOCTYPE gpx [<!ENTITY a \"x\">]><kml>", false},
+                      SniffCase{"<!DOCTYPE gpx [<!ENTITY a \"x\">> <gpx>", false},
+                      SniffCase{"<!DOCTYPE gpx [<!-- ]> <gpx>", false},
+                      // UTF-16 in either byte order, whatever the declaration says
+                      SniffCase{Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<!-- 西湖 -->\n<gpx>", true), true},
+                      SniffCase{Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?><!DOCTYPE gpx><gpx>", false), true},
+                      SniffCase{Utf16(u"<gpx西>", true), false},
+                      SniffCase{Utf16(u"$GPRMC,083015,A,3015.1234,N,12030.5678,E,0,0,061210,,,A*74", true), false}));
 
 void WriteText(const std::filesystem::path& path, std::string_view text) {
   testing::WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
-constexpr std::string_view kRmc = "$GPRMC,083015,A,3015.1234,N,12030.5678,E,0,0,061210,,,A*6C\r\n";
+constexpr std::string_view kRmc = "$GPRMC,083015,A,3015.1234,N,12030.5678,E,0,0,061210,,,A*74\r\n";
 constexpr std::string_view kGpx =
     "<gpx><trk><trkseg><trkpt lat=\"-30.5\" lon=\"-120.5\"><time>2010-12-06T08:30:15Z</time></trkpt>"
     "</trkseg></trk></gpx>";
@@ -55,6 +77,23 @@ TEST(ReadTrackFile, KindComesFromTheContentNotTheName) {
   ASSERT_EQ(gpx.log.points.size(), 1u);
   EXPECT_EQ(gpx.log.points[0].Coordinate, "S30°30.0000',W120°30.0000'");
   EXPECT_FALSE(gpx.damaged);
+}
+
+TEST(ReadTrackFile, Utf16GpxWithDocumentType) {
+  // The name runs across the pieces the file is read and parsed in.
+  const std::u16string document = u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<!DOCTYPE gpx>\r\n<gpx><trk><name>西湖" +
+                                  std::u16string(40000, u'x') +
+                                  u"</name><trkseg><trkpt lat=\"-30.5\" lon=\"-120.5\"><time>2010-12-06T08:30:15Z</time>"
+                                  u"</trkpt></trkseg></trk></gpx>\r\n";
+  testing::TempDir dir;
+  for (bool littleEndian : {true, false}) {
+    WriteText(dir.path() / "track.gpx", Utf16(document, littleEndian));
+    TrackFileContents gpx = ReadTrackFile((dir.path() / "track.gpx").string());
+    ASSERT_EQ(gpx.log.points.size(), 1u) << littleEndian;
+    EXPECT_EQ(gpx.log.points[0].PointTime, "2010-12-06 16:30:15");
+    EXPECT_EQ(gpx.log.points[0].Coordinate, "S30°30.0000',W120°30.0000'");
+    EXPECT_FALSE(gpx.damaged);
+  }
 }
 
 struct RefusedCase {
@@ -87,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReadTrackFileRefusesTest,
                                            RefusedCase{"fifo", FileErrorKind::Special},
                                            RefusedCase{"/dev/null", FileErrorKind::Special}));
 
-// The shared logs with their expected counts and first and last UTC times.
+// The real logs with their expected counts and first and last UTC times.
 struct ExpectedLog {
   std::string file;
   std::size_t count = 0;
@@ -116,7 +155,6 @@ std::string LocalTime(const std::string& date, const std::string& time) {
 }
 
 TEST(ReadTrackFile, RealLogsGiveExpectedPoints) {
-  GEOFRAME_REQUIRE_TESTDATA();
   std::filesystem::path folder = testing::TestDataDir() / "nmea";
   std::vector<ExpectedLog> expected = ReadExpectedTable(folder / "EXPECTED.tsv");
   ASSERT_FALSE(expected.empty());
@@ -159,7 +197,6 @@ void ExpectSameAngles(const std::string& gpx, const std::string& nmea) {
 }
 
 TEST(ReadTrackFile, GpxConvertedFromRealLogsGivesTheLogsPoints) {
-  GEOFRAME_REQUIRE_TESTDATA();
   for (std::string name : {"com-1289", "telit-pls83-w", "quectel"}) {
     SCOPED_TRACE(name);
     TrackFileContents gpx = ReadTrackFile(std::string(GEOFRAME_TRACK_DATA_DIR) + "/" + name + ".gpx");
@@ -175,32 +212,60 @@ TEST(ReadTrackFile, GpxConvertedFromRealLogsGivesTheLogsPoints) {
   }
 }
 
-TEST(ReadTrackFile, HundredMegabyteGpxGivesItsFirstPoints) {
-  // 100 MB of waypoints ahead of the track: the reader streams through them.
-  testing::TempDir dir;
-  const std::filesystem::path path = dir.path() / "big.gpx";
-  {
-    std::ofstream out(path, std::ios::binary);
-    out << "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\">\n";
-    std::string waypoints;
-    while (waypoints.size() < (1 << 20)) waypoints += "<wpt lat=\"30.5\" lon=\"120.5\"><name>w</name></wpt>\n";
-    for (int i = 0; i < 100; ++i) out << waypoints;
-    out << "<trk><trkseg>\n";
-    for (int i = 0; i < kMaxTrackPoints + 2; ++i) {
-      char point[128];
-      std::snprintf(point, sizeof point, "<trkpt lat=\"30.5\" lon=\"120.5\"><time>2010-12-06T%02d:%02d:%02dZ</time></trkpt>\n",
-                    8 + i / 3600, i / 60 % 60, i % 60);
-      out << point;
+// A large file of either kind: 16 MB of what is no track point (waypoints,
+// fix sentences without a time) ahead of two points more than a track holds.
+struct LargeFileCase {
+  std::string name;
+  std::string head, filler, trackStart, tail;
+  std::string (*point)(int second);
+};
+
+std::string GpxPoint(int second) {
+  char text[128];
+  std::snprintf(text, sizeof text, "<trkpt lat=\"30.5\" lon=\"120.5\"><time>2010-12-06T08:%02d:%02dZ</time></trkpt>\n",
+                second / 60, second % 60);
+  return text;
+}
+
+std::string NmeaPoint(int second) {
+  char text[128];
+  std::snprintf(text, sizeof text, "$GPRMC,08%02d%02d,A,3030.0000,N,12030.0000,E,0,0,061210,,,A*00\r\n", second / 60,
+                second % 60);
+  return text;
+}
+
+// Reading streams through the file: the memory it holds at once stays far
+// below the file's size, and the track stops at its capacity.
+TEST(ReadTrackFile, LargeFileIsReadInSmallPieces) {
+  const LargeFileCase cases[] = {
+      {"gpx", "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\">\n",
+       "<wpt lat=\"30.5\" lon=\"120.5\"><name>w</name></wpt>\n", "<trk><trkseg>\n", "</trkseg></trk></gpx>\n",
+       GpxPoint},
+      {"nmea", "", "$GPGGA,,,,,,0,00,99.99,,,,,,*48\r\n", "", "", NmeaPoint},
+  };
+  for (const LargeFileCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::TempDir dir;
+    const std::filesystem::path path = dir.path() / "large";
+    {
+      std::ofstream out(path, std::ios::binary);
+      std::string filler;
+      while (filler.size() < (1 << 20)) filler += c.filler;
+      out << c.head;
+      for (int i = 0; i < 16; ++i) out << filler;
+      out << c.trackStart;
+      for (int i = 0; i < kMaxTrackPoints + 2; ++i) out << c.point(i);
+      out << c.tail;
     }
-    out << "</trkseg></trk></gpx>\n";
+    const testing::HeapMeter heap;
+    TrackFileContents contents = ReadTrackFile(path.string());
+    EXPECT_LT(heap.PeakBytes(), 1u << 20);
+    EXPECT_FALSE(contents.damaged);
+    EXPECT_TRUE(contents.log.truncated);
+    ASSERT_EQ(contents.log.points.size(), static_cast<std::size_t>(kMaxTrackPoints));
+    EXPECT_EQ(contents.log.points.front().PointTime, "2010-12-06 16:00:00");
+    EXPECT_EQ(contents.log.points.back().ElapsedSeconds, kMaxTrackPoints - 1);
   }
-  ASSERT_GT(std::filesystem::file_size(path), 100u << 20);
-  TrackFileContents contents = ReadTrackFile(path.string());
-  EXPECT_FALSE(contents.damaged);
-  EXPECT_TRUE(contents.log.truncated);
-  ASSERT_EQ(contents.log.points.size(), static_cast<std::size_t>(kMaxTrackPoints));
-  EXPECT_EQ(contents.log.points.front().PointTime, "2010-12-06 16:00:00");
-  EXPECT_EQ(contents.log.points.back().ElapsedSeconds, kMaxTrackPoints - 1);
 }
 
 }  // namespace

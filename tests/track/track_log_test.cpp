@@ -8,7 +8,7 @@ namespace geoframe {
 namespace {
 
 std::string Rmc(std::string_view utcTime, std::string_view date = "061210") {
-  return "$GPRMC," + std::string(utcTime) + ",A,3015.1234,N,12030.5678,E,0.0,0.0," + std::string(date) + ",,,A*6C";
+  return "$GPRMC," + std::string(utcTime) + ",A,3015.1234,N,12030.5678,E,0.0,0.0," + std::string(date) + ",,,A";
 }
 
 TEST(ParseTrackLog, ElapsedSecondsFromFirstPointInFileOrder) {

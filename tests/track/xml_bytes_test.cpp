@@ -33,11 +33,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Utf8Case{"\xE8x", 1}, Utf8Case{"\xF5\x80", 0}));
 
 TEST(DeclaresUtf8, UnlessAnotherEncodingIsNamed) {
+  using std::string_view_literals::operator""sv;
   for (std::string_view head : {"<gpx>", "<?xml version=\"1.0\"?><gpx>", "\xEF\xBB\xBF<?xml version='1.0' encoding = 'utf-8'?>",
                                 "<?xml version=\"1.0\" encoding=\"UTF8\"?>", "<?xml-stylesheet encoding=\"GBK\"?>"}) {
     EXPECT_TRUE(DeclaresUtf8(head)) << head;
   }
-  for (std::string_view head : {"<?xml version=\"1.0\" encoding=\"GBK\"?>", "<?xml version=\"1.0\" encoding='ISO-8859-1'?>"}) {
+  for (std::string_view head : {"<?xml version=\"1.0\" encoding=\"GBK\"?>"sv, "<?xml version=\"1.0\" encoding='ISO-8859-1'?>"sv,
+                                "\xFF\xFE<\0?\0x\0m\0l\0"sv, "\xFE\xFF\0<\0g\0p\0x\0>"sv}) {
     EXPECT_FALSE(DeclaresUtf8(head)) << head;
   }
 }

@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPalette>
+#include <QAbstractButton>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -35,6 +36,7 @@
 #include <exception>
 #include <functional>
 #include <stdexcept>
+#include <utility>  // move
 
 #include "app/control_table.h"
 #include "app/output_texts.h"
@@ -94,6 +96,15 @@ void CondenseToFit(QWidget* w, const QString& caption) {
   QFont font = w->font();
   font.setStretch(std::max(70, static_cast<int>(100.0 * room / needed)));
   w->setFont(font);
+}
+
+// A step button held down steps again and again, at the pace of the style's
+// spin box arrows.
+void RepeatWhileHeld(QAbstractButton& button) {
+  const QStyle* style = button.style();
+  button.setAutoRepeat(true);
+  button.setAutoRepeatDelay(style->styleHint(QStyle::SH_SpinBox_ClickAutoRepeatThreshold, nullptr, &button));
+  button.setAutoRepeatInterval(style->styleHint(QStyle::SH_SpinBox_ClickAutoRepeatRate, nullptr, &button));
 }
 
 // A grey decoration line; its widget is the line's bounding box.
@@ -362,14 +373,13 @@ void MainWindow::ConnectHandlers() {
   onClick(ControlId::Ck_frame, &MainLogic::Ck_frame_Click);
   onClick(ControlId::cmd_make, &MainLogic::cmd_make_Click);
   onClick(ControlId::cmd_allmake, &MainLogic::cmd_allmake_Click);
-  for (int i = 0; i <= 5; ++i) {
-    auto* button = static_cast<QAbstractButton*>(control(TzStep(i)));
-    connect(button, &QAbstractButton::clicked, this, guarded([this, i] { logic_.tzc_Click(i); }));
-  }
-  for (int i = 0; i <= 3; ++i) {
-    auto* button = static_cast<QAbstractButton*>(control(ToleranceStep(i)));
-    connect(button, &QAbstractButton::clicked, this, guarded([this, i] { logic_.wcc_Click(i); }));
-  }
+  auto onStep = [&](ControlId id, std::function<void()> step) {
+    auto* button = static_cast<QAbstractButton*>(control(id));
+    RepeatWhileHeld(*button);
+    connect(button, &QAbstractButton::clicked, this, guarded(std::move(step)));
+  };
+  for (int i = 0; i <= 5; ++i) onStep(TzStep(i), [this, i] { logic_.tzc_Click(i); });
+  for (int i = 0; i <= 3; ++i) onStep(ToleranceStep(i), [this, i] { logic_.wcc_Click(i); });
   // The preview follows the selection however it moves: a click, the arrow
   // keys, Home/End, a removal.
   connect(list(ListId::Photos), &QTreeWidget::itemSelectionChanged, this,

@@ -75,8 +75,10 @@ class MainWindow : public QWidget, public Toolkit {
   void BeginBusy() override;
   void EndBusy() override;
   bool KeepAlive() override;
+  bool ShowsPictures() const override { return true; }
   void ClearPreview() override;
   void DrawPreview(const RgbImage& picture, int left, int top, int width, int height) override;
+  void DrawPreviewText(const std::string& text) override;
 
  private:
   void CreateControls();

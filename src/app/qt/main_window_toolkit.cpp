@@ -6,10 +6,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalBlocker>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
@@ -49,6 +51,24 @@ QStringList DialogFilters(const OpenFileRequest& request) {
   QStringList filters;
   for (const FileFilter& filter : request.filters) filters.append(DialogFilter(filter));
   return filters;
+}
+
+// Qt's dialog opens at 600 x 415 with columns sized for short Latin texts,
+// cutting sizes, Chinese types and dates: it opens about as large as the
+// window, in detail view, with the size, type and date as wide as their
+// texts and the name taking the rest.
+void ShowColumnsWhole(QFileDialog& dialog) {
+  constexpr int kDialogWidth = 900, kDialogHeight = 560;
+  dialog.setViewMode(QFileDialog::Detail);
+  dialog.resize(kDialogWidth, kDialogHeight);
+  auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  if (view == nullptr) return;
+  QHeaderView* header = view->header();
+  header->setStretchLastSection(false);
+  header->setSectionResizeMode(0, QHeaderView::Stretch);
+  for (int column = 1; column < header->count(); ++column) {
+    header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+  }
 }
 
 }  // namespace
@@ -152,6 +172,7 @@ std::optional<ChosenFiles> MainWindow::ShowOpenFile(const OpenFileRequest& reque
   dialog.setNameFilters(filters);
   if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
   dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  ShowColumnsWhole(dialog);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList paths = dialog.selectedFiles();
   if (paths.isEmpty()) return std::nullopt;
@@ -229,5 +250,7 @@ void MainWindow::ClearPreview() { preview_->Clear(); }
 void MainWindow::DrawPreview(const RgbImage& picture, int left, int top, int width, int height) {
   preview_->Draw(picture, left, top, width, height);
 }
+
+void MainWindow::DrawPreviewText(const std::string& text) { preview_->Write(Q(text)); }
 
 }  // namespace geoframe

@@ -35,6 +35,16 @@ void PreviewSurface::Draw(const RgbImage& picture, int left, int top, int width,
   repaint();
 }
 
+void PreviewSurface::Write(const QString& text) {
+  canvas();
+  QPainter painter(&canvas_);
+  painter.setFont(font());
+  painter.setPen(palette().color(QPalette::PlaceholderText));
+  painter.drawText(canvas_.rect(), Qt::AlignCenter | Qt::TextWordWrap, text);
+  painter.end();
+  repaint();
+}
+
 void PreviewSurface::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.drawImage(event->rect(), canvas(), event->rect());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 #include <QWidget>
 
 #include "output/image.h"
@@ -21,6 +22,8 @@ class PreviewSurface : public QWidget {
   // Draws the picture scaled into the rectangle (may reach outside the canvas,
   // which clips) and paints it at once.
   void Draw(const RgbImage& picture, int left, int top, int width, int height);
+  // Writes the text in the middle of the canvas, wrapped, and paints it at once.
+  void Write(const QString& text);
   // What the surface shows, at its own size.
   const QImage& canvas();
 

@@ -1,0 +1,50 @@
+#include "output/photo_exif.h"
+
+#include "output/exif_writer.h"
+#include "output/gps_ifd.h"
+#include "output/jpeg_segments.h"
+#include "output/output_error.h"
+
+namespace geoframe {
+namespace {
+
+// Runs a step on the photo's bytes; its OutputError is told again with the
+// photo's path.
+template <typename Step>
+auto NamingPhoto(const std::string& path, Step&& step) {
+  try {
+    return step();
+  } catch (const OutputError& error) {
+    OutputError::Fields fields = error.fields();
+    fields.path = path;
+    throw OutputError(error.kind(), std::move(fields));
+  }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> WithGpsExif(std::span<const std::uint8_t> jpeg, const GeoPosition& position,
+                                      const std::string& path) {
+  return NamingPhoto(path, [&] {
+    const ExifSlot slot = FindExifSlot(jpeg);
+    const std::span<const std::uint8_t> original = ExifTiff(jpeg, slot);
+    const std::vector<std::uint8_t> tiff = TiffWithGps(original, position);
+    CheckGpsWritten(original, tiff, position);
+    return WithExifSegment(jpeg, slot, tiff);
+  });
+}
+
+std::vector<std::uint8_t> WithFramedExif(std::span<const std::uint8_t> framed, int width, int height,
+                                         std::span<const std::uint8_t> original, bool keepOriginal,
+                                         const std::optional<GeoPosition>& position, const std::string& path) {
+  return NamingPhoto(path, [&] {
+    std::vector<std::uint8_t> tiff;
+    const std::span<const std::uint8_t> originalTiff = ExifTiff(original, FindExifSlot(original));
+    if (keepOriginal && !originalTiff.empty()) tiff = FramedExifTiff(originalTiff, width, height);
+    if (position) tiff = TiffWithGps(tiff, *position);
+    if (tiff.empty()) return std::vector<std::uint8_t>(framed.begin(), framed.end());
+    return WithExifSegment(framed, FindExifSlot(framed), tiff);
+  });
+}
+
+}  // namespace geoframe
