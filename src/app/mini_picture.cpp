@@ -35,8 +35,12 @@ PreviewProblem ProblemOf(LeftOutReason reason) {
     case LeftOutReason::Hidden: return PreviewProblem::Missing;  // a hidden file counts as missing
     case LeftOutReason::Folder:
     case LeftOutReason::Special: return PreviewProblem::NotAFile;
+    case LeftOutReason::NoAccess:
+    case LeftOutReason::LinkLoop:
+    case LeftOutReason::Unlookable: return PreviewProblem::Unreadable;
     case LeftOutReason::NotJpg:
-    case LeftOutReason::ListFull: break;
+    case LeftOutReason::ListFull:
+    case LeftOutReason::Unrepresentable: break;
   }
   return PreviewProblem::NotJpeg;
 }
@@ -71,6 +75,18 @@ PhotoFile ReadPhotoFile(const std::string& path) {
   try {
     const OpenFile file = OpenRegularFile(path);
     return {file.size, ReadWholeFile(file, kMaxPhotoFileBytes)};
+  } catch (const std::bad_alloc&) {
+    throw PreviewFailure{PreviewProblem::TooLarge};
+  } catch (const FileError& error) {
+    throw PreviewFailure{ProblemOf(error)};
+  }
+}
+
+// The photo's EXIF orientation; a file that cannot be read shows why, as in
+// ReadPhotoFile.
+int ReadPhotoOrientation(const std::string& path) {
+  try {
+    return ReadOrientation(path);
   } catch (const std::bad_alloc&) {
     throw PreviewFailure{PreviewProblem::TooLarge};
   } catch (const FileError& error) {
@@ -158,7 +174,7 @@ std::string DrawMiniPicture(Toolkit& toolkit, const std::string& path) {
   try {
     const PhotoFile photo = ReadPhotoFile(path);
     length = photo.length;
-    const int orientation = ReadOrientation(path);
+    const int orientation = ReadPhotoOrientation(path);
     const PixelSize upright = ReadUprightSize(photo.bytes, orientation);
     if (!toolkit.ShowsPictures()) return PreviewSizeText(upright, static_cast<std::uintmax_t>(length));
     DrawUpright(toolkit, photo.bytes, orientation, FitPreview(upright));

@@ -27,6 +27,7 @@ std::string SystemReason(int error) {
     case EEXIST: return "同名的文件已存在";
     case EISDIR: return "这是一个文件夹";
     case ENAMETOOLONG: return "文件名太长";
+    case ELOOP: return "符号链接形成循环";
     case EIO: return "读写出错";
     case EBUSY:
     case ETXTBSY: return "文件正被占用";
@@ -80,8 +81,10 @@ std::string TooLargeText(const OutputError::Fields& f) {
   return size + "超过 JPEG 解码器的上限";
 }
 
-// The last part of a path: the file or folder's own name.
-std::string BaseName(const std::string& path) {
+// The last part of a path: the file or folder's own name, also of a folder
+// path that ends in "/".
+std::string BaseName(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
@@ -156,6 +159,8 @@ std::string FileErrorText(const FileError& error) {
 }
 
 std::string FileErrorReason(const FileError& error) { return Reason(error); }
+
+std::string UnrepresentableNameReason() { return "文件名不是 UTF-8 编码，文件对话框无法打开"; }
 
 std::string OutputErrorText(const OutputError& error) {
   const OutputError::Fields& f = error.fields();

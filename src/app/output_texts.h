@@ -18,6 +18,9 @@ std::string FileErrorText(const FileError& error);
 // Only why it failed ("这是一个文件夹，不是文件"), for texts that name the file themselves.
 std::string FileErrorReason(const FileError& error);
 
+// Why the open dialog could not give a file it showed: its name is not UTF-8.
+std::string UnrepresentableNameReason();
+
 // Why a photo could not be read, framed or placed, naming the file where the
 // error names one.
 std::string OutputErrorText(const OutputError& error);

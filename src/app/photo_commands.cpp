@@ -4,7 +4,6 @@
 #include "app/main_logic.h"
 #include "app/mini_picture.h"
 #include "app/photo_intake.h"
-#include "app/split_dlg_file.h"
 
 namespace geoframe {
 
@@ -32,9 +31,8 @@ OpenFileRequest PhotoDialogRequest() {
 void MainLogic::cmd_add_Click() {
   std::optional<ChosenFiles> chosen = toolkit_.ShowOpenFile(PhotoDialogRequest());
   if (!chosen) return;  // Cancel: nothing chosen, no message
-  const DlgFileList files = ToDlgFileList(*chosen);
-  if (files.FileCount == 0) return;
-  ReportIntake(toolkit_, AddPhotoFiles(*this, files), false);
+  if (chosen->names.empty() && chosen->unrepresentable.empty()) return;
+  ReportIntake(toolkit_, AddChosenFiles(*this, *chosen), false);
 }
 
 void MainLogic::AddPhotos(const std::vector<std::string>& paths) {

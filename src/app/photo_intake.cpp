@@ -1,10 +1,12 @@
 #include "app/photo_intake.h"
 
 #include <algorithm>  // std::count_if
+#include <cerrno>
 #include <filesystem>
 #include <utility>    // std::move
 
 #include "app/main_logic.h"
+#include "app/output_texts.h"
 #include "exif/exif_reader.h"
 #include "io/file_error.h"
 #include "io/hidden_name.h"
@@ -84,12 +86,13 @@ IntakeResult AddChosenPhotos(MainLogic& logic, const std::vector<ChosenPhoto>& c
 constexpr std::size_t kNamedLeftOut = 10;
 
 // One line a file left out for what it is, with its reason (those left out
-// because the list is full are counted on a line of their own).
+// because the list is full or the dialog could not give their names are
+// counted on lines of their own).
 std::string LeftOutLines(const IntakeResult& result) {
   std::string lines;
   std::size_t named = 0, all = 0;
   for (const LeftOutFile& file : result.leftOut) {
-    if (file.reason == LeftOutReason::ListFull) continue;
+    if (file.reason == LeftOutReason::ListFull || file.reason == LeftOutReason::Unrepresentable) continue;
     if (++all > kNamedLeftOut) continue;
     lines += "\r\n" + file.name + ": " + LeftOutReasonText(file.reason);
     ++named;
@@ -107,8 +110,10 @@ std::optional<LeftOutReason> UnlistableReason(const std::string& path) {
   std::optional<FileStatus> status;
   try {
     status = StatusOf(path);
-  } catch (const FileError&) {
+  } catch (const FileError& error) {
     // A name that cannot even be looked at is no file the list can use.
+    if (error.errnum() == EACCES || error.errnum() == EPERM) return LeftOutReason::NoAccess;
+    return error.errnum() == ELOOP ? LeftOutReason::LinkLoop : LeftOutReason::Unlookable;
   }
   if (!status) return LeftOutReason::Missing;
   switch (status->kind) {
@@ -119,9 +124,9 @@ std::optional<LeftOutReason> UnlistableReason(const std::string& path) {
   return LeftOutReason::Missing;
 }
 
-int IntakeResult::LeftOutFull() const {
-  return static_cast<int>(std::count_if(leftOut.begin(), leftOut.end(),
-                                        [](const LeftOutFile& f) { return f.reason == LeftOutReason::ListFull; }));
+int IntakeResult::LeftOutFor(LeftOutReason reason) const {
+  return static_cast<int>(
+      std::count_if(leftOut.begin(), leftOut.end(), [reason](const LeftOutFile& f) { return f.reason == reason; }));
 }
 
 PhotoRecord MakePhotoRecord(const std::string& name, const std::string& folder) {
@@ -133,6 +138,16 @@ IntakeResult AddPhotoFiles(MainLogic& logic, const DlgFileList& files) {
   std::vector<ChosenPhoto> chosen;
   for (const std::string& name : files.FileNames) chosen.push_back({files.FolderPath, name});
   return AddChosenPhotos(logic, chosen);
+}
+
+IntakeResult AddChosenFiles(MainLogic& logic, const ChosenFiles& chosen) {
+  const DlgFileList files = ToDlgFileList(chosen);
+  IntakeResult result = AddPhotoFiles(logic, files);
+  std::size_t index = files.FileNames.size();
+  for (const std::string& name : chosen.unrepresentable) {
+    result.leftOut.push_back({index++, name, LeftOutReason::Unrepresentable});
+  }
+  return result;
 }
 
 IntakeResult AddPhotoPaths(MainLogic& logic, const std::vector<std::string>& paths) {
@@ -151,9 +166,13 @@ std::string IntakeSummary(const IntakeResult& result, int rowCount, bool nameLef
   std::string text = "当次加载 " + std::to_string(result.added) + " 张（其中 " +
                      std::to_string(result.withExif) + " 张含EXIF信息）照片!\r\n\r\n" +
                      "当前列表已加载共 " + std::to_string(rowCount) + " 张照片!";
-  if (const int full = result.LeftOutFull(); full > 0) {
+  if (const int full = result.LeftOutFor(LeftOutReason::ListFull); full > 0) {
     text += "\r\n列表已满（最多 " + std::to_string(kMaxPhotos) + " 张），另有 " + std::to_string(full) +
             " 张照片未能加入!";
+  }
+  if (const int unnamed = result.LeftOutFor(LeftOutReason::Unrepresentable); unnamed > 0) {
+    text += "\r\n另有 " + std::to_string(unnamed) + " 个文件未能加入：" + UnrepresentableNameReason() +
+            "（可以把它们拖放到照片列表中）!";
   }
   return nameLeftOut ? text + LeftOutLines(result) : text;
 }
@@ -161,11 +180,15 @@ std::string IntakeSummary(const IntakeResult& result, int rowCount, bool nameLef
 std::string LeftOutReasonText(LeftOutReason reason) {
   switch (reason) {
     case LeftOutReason::Missing: return "文件不存在";
+    case LeftOutReason::NoAccess: return "没有权限进入所在的文件夹";
+    case LeftOutReason::LinkLoop: return "符号链接形成循环";
+    case LeftOutReason::Unlookable: return "无法查看这个文件";
     case LeftOutReason::NotJpg: return "不是 .jpg、.jpeg 或 .jpe 照片";
     case LeftOutReason::Hidden: return "隐藏文件";
     case LeftOutReason::Folder: return "这是一个文件夹";
     case LeftOutReason::Special: return "这是设备或管道，不是普通文件";
     case LeftOutReason::ListFull: return "照片列表已满（最多 " + std::to_string(kMaxPhotos) + " 张）";
+    case LeftOutReason::Unrepresentable: return UnrepresentableNameReason();
   }
   return "无法使用";
 }

@@ -14,11 +14,15 @@ class MainLogic;
 // Why a chosen file gets no row.
 enum class LeftOutReason {
   Missing,   // nothing under that name
+  NoAccess,  // a folder on the way may not be searched
+  LinkLoop,  // symbolic links that lead round in a circle
+  Unlookable,  // the name cannot be looked at for another reason (too long, an I/O error)
   NotJpg,    // the name does not end in ".jpg", ".jpeg" or ".jpe" in any letter case
   Hidden,    // the name starts with "."
   Folder,    // a folder
   Special,   // a FIFO, device or socket
   ListFull,  // a usable photo, but the list already holds its 999 photos
+  Unrepresentable,  // the dialog could not give its name (not UTF-8)
 };
 
 // Why the path is no photo the list and the preview accept (an ordinary,
@@ -46,14 +50,17 @@ struct IntakeResult {
   int withExif = 0;                  // of those, rows whose photo has an EXIF time
   std::vector<LeftOutFile> leftOut;  // in the order chosen
 
-  // Usable files not added because the list held its 999 photos.
-  int LeftOutFull() const;
+  // Files left out for this reason.
+  int LeftOutFor(LeftOutReason reason) const;
 };
 
 // Appends one row and one record per usable file, in order, showing the
 // progress strip while it runs and hiding it at the end. Stops adding at the
 // list's limit of 999 photos; every file left out is named with its reason.
 IntakeResult AddPhotoFiles(MainLogic& logic, const DlgFileList& files);
+// The same for the files of the open dialog; the names it could not give are
+// left out after the others.
+IntakeResult AddChosenFiles(MainLogic& logic, const ChosenFiles& chosen);
 // The same for full or relative paths, which may lie in several folders (the
 // photos named on the command line or dropped on the list); the files left
 // out are named by their path as given, and their indices count in `paths`.

@@ -44,10 +44,14 @@ struct OpenFileRequest {
 };
 
 // What the user chose: the folder with a trailing separator, and the names in
-// dialog order.
+// dialog order, as bytes.
 struct ChosenFiles {
   std::string folder;
   std::vector<std::string> names;
+  // Chosen names the dialog could show but not give: their bytes (or their
+  // folder's) are not UTF-8, and the text it shows, U+FFFD in their place,
+  // names another file or none. Display texts, in dialog order.
+  std::vector<std::string> unrepresentable = {};
 };
 
 // The operations the window's logic performs on its controls. Rows are numbered

@@ -7,16 +7,14 @@
 namespace geoframe {
 namespace {
 
-// The path the user chose in the track dialog, or nothing on Cancel. NMEA logs
-// come first and selected, as they always have; GPX files are recognised by
-// their content, whatever the filter.
-std::optional<std::string> ChooseTrackFile(Toolkit& ui) {
+// What the user chose in the track dialog, nothing on Cancel. NMEA logs come
+// first and selected, as they always have; GPX files are recognised by their
+// content, whatever the filter.
+std::optional<ChosenFiles> ChooseTrackFile(Toolkit& ui) {
   OpenFileRequest request{"打开轨迹路径文件...",
                           {{"NAME文件(*.txt)", {"*.txt", "*.name"}}, {"GPX文件(*.gpx)", {"*.gpx"}}, {"所有文件(*)", {"*"}}},
                           false};
-  std::optional<ChosenFiles> chosen = ui.ShowOpenFile(request);
-  if (!chosen || chosen->names.empty() || chosen->names.front().empty()) return std::nullopt;
-  return chosen->folder + chosen->names.front();
+  return ui.ShowOpenFile(request);
 }
 
 }  // namespace
@@ -28,10 +26,19 @@ void MainLogic::cmd_addname_Click() {
     if (answer == Answer::No) return;
   }
   // The loaded track goes only once another file is chosen: Cancel changes nothing.
-  std::optional<std::string> path = ChooseTrackFile(toolkit_);
-  if (!path) return;
+  const std::optional<ChosenFiles> chosen = ChooseTrackFile(toolkit_);
+  if (!chosen) return;
+  const bool named = !chosen->names.empty() && !chosen->names.front().empty();
+  if (!named && chosen->unrepresentable.empty()) return;
   ClearTrack(*this);
-  ShowTrackLoadReport(toolkit_, LoadTrack(*this, *path));
+  if (!chosen->unrepresentable.empty()) {
+    TrackLoadOutcome outcome;
+    outcome.result = TrackLoadResult::Unrepresentable;
+    outcome.path = chosen->unrepresentable.front();
+    ShowTrackLoadReport(toolkit_, outcome);
+    return;
+  }
+  ShowTrackLoadReport(toolkit_, LoadTrack(*this, chosen->folder + chosen->names.front()));
 }
 
 void MainLogic::cmd_clearname_Click() {

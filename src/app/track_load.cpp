@@ -15,12 +15,12 @@ namespace {
 // Whether the path names nothing the user could mean: no file, or a regular
 // file the file system does not count (a hidden one, which the dialog does not
 // offer). A folder, FIFO or device by the name is not missing: reading refuses
-// it with its reason. Throws FileError when the look fails.
+// it with its reason. Throws FileError when the look fails (no right to a
+// folder on the way, a loop of links), so that the reason is told.
 bool IsMissing(const FileSystem& fileSystem, const std::string& path) {
   if (fileSystem.FileExists(path)) return false;
-  if (!fileSystem.NameTaken(path)) return true;
-  (void)OpenRegularFile(path);  // throws for what is no regular file
-  return true;
+  const std::optional<FileStatus> status = fileSystem.Status(path);
+  return !status || status->kind == FileKind::Regular;
 }
 
 void ShowPoints(MainLogic& logic, const TrackLog& log) {

@@ -15,6 +15,7 @@ class Toolkit;
 enum class TrackLoadResult {
   Missing,     // no such file, or a hidden one: the window says nothing
   Unreadable,  // it could not be opened or read: error says why
+  Unrepresentable,  // the dialog could not give its name (not UTF-8): nothing read
   Loaded,      // read (a GPX document possibly only up to damage)
 };
 

@@ -22,6 +22,7 @@ std::string TrackLoadText(const TrackLoadOutcome& outcome) {
   if (outcome.result != TrackLoadResult::Loaded) {
     std::string text = "无法读取轨迹路径文件:\r\n" + outcome.path + "\r\n";
     if (outcome.error) text += "原因: " + FileErrorReason(*outcome.error) + "\r\n";
+    if (outcome.result == TrackLoadResult::Unrepresentable) text += "原因: " + UnrepresentableNameReason() + "\r\n";
     return text + "未加载任何轨迹点。";
   }
   std::string text = "共成功加载路径轨迹点 " + std::to_string(outcome.count) + " 个!";

@@ -194,7 +194,7 @@ std::string ReadShootingTime(const std::string& path) {
   return {};
 }
 
-int ReadOrientation(const std::string& path) noexcept {
+int ReadOrientation(const std::string& path) {
   try {
     ExifReader reader;
     reader.Load(path);
@@ -202,8 +202,9 @@ int ReadOrientation(const std::string& path) noexcept {
     const ExifValue value = reader.Tag(kOrientation);
     const auto* number = std::get_if<std::int32_t>(&value);
     if (number != nullptr && *number >= 1 && *number <= 8) return *number;
-  } catch (const std::exception&) {
-    // Orientation only turns a picture; any failure means an upright picture.
+  } catch (const ExifError& error) {
+    // Damaged EXIF data gives no orientation; an unread file gives no photo.
+    if (error.cause()) throw *error.cause();
   }
   return 1;
 }

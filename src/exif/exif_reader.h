@@ -113,7 +113,9 @@ std::string ExifTimeToDateTimeText(const std::string& exifText);
 std::string ReadShootingTime(const std::string& path);
 
 // The EXIF orientation (tag 274) of the file, 1 to 8; 1 when the file has none,
-// an unknown value, or the reader fails.
-int ReadOrientation(const std::string& path) noexcept;
+// an unknown value, or EXIF data the reader cannot walk. A file that cannot be
+// read throws the file layer's FileError, and a failed allocation bad_alloc:
+// a photo framed upright on a guess would be a wrong result reported done.
+int ReadOrientation(const std::string& path);
 
 }  // namespace geoframe

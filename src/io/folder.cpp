@@ -39,6 +39,9 @@ std::size_t MaxNameBytes(const std::string& folder) {
 
 FolderLock LockFolder(const std::string& folder) {
   Descriptor fd = OpenFolder(folder);
+  // A folder that may be written but not read (mode 0733) cannot be opened to
+  // lock it: work unlocked, as on a file system without locks.
+  if (!fd && errno == EACCES) return FolderLock();
   if (!fd) ThrowSystemError(FileOp::Lock, folder);
   while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
     if (errno == EINTR) continue;

@@ -41,10 +41,11 @@ class FolderLock {
 // the usual soft limit of 1024 open files (the hard limit is far higher).
 void RaiseOpenFileLimit();
 
-// Takes a folder's lock without waiting. Throws FileError (op Lock): Busy when
+// Takes a folder's lock without waiting. Throws FileError (op Lock) Busy when
 // another open of the folder holds it (another process, or another FolderLock
-// of this one), System when the folder cannot be opened. On a file system
-// without flock the object holds no lock.
+// of this one), System when the folder cannot be opened for another reason
+// than a missing read permission. On a file system without flock, and for a
+// folder that may be written but not read, the object holds no lock.
 FolderLock LockFolder(const std::string& folder);
 
 }  // namespace geoframe

@@ -55,7 +55,12 @@ int RenameNoReplaceError(const std::string& from, const std::string& to) {
   if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
   // link fails when the name is taken, which is the rule wanted here.
   if (::link(from.c_str(), to.c_str()) != 0) return errno;
-  ::unlink(from.c_str());
+  if (::unlink(from.c_str()) != 0) {
+    // Both names would stay and the rename pass for done: the new one goes again.
+    const int error = errno;
+    ::unlink(to.c_str());
+    return error;
+  }
   return 0;
 }
 

@@ -126,7 +126,8 @@ void MakeBackup(const PhotoInput& photo, FileSystem& fs, BatchState& batch) {
   const std::string folder = BackupFolder(photo.folder);
   if (!fs.FolderExists(folder)) fs.CreateFolder(folder);
   batch.HoldFolder(folder, fs);
-  BackupPhoto(photo.folder, photo.fileName, fs);
+  // No copy means no photo to copy: gone since it was looked at.
+  if (!BackupPhoto(photo.folder, photo.fileName, fs)) throw OutputError(OutputErrorKind::Missing, PathOf(photo));
 }
 
 // The new file goes in first, with the original's permission bits; the

@@ -366,6 +366,19 @@ TEST(AnyCasePatterns, GivesEveryLetterCase) {
   EXPECT_EQ(AnyCasePatterns({"*.txt", "*.name"}).size(), 8 + 16);
 }
 
+// The dialog shows bytes that are not UTF-8 as U+FFFD; a name so shown, or in
+// a folder so shown, is no name to open: it may be the look-alike's.
+TEST(ChosenFilesOf, GivesNamesAsBytesAndOnlyThoseItCanGive) {
+  const QString lookAlike = QString(QChar::ReplacementCharacter) + ".jpg";
+  const ChosenFiles inFolder = ChosenFilesOf({"/p/照片.jpg", "/p/" + lookAlike, "/q/b.jpg"});
+  EXPECT_EQ(inFolder.folder, "/p/");
+  EXPECT_EQ(inFolder.names, std::vector<std::string>{"照片.jpg"});
+  EXPECT_EQ(inFolder.unrepresentable, std::vector<std::string>{"\xEF\xBF\xBD.jpg"});
+  const ChosenFiles folderShown = ChosenFilesOf({"/p/" + lookAlike.chopped(4) + "/a.jpg"});
+  EXPECT_TRUE(folderShown.names.empty());
+  EXPECT_EQ(folderShown.unrepresentable, std::vector<std::string>{"a.jpg"});
+}
+
 TEST(ChineseTranslations, AreInstalled) { EXPECT_TRUE(InstallChineseTranslations(*QCoreApplication::instance())); }
 
 // Screenshots to look at: the window as it opens, and in use with rows, a

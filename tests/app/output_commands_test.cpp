@@ -124,6 +124,15 @@ TEST_F(OutputCommands, BatchGoesOnAfterAFailureAndCountsIt) {
   EXPECT_TRUE(Exists("20101111_133104.JPG"));
 }
 
+// A folder is named by its own name, though its path ends in "/".
+TEST_F(OutputCommands, CompletionNamesTheFolderThatCouldNotBeMade) {
+  AddPhoto("a.JPG", "2010-11-11 13:31:02");
+  disk_.FailOn(testing::FsOp::CreateFolder, "BackUp", EACCES);
+  logic_.cmd_allmake_Click();
+  EXPECT_EQ(Messages(), std::vector<std::string>{"批处理完成!\r\n共处理 1 个照片。\r\n其中 1 个照片处理失败，已保持原样。"
+                                                 "\r\na.JPG: 无法备份，照片未改动: 无法创建文件夹 BackUp: 没有权限"});
+}
+
 // After its counts the completion message names each failed photo and why, in
 // few words without the folder, ten at most, and then how many failed in all.
 TEST_F(OutputCommands, CompletionNamesTheFailedPhotos) {

@@ -121,16 +121,30 @@ TEST_F(PhotoIntakeTest, OnlyUnusableFilesStillReportAndRewriteCaption) {
             "当次加载 0 张（其中 0 张含EXIF信息）照片!\r\n\r\n当前列表已加载共 1 张照片!");
 }
 
+// Names the dialog could not give are left out, and the summary says why, even
+// when a file has the very name the dialog showed.
+TEST_F(PhotoIntakeTest, NamesTheDialogCannotGiveAreLeftOutWithTheReason) {
+  WriteFileBytes(dir.path() / "\xEF\xBF\xBD.jpg", tools::MakeSamplePhoto(64, 48, 1));
+  ui.QueueOpenFile(ChosenFiles{dir.folder(), {"a.jpg"}, {"\xEF\xBF\xBD.jpg"}});
+  logic.cmd_add_Click();
+  EXPECT_EQ(ui.RowCount(ListId::Photos), 1);
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0].text,
+            "当次加载 1 张（其中 1 张含EXIF信息）照片!\r\n\r\n当前列表已加载共 1 张照片!\r\n"
+            "另有 1 个文件未能加入：文件名不是 UTF-8 编码，文件对话框无法打开（可以把它们拖放到照片列表中）!");
+}
+
 TEST_F(PhotoIntakeTest, EachFileLeftOutIsNamedWithItsReason) {
   ASSERT_EQ(::mkfifo((dir.path() / "pipe.jpg").c_str(), 0600), 0);  // never opened, so never waited on
+  std::filesystem::create_symlink("loop.jpg", dir.path() / "loop.jpg");
   for (int i = 1; i <= kMaxPhotos - 1; ++i) ui.AppendRow(ListId::Photos, "old.jpg", 2);
   const std::vector<std::string> names = {"x.png", "a.jpg", ".hidden.jpg", "missing.jpg", "folder.jpg",
-                                          "pipe.jpg", "c.jpg", "x.jpeg", "x.jpeg.txt"};
-  const IntakeResult result = AddPhotoFiles(logic, DlgFileList{9, dir.folder(), names});
+                                          "pipe.jpg", "c.jpg", "x.jpeg", "x.jpeg.txt", "loop.jpg"};
+  const IntakeResult result = AddPhotoFiles(logic, DlgFileList{10, dir.folder(), names});
   using R = LeftOutReason;
   const std::vector<std::pair<std::size_t, R>> expected = {
-      {0, R::NotJpg},  {2, R::Hidden},   {3, R::Missing},  {4, R::Folder},
-      {5, R::Special}, {6, R::ListFull}, {7, R::ListFull}, {8, R::NotJpg}};
+      {0, R::NotJpg},  {2, R::Hidden},   {3, R::Missing},  {4, R::Folder},  {5, R::Special},
+      {6, R::ListFull}, {7, R::ListFull}, {8, R::NotJpg}, {9, R::LinkLoop}};
   std::vector<std::pair<std::size_t, R>> leftOut;
   for (const LeftOutFile& file : result.leftOut) {
     EXPECT_EQ(file.name, names[file.index]);
@@ -138,7 +152,7 @@ TEST_F(PhotoIntakeTest, EachFileLeftOutIsNamedWithItsReason) {
   }
   EXPECT_EQ(leftOut, expected);
   EXPECT_EQ(result.added, 1);
-  EXPECT_EQ(result.LeftOutFull(), 2);
+  EXPECT_EQ(result.LeftOutFor(LeftOutReason::ListFull), 2);
 }
 
 TEST_F(PhotoIntakeTest, PreviewFollowsTheSelectionAndEmptiesWithoutOne) {

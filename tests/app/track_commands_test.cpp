@@ -94,6 +94,18 @@ TEST_F(TrackCommandsTest, LongLogStopsAt1999PointsAndSaysSo) {
             std::vector<std::string>{"共成功加载路径轨迹点 1999 个!\r\n轨迹点已达上限 1999 个, 文件其余部分未加载。"});
 }
 
+// A name the dialog could not give is not opened, even when a file has the
+// very name the dialog showed.
+TEST_F(TrackCommandsTest, NameTheDialogCannotGiveIsRefusedWithTheReason) {
+  const std::string log = Rmc("080000");
+  testing::WriteFileBytes(dir_.path() / "\xEF\xBF\xBD.txt", std::vector<std::uint8_t>(log.begin(), log.end()));
+  ui_.QueueOpenFile(ChosenFiles{dir_.folder(), {}, {"\xEF\xBF\xBD.txt"}});
+  logic_.cmd_addname_Click();
+  EXPECT_EQ(ui_.RowCount(ListId::Track), 0);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"无法读取轨迹路径文件:\r\n\xEF\xBF\xBD.txt\r\n原因: "
+                                                     "文件名不是 UTF-8 编码，文件对话框无法打开\r\n未加载任何轨迹点。"});
+}
+
 TEST_F(TrackCommandsTest, CancelMissingAndHiddenFilesEndSilently) {
   logic_.cmd_addname_Click();  // Cancel
   ui_.QueueOpenFile(ChosenFiles{dir_.folder(), {"missing.txt"}});
@@ -118,6 +130,7 @@ class UnreadableTrackTest : public TrackCommandsTest, public ::testing::WithPara
 TEST_P(UnreadableTrackTest, IsReportedWithItsReasonAndLeavesNoTrack) {
   std::filesystem::create_directory(dir_.path() / "folder.txt");
   ASSERT_EQ(::mkfifo((dir_.path() / "fifo.txt").c_str(), 0600), 0);
+  std::filesystem::create_symlink("loop.txt", dir_.path() / "loop.txt");
   ChooseLog("a.txt", Rmc("080000"));
   logic_.cmd_addname_Click();
   ASSERT_EQ(ui_.RowCount(ListId::Track), 1);
@@ -139,7 +152,8 @@ TEST_P(UnreadableTrackTest, IsReportedWithItsReasonAndLeavesNoTrack) {
 INSTANTIATE_TEST_SUITE_P(Cases, UnreadableTrackTest,
                          ::testing::Values(UnreadableCase{"folder.txt", "这是一个文件夹，不是文件"},
                                            UnreadableCase{"fifo.txt", "这是设备或管道，不是普通文件"},
-                                           UnreadableCase{"/dev/null", "这是设备或管道，不是普通文件"}));
+                                           UnreadableCase{"/dev/null", "这是设备或管道，不是普通文件"},
+                                           UnreadableCase{"loop.txt", "符号链接形成循环"}));
 
 // The same texts whichever kind of file the points came from; a GPX document
 // that broke off says after how many points.

@@ -218,7 +218,8 @@ TEST(ExifReaderHelpers, ExifTimeToDateTimeText) {
   for (const Case& c : cases) EXPECT_EQ(ExifTimeToDateTimeText(c.exif), c.expected) << c.exif;
 }
 
-TEST(ExifReaderHelpers, ReadOrientationNeverFails) {
+// Upright where the file says nothing usable; a file that cannot be read fails.
+TEST(ExifReaderHelpers, ReadOrientationIsUprightOnlyWhenTheFileSaysSo) {
   testing::TempDir dir;
   auto fileWithOrientation = [&](std::uint16_t value) {
     Tiff t(false);
@@ -231,7 +232,8 @@ TEST(ExifReaderHelpers, ReadOrientationNeverFails) {
   EXPECT_EQ(ReadOrientation(fileWithOrientation(0)), 1);
   EXPECT_EQ(ReadOrientation(testing::WriteFile(dir.path(), "none.jpg", Concat({kSoi, kJfifApp0, kEoi}))), 1);
   EXPECT_EQ(ReadOrientation(testing::WriteFile(dir.path(), "empty.jpg", {})), 1);
-  EXPECT_EQ(ReadOrientation("/nonexistent.jpg"), 1);
+  EXPECT_THROW(ReadOrientation("/nonexistent.jpg"), FileError);
+  EXPECT_THROW(ReadOrientation(dir.folder()), FileError);
 }
 
 // One row of the test data's table of what exiftool reads from each file.

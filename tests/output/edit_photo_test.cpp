@@ -629,6 +629,25 @@ TEST(Batch, RenameOfAMissingPhotoFails) {
   EXPECT_TRUE(folder.Files().empty());
 }
 
+// The disk as it is when a photo goes between the looks of one output: the
+// backup finds no file to copy.
+class PhotoGoneBeforeTheBackup : public FaultyFileSystem {
+ public:
+  bool FileExists(const std::string&) const override { return false; }
+};
+
+TEST(Batch, APhotoTheBackupDoesNotFindIsLeftAsItWas) {
+  PhotoFolder folder;
+  PhotoInput photo = folder.Add("IMG_0001.JPG", 1);
+  OutputOptions options;
+  options.rename = true;
+  PhotoGoneBeforeTheBackup disk;
+  PhotoOutcome outcome = EditPhoto(photo, options, disk);
+  EXPECT_EQ(OutputKind(outcome), OutputErrorKind::Missing);
+  EXPECT_EQ(outcome.failure->stage, PhotoStage::Backup);
+  EXPECT_EQ(folder.Files(), Names{"IMG_0001.JPG"});
+}
+
 // The disk as a case-insensitive file system (FAT, NTFS, APFS by default) sees
 // it: a name is taken when any entry of its folder matches it in any letter case.
 class CaseInsensitiveDisk : public FaultyFileSystem {

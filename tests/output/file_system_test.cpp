@@ -277,6 +277,19 @@ TEST(RealFileSystem, FolderLockIsExclusiveAndClearsLeftovers) {
             (std::vector<std::string>{".geoframe-abcdefg", ".geoframe-folder", "photo.jpg", "x.geoframe-abcdef"}));
 }
 
+// A folder that may be written but not read cannot be opened for its lock:
+// work goes on there unlocked.
+TEST(RealFileSystem, WriteOnlyFolderIsUsedWithoutALock) {
+  if (::geteuid() == 0) GTEST_SKIP() << "running as root, which ignores folder permissions";
+  TempDir dir;
+  fs::permissions(dir.path(), fs::perms::owner_write | fs::perms::owner_exec);
+  FileSystem& disk = RealFileSystem();
+  EXPECT_NO_THROW(disk.LockFolder(dir.folder()));
+  EXPECT_NO_THROW(disk.WriteNewFile(dir.folder() + "a.jpg", kNew, 0644));
+  fs::permissions(dir.path(), fs::perms::owner_all);
+  EXPECT_EQ(ReadFileBytes(dir.folder() + "a.jpg"), kNew);
+}
+
 TEST(RealFileSystem, ReadOnlyFolderRefusesWritesAndKeepsTheFile) {
   if (::geteuid() == 0) GTEST_SKIP() << "running as root, which ignores folder permissions";
   TempDir dir;

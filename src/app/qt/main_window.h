@@ -30,6 +30,11 @@ bool InstallChineseTranslations(QCoreApplication& app);
 // any letter case.
 QStringList AnyCasePatterns(const std::vector<std::string>& patterns);
 
+// The files the open dialog chose, as the bytes of their names: those typed
+// with another folder than the first file's are dropped, and those the dialog
+// shows with U+FFFD are unrepresentable.
+ChosenFiles ChosenFilesOf(const QStringList& paths);
+
 // The main window "坐标 --> 照片": every control of the control table at its
 // place, each wired to its handler on the window's MainLogic; the window is
 // also the toolkit through which that logic speaks to the controls.

@@ -2,6 +2,7 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -71,18 +72,25 @@ void ShowColumnsWhole(QFileDialog& dialog) {
   }
 }
 
-ChosenFiles FilesInOneFolder(const QStringList& paths) {
+}  // namespace
+
+ChosenFiles ChosenFilesOf(const QStringList& paths) {
   const QString folder = QFileInfo(paths.front()).absolutePath();
-  ChosenFiles chosen{(folder.endsWith('/') ? folder : folder + '/').toStdString(), {}};
+  // Qt shows bytes that are not UTF-8 as U+FFFD: such a text gives no bytes back.
+  const auto shownOnly = [](const QString& text) { return text.contains(QChar::ReplacementCharacter); };
+  ChosenFiles chosen{QFile::encodeName(folder.endsWith('/') ? folder : folder + '/').toStdString(), {}};
   for (const QString& path : paths) {
     const QFileInfo info(path);
     // A name typed with another folder cannot share the list's one folder.
-    if (info.absolutePath() == folder) chosen.names.push_back(info.fileName().toStdString());
+    if (info.absolutePath() != folder) continue;
+    if (shownOnly(folder) || shownOnly(info.fileName())) {
+      chosen.unrepresentable.push_back(info.fileName().toStdString());
+    } else {
+      chosen.names.push_back(QFile::encodeName(info.fileName()).toStdString());
+    }
   }
   return chosen;
 }
-
-}  // namespace
 
 int MainWindow::RowCount(ListId id) const { return list(id)->topLevelItemCount(); }
 
@@ -169,7 +177,7 @@ std::optional<ChosenFiles> MainWindow::ShowOpenFile(const OpenFileRequest& reque
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList paths = dialog.selectedFiles();
   if (paths.isEmpty()) return std::nullopt;
-  ChosenFiles chosen = FilesInOneFolder(paths);
+  ChosenFiles chosen = ChosenFilesOf(paths);
   lastFolder_ = QString::fromStdString(chosen.folder);
   return chosen;
 }
