@@ -15,7 +15,7 @@
 #include "app/memory_toolkit.h"
 #include "app/mini_picture.h"
 #include "app/qt/preview_surface.h"
-#include "output/jpeg_codec.h"
+#include "output/jpeg_decoder.h"
 #include "sample_photos.h"
 
 namespace {

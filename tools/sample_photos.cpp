@@ -6,7 +6,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "output/jpeg_codec.h"
+#include "output/jpeg_encoder.h"
 
 namespace geoframe::tools {
 

@@ -13,7 +13,7 @@
 #include "io/file_error.h"
 #include "io/read_file.h"
 #include "output/frame_picture.h"
-#include "output/jpeg_codec.h"
+#include "output/jpeg_decoder.h"
 #include "output/output_error.h"
 
 namespace geoframe {

@@ -226,8 +226,13 @@ std::string RuleName(const PhotoInput& photo, const OutputOptions& options) {
 std::string AnnotationLine(const PhotoInput& photo, const OutputOptions& options) {
   // The comment is isolated, so that coordinate and time stand after it left to
   // right whatever script or direction controls it holds.
-  return " " + DirectionIsolate(options.comment) + "  " + (options.withCoordinate ? photo.coordinate : "") + "  " +
-         (options.withTime ? photo.timeText : "");
+  std::string line = " ";
+  line += DirectionIsolate(options.comment);
+  line += "  ";
+  if (options.withCoordinate) line += photo.coordinate;
+  line += "  ";
+  if (options.withTime) line += photo.timeText;
+  return line;
 }
 
 PhotoPlan PlanPhoto(const PhotoInput& photo, const OutputOptions& options, FileSystem& fs, BatchState& batch) {

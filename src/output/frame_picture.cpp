@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "exif/exif_reader.h"
+#include "output/jpeg_encoder.h"
 #include "output/output_error.h"
 
 namespace geoframe {

@@ -8,7 +8,7 @@
 
 #include "output/file_system.h"
 #include "output/image.h"
-#include "output/jpeg_codec.h"
+#include "output/jpeg_decoder.h"
 #include "output/yuv_image.h"
 
 namespace geoframe {
@@ -78,7 +78,7 @@ std::string DirectionIsolate(const std::string& text);
 // text is drawn by Qt in RGB and converted. Drawing text needs a
 // QGuiApplication. Checks the size first (RequireFramable), so nothing large
 // is allocated for a photo it refuses. Throws OutputError: those of the
-// decoder (jpeg_codec.h), TooLarge, NoGui, and OutOfMemory when the canvas
+// decoder (jpeg_decoder.h), TooLarge, NoGui, and OutOfMemory when the canvas
 // cannot be had.
 Yuv420Image FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation);
 

@@ -10,7 +10,7 @@
 #include <utility>  // exchange
 
 #include "output/frame_picture.h"
-#include "output/jpeg_codec.h"
+#include "output/jpeg_encoder.h"
 #include "output/save_jpg.h"  // kFramedQuality
 
 namespace geoframe {

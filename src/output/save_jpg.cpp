@@ -4,7 +4,7 @@
 #include <utility>  // move
 
 #include "io/file_error.h"
-#include "output/jpeg_codec.h"
+#include "output/jpeg_encoder.h"
 #include "output/output_error.h"
 
 namespace geoframe {

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "cli/cli_commands.h"
-#include "output/jpeg_codec.h"
+#include "output/jpeg_decoder.h"
 #include "sample_photos.h"
 #include "sample_track.h"
 #include "test_support.h"

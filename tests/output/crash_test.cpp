@@ -14,7 +14,7 @@
 #include "faulty_file_system.h"
 #include "io/write_file.h"
 #include "output/batch.h"
-#include "output/jpeg_codec.h"
+#include "output/jpeg_decoder.h"
 #include "sample_photos.h"
 #include "test_support.h"
 

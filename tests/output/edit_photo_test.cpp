@@ -20,7 +20,7 @@
 #include "output/batch.h"
 #include "output/frame_picture.h"
 #include "output/framed_marks.h"
-#include "output/jpeg_codec.h"
+#include "output/jpeg_decoder.h"
 #include "output/jpeg_segments.h"
 #include "output/render_ahead.h"
 #include "output/save_jpg.h"

@@ -19,7 +19,8 @@
 #include <utility>  // pair
 
 #include "jpeg_inspect.h"
-#include "output/jpeg_codec.h"
+#include "output/jpeg_decoder.h"
+#include "output/jpeg_encoder.h"
 #include "output/save_jpg.h"  // kFramedQuality
 #include "output/yuv_image.h"
 #include "sample_photos.h"

@@ -7,7 +7,7 @@
 
 #include "faulty_file_system.h"
 #include "jpeg_inspect.h"
-#include "output/jpeg_codec.h"
+#include "output/jpeg_decoder.h"
 #include "test_support.h"
 
 namespace geoframe {

@@ -1,4 +1,4 @@
-#include "output/jpeg_codec.h"
+#include "output/jpeg_decoder.h"
 
 // jpeglib.h needs FILE and size_t declared before it.
 #include <cstddef>
@@ -7,7 +7,6 @@
 #include <jpeglib.h>
 #include <jerror.h>
 // clang-format on
-#include <turbojpeg.h>
 
 #include <algorithm>  // min
 #include <csetjmp>
@@ -539,26 +538,6 @@ OutputError::Fields Detail(std::string detail) {
   return fields;
 }
 
-struct TurboFree {
-  void operator()(unsigned char* buffer) const { tjFree(buffer); }
-};
-struct TurboDestroy {
-  void operator()(void* handle) const { tjDestroy(handle); }
-};
-
-// Runs one TurboJPEG compression into a buffer it allocates; the bytes it made.
-template <typename Compress>
-std::vector<std::uint8_t> Encoded(Compress&& compress) {
-  std::unique_ptr<void, TurboDestroy> handle(tjInitCompress());
-  if (!handle) throw OutputError(OutputErrorKind::EncodeFailed, Detail(tjGetErrorStr2(nullptr)));
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  const int status = compress(handle.get(), &buffer, &size);
-  const std::unique_ptr<unsigned char, TurboFree> owned(buffer);
-  if (status != 0) throw OutputError(OutputErrorKind::EncodeFailed, Detail(tjGetErrorStr2(handle.get())));
-  return {owned.get(), owned.get() + size};
-}
-
 }  // namespace
 
 JpegHeader ReadJpegHeader(std::span<const std::uint8_t> jpeg) { return Decoder(jpeg).Header(); }
@@ -627,29 +606,6 @@ void DecodeJpegPlanesInto(std::span<const std::uint8_t> jpeg, PlaneRows y, Plane
     }
     decoder.ReadStoredRows(groups);
   }
-}
-
-std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int pitch,
-                                     int quality) {
-  if (rgb == nullptr || width <= 0 || height <= 0) {
-    throw OutputError(OutputErrorKind::EncodeFailed, Detail("no picture"));
-  }
-  return Encoded([&](tjhandle handle, unsigned char** buffer, unsigned long* size) {
-    return tjCompress2(handle, rgb, width, pitch, height, TJPF_RGB, buffer, size, TJSAMP_420, quality, 0);
-  });
-}
-
-std::vector<std::uint8_t> EncodeJpeg(const Yuv420Image& picture, int quality) {
-  if (picture.width() <= 0 || picture.height() <= 0) {
-    throw OutputError(OutputErrorKind::EncodeFailed, Detail("no picture"));
-  }
-  const unsigned char* planes[3] = {picture.y().data, picture.cb().data, picture.cr().data};
-  const int strides[3] = {static_cast<int>(picture.y().pitch), static_cast<int>(picture.cb().pitch),
-                          static_cast<int>(picture.cr().pitch)};
-  return Encoded([&](tjhandle handle, unsigned char** buffer, unsigned long* size) {
-    return tjCompressFromYUVPlanes(handle, planes, picture.width(), strides, picture.height(), TJSAMP_420, buffer,
-                                   size, quality, 0);
-  });
 }
 
 }  // namespace geoframe

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <functional>
 #include <span>
-#include <vector>
 
 #include "output/image.h"
 #include "output/yuv_image.h"
@@ -89,14 +88,5 @@ bool DecodesInto420(const JpegHeader& header);
 // past the picture's last column and row in each plane are overwritten.
 // Throws OutputError (Unsupported) for any other stream.
 void DecodeJpegPlanesInto(std::span<const std::uint8_t> jpeg, PlaneRows y, PlaneRows cb, PlaneRows cr);
-
-// Encodes RGB rows (pitch bytes apart) as a baseline JPEG at the given quality
-// (0-100), 4:2:0 chroma, without any metadata. Throws OutputError
-// (EncodeFailed, with the encoder's message).
-std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int pitch,
-                                     int quality);
-
-// The same from 4:2:0 planes, which the encoder takes as they are.
-std::vector<std::uint8_t> EncodeJpeg(const Yuv420Image& picture, int quality);
 
 }  // namespace geoframe
