@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstdio>  // snprintf, sscanf
 
+#include "track/local_time.h"
+
 namespace geoframe::tools {
 
 namespace {
@@ -39,8 +41,8 @@ std::string MakeSampleTrack(const std::string& firstLocalTime, int points, int s
   if (std::sscanf(firstLocalTime.c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s) != 6) return "";
   year_month_day date{year{y}, month{static_cast<unsigned>(mo)}, day{static_cast<unsigned>(d)}};
   if (!date.ok()) return "";
-  // Receivers log UTC; the program shows it 8 hours later.
-  sys_seconds utc = sys_days{date} + hours{h} + minutes{mi} + seconds{s} - hours{8};
+  // Receivers log UTC; the program shows it kLocalOffset later.
+  sys_seconds utc = sys_days{date} + hours{h} + minutes{mi} + seconds{s} - kLocalOffset;
   std::string log;
   for (int i = 0; i < points; ++i) log += Sentence(utc + seconds{i * stepSeconds}, i);
   return log;

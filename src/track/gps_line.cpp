@@ -3,13 +3,13 @@
 #include <vector>
 
 #include "timematch/date_time.h"
+#include "track/local_time.h"
 
 namespace geoframe {
 namespace {
 
 constexpr std::size_t kMinutesWidth = 7;  // "15.1234": two digits, the point, four decimals
 constexpr std::string_view kDegreeSign = "°";
-constexpr std::string_view kLocalOffset = "08:00:00";  // the receiver's UTC plus 8 hours
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -90,6 +90,12 @@ std::string_view LastChars(std::string_view text, std::size_t count) {
   return text.size() <= count ? text : text.substr(text.size() - count);
 }
 
+// kLocalOffset as the "H:M:S" text ShiftDateTime takes.
+const std::string& LocalOffsetText() {
+  static const std::string text = std::to_string(kLocalOffset.count()) + ":00:00";
+  return text;
+}
+
 // "YYYY-MM-DD HH:MM:SS" in UTC from the ddmmyy date and the hhmmss[.fff] time.
 std::string UtcText(std::string_view date, std::string_view time) {
   std::string text = "20";
@@ -138,7 +144,7 @@ std::optional<TrackPoint> ParseGpsLine(std::string_view line) {
   if (fields.size() < 3 || fields[2] != "A") return std::nullopt;
   if (fields.size() < 10 || !HasPointFieldForms(fields)) return std::nullopt;
   const std::string utcText = UtcText(fields[9], fields[1]);
-  std::optional<std::string> localTime = ShiftDateTime(utcText, kLocalOffset, false);
+  std::optional<std::string> localTime = ShiftDateTime(utcText, LocalOffsetText(), false);
   std::optional<GeoPosition> position = PositionOf(fields, utcText);
   if (!localTime || !position) return std::nullopt;
   std::optional<std::string> latitude = FormatCoordinate(fields[3]);

@@ -4,13 +4,13 @@
 #include <cstddef>
 #include <utility>  // std::move
 
+#include "track/local_time.h"
+
 namespace geoframe {
 
 namespace {
 
 namespace chr = std::chrono;
-
-constexpr chr::hours kLocalOffset{8};  // shown times are UTC plus 8 hours
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
