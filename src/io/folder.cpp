@@ -13,9 +13,6 @@ namespace geoframe {
 
 namespace {
 
-// What every Linux file system in common use allows.
-constexpr std::size_t kDefaultNameMax = 255;
-
 Descriptor OpenFolder(const std::string& folder) {
   return Descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
@@ -34,7 +31,7 @@ void SyncFolder(const std::string& folder) {
 
 std::size_t MaxNameBytes(const std::string& folder) {
   const long max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
-  return max > 0 ? static_cast<std::size_t>(max) : kDefaultNameMax;
+  return max > 0 ? static_cast<std::size_t>(max) : kNameMaxBytes;
 }
 
 FolderLock LockFolder(const std::string& folder) {

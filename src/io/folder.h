@@ -15,8 +15,12 @@ std::string FolderOf(const std::string& path);
 // power cut. Best effort: a folder that cannot be opened is left alone.
 void SyncFolder(const std::string& folder);
 
-// The longest file name the folder's file system takes, in bytes (255 where it
-// cannot be asked).
+// The longest file name, in bytes, that every Linux file system in common use
+// allows.
+inline constexpr std::size_t kNameMaxBytes = 255;
+
+// The longest file name the folder's file system takes, in bytes
+// (kNameMaxBytes where it cannot be asked).
 std::size_t MaxNameBytes(const std::string& folder);
 
 // An exclusive lock on a folder, held until the object goes out of scope. The

@@ -3,6 +3,7 @@
 #include <algorithm>  // min
 #include <cstdio>     // snprintf
 #include <new>     // bad_alloc
+#include <string_view>
 
 #include "output/batch.h"
 #include "output/frame_picture.h"
@@ -15,8 +16,8 @@ namespace geoframe {
 
 namespace {
 
-// Linux refuses longer names; the prefix is followed by "0001.jpg".
-constexpr std::size_t kMaxPrefixBytes = 255 - 8;
+// Room for a name prefix: the prefix is followed by "0001.jpg".
+constexpr std::size_t kMaxPrefixBytes = kNameMaxBytes - std::string_view("0001.jpg").size();
 
 std::string PathOf(const PhotoInput& photo) { return photo.folder + photo.fileName; }
 

@@ -2,12 +2,11 @@
 
 #include <string_view>
 
+#include "io/folder.h"  // kNameMaxBytes
+
 namespace geoframe {
 
 namespace {
-
-// Linux refuses longer names on every common file system.
-constexpr std::size_t kMaxNameBytes = 255;
 
 // The number of continuation bytes a UTF-8 lead byte announces, or -1 for a
 // byte that cannot start a character (continuation bytes, overlong C0/C1, F5+).
@@ -45,7 +44,7 @@ std::optional<NameProblem> FileNameProblem(std::string_view text) {
   if (!text.empty() && text.front() == '.') return NameProblem::Hidden;
   if (text.find_first_of("<>:\"|?*") != std::string_view::npos) return NameProblem::ForbiddenCharacter;
   if (!IsValidUtf8(text)) return NameProblem::NotUtf8;
-  if (text.size() > kMaxNameBytes) return NameProblem::TooLong;
+  if (text.size() > kNameMaxBytes) return NameProblem::TooLong;
   return std::nullopt;
 }
 
