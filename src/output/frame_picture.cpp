@@ -44,10 +44,6 @@ const QFont& AnnotationFont() {
   return *font;
 }
 
-bool IsBlank(const std::string& text) {
-  return text.find_first_not_of(' ') == std::string::npos;
-}
-
 int Even(int value) { return value + (value & 1); }
 
 // Where the photo's own samples are in a plane.
@@ -129,7 +125,7 @@ void PutRgb(const QImage& rgb, Yuv420Image& canvas, int left, int top) {
 // strip is converted with the white margin around it up to even rows and
 // columns, whose chroma samples it shares.
 void DrawAnnotation(Yuv420Image& canvas, PixelSize photo, const std::string& annotation) {
-  if (IsBlank(annotation)) return;
+  if (IsBlankAnnotation(annotation)) return;
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
     throw OutputError(OutputErrorKind::NoGui, OutputError::Fields{});
   }
@@ -200,6 +196,10 @@ OutputError NamingFile(const OutputError& error, const std::string& path) {
 }
 
 }  // namespace
+
+bool IsBlankAnnotation(const std::string& annotation) {
+  return annotation.find_first_not_of(' ') == std::string::npos;
+}
 
 AnnotationFit FitAnnotation(const std::string& annotation, int width) {
   const QString line = QString::fromStdString(annotation);

@@ -47,6 +47,10 @@ std::int64_t FramingBytes(const JpegHeader& header, int orientation, std::int64_
 // kFramingMemoryBudget in all.
 void RequireFramable(const JpegHeader& header, int orientation, std::int64_t fileBytes);
 
+// Whether an annotation has nothing to draw (empty or spaces only): its strip
+// stays white, and framing it needs no font and no QGuiApplication.
+bool IsBlankAnnotation(const std::string& annotation);
+
 // The smallest font a long annotation shrinks to before it is cut short:
 // still readable, half the strip's height.
 inline constexpr int kMinAnnotationPixels = 10;

@@ -17,8 +17,6 @@ namespace geoframe {
 
 namespace {
 
-bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
-
 // Qt sets up its font database, the annotation's fonts and the gamma table
 // for drawing text on RGB pictures (unguarded: two threads drawing their first
 // glyph at once may both make it, and one frees the table the other uses) the
@@ -30,7 +28,7 @@ bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == st
 void PrepareText(const std::vector<PhotoPlan>& plans, const std::vector<std::size_t>& jobs) {
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return;
   const auto drawn = std::find_if(jobs.begin(), jobs.end(),
-                                  [&](std::size_t job) { return !IsBlank(plans[job].annotation); });
+                                  [&](std::size_t job) { return !IsBlankAnnotation(plans[job].annotation); });
   if (drawn == jobs.end()) return;
   const std::string& annotation = plans[*drawn].annotation;
   constexpr int kWidth = 640, kHeight = 8;
