@@ -124,9 +124,8 @@ std::string FreeNameNow(const PhotoPlan& plan, const FileSystem& fs) {
 }
 
 void MakeBackup(const PhotoInput& photo, FileSystem& fs, BatchState& batch) {
-  const std::string folder = BackupFolder(photo.folder);
-  if (!fs.FolderExists(folder)) fs.CreateFolder(folder);
-  batch.HoldFolder(folder, fs);
+  // The backup folder is held like the photo's own before a copy goes in.
+  batch.HoldFolder(MakeBackupFolder(photo.folder, fs), fs);
   // No copy means no photo to copy: gone since it was looked at.
   if (!BackupPhoto(photo.folder, photo.fileName, fs)) throw OutputError(OutputErrorKind::Missing, PathOf(photo));
 }

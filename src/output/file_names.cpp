@@ -77,14 +77,17 @@ std::string UniqueFileName(const std::string& folder, const std::string& name, c
   return UniqueFileName(folder, name, [&fs](const std::string& path) { return fs.NameTaken(path); });
 }
 
-std::string BackupFolder(const std::string& folder) { return folder + "BackUp/"; }
+std::string MakeBackupFolder(const std::string& folder, FileSystem& fs) {
+  std::string backupFolder = folder + "BackUp/";
+  if (!fs.FolderExists(backupFolder)) fs.CreateFolder(backupFolder);
+  return backupFolder;
+}
 
 std::optional<std::string> BackupPhoto(const std::string& folder, const std::string& fileName,
                                        FileSystem& fs) {
   std::string source = folder + fileName;
   if (fileName.empty() || !fs.FileExists(source)) return std::nullopt;
-  std::string backupFolder = BackupFolder(folder);
-  if (!fs.FolderExists(backupFolder)) fs.CreateFolder(backupFolder);
+  const std::string backupFolder = MakeBackupFolder(folder, fs);
   std::string target = backupFolder + UniqueFileName(backupFolder, fileName, fs);
   fs.CopyFile(source, target);
   return target;

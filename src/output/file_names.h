@@ -34,8 +34,10 @@ using NameTakenFn = std::function<bool(const std::string& path)>;
 std::string UniqueFileName(const std::string& folder, const std::string& name, const NameTakenFn& taken);
 std::string UniqueFileName(const std::string& folder, const std::string& name, const FileSystem& fs);
 
-// The backup folder of a photo folder: its sub-folder "BackUp".
-std::string BackupFolder(const std::string& folder);
+// The backup folder of a photo folder, its sub-folder "BackUp", made when
+// missing. Returns its path, which ends in "/". Throws FileError when it cannot
+// be made.
+std::string MakeBackupFolder(const std::string& folder, FileSystem& fs);
 
 // Copies the photo folder + fileName into the BackUp folder beside it (created
 // when missing) under its own name or the first free numbered form, never
