@@ -44,13 +44,6 @@ struct ChosenPhoto {
   std::string name;
 };
 
-// The record of a file known to be usable.
-PhotoRecord RecordOf(const std::string& name, const std::string& folder) {
-  PhotoRecord record{false, name, folder, ShootingTimeOrEmpty(folder + name)};
-  record.HasExifTime = !record.ExifTime.empty();
-  return record;
-}
-
 // Appends one row and one record per usable file, in order, with the progress
 // strip; every file left out is named with its reason.
 IntakeResult AddChosenPhotos(MainLogic& logic, const std::vector<ChosenPhoto>& chosen) {
@@ -67,7 +60,7 @@ IntakeResult AddChosenPhotos(MainLogic& logic, const std::vector<ChosenPhoto>& c
       // No record could hold another row.
       result.leftOut.push_back({index, photo.name, LeftOutReason::ListFull});
     } else {
-      PhotoRecord record = RecordOf(photo.name, photo.folder);
+      PhotoRecord record = MakePhotoRecord(photo.name, photo.folder);
       ui.AppendRow(ListId::Photos, record.FileName, record.HasExifTime ? 1 : 2);
       const int row = ui.RowCount(ListId::Photos);
       if (!record.ExifTime.empty()) logic.SetShownTime(row, record.ExifTime);
@@ -130,8 +123,9 @@ int IntakeResult::LeftOutFor(LeftOutReason reason) const {
 }
 
 PhotoRecord MakePhotoRecord(const std::string& name, const std::string& folder) {
-  if (!IsListablePhoto(folder + name)) return {};
-  return RecordOf(name, folder);
+  PhotoRecord record{false, name, folder, ShootingTimeOrEmpty(folder + name)};
+  record.HasExifTime = !record.ExifTime.empty();
+  return record;
 }
 
 IntakeResult AddPhotoFiles(MainLogic& logic, const DlgFileList& files) {

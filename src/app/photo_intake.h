@@ -32,9 +32,9 @@ enum class LeftOutReason {
 std::optional<LeftOutReason> UnlistableReason(const std::string& path);
 inline bool IsListablePhoto(const std::string& path) { return !UnlistableReason(path).has_value(); }
 
-// The record of one chosen file: blank when the file is not usable; otherwise
-// name and folder, and the camera's shooting time when its EXIF data gives one
-// (a file whose EXIF cannot be read is listed without a time).
+// The record of one chosen file that UnlistableReason accepts: name and
+// folder, and the camera's shooting time when its EXIF data gives one (a file
+// whose EXIF cannot be read is listed without a time).
 PhotoRecord MakePhotoRecord(const std::string& name, const std::string& folder);
 
 // A chosen file that got no row, and why.
