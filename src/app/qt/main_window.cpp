@@ -8,8 +8,7 @@
 #include <QUrl>
 #include <QColor>
 #include <QCoreApplication>
-#include <QFileDialog>
-#include <QFileInfo>
+#include <QDir>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QFrame>
@@ -19,7 +18,6 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPalette>
 #include <QAbstractButton>
@@ -30,7 +28,6 @@
 #include <QStringList>
 #include <QTranslator>
 #include <QTreeWidget>
-#include <QTreeWidgetItem>
 
 #include <algorithm>
 #include <array>
