@@ -81,6 +81,26 @@ bool IsExifSegment(std::span<const std::uint8_t> segment) {
          std::equal(std::begin(kExifHeader), std::end(kExifHeader), segment.begin() + 4);
 }
 
+// The stream with its bytes from `begin` to `end` replaced by the segments, each
+// written as its marker, its length and its payload; every other byte stays
+// as it was. The callers have checked that each payload fits a segment.
+std::vector<std::uint8_t> Spliced(std::span<const std::uint8_t> jpeg, std::size_t begin, std::size_t end,
+                                  std::span<const JpegSegment> segments) {
+  std::size_t added = 0;
+  for (const JpegSegment& segment : segments) added += 4 + segment.payload.size();
+  std::vector<std::uint8_t> out;
+  out.reserve(jpeg.size() - (end - begin) + added);
+  out.insert(out.end(), jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(begin));
+  for (const JpegSegment& segment : segments) {
+    const std::size_t length = segment.payload.size() + 2;
+    out.insert(out.end(), {kMarker, segment.marker, static_cast<std::uint8_t>(length >> 8),
+                           static_cast<std::uint8_t>(length & 0xFF)});
+    out.insert(out.end(), segment.payload.begin(), segment.payload.end());
+  }
+  out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(end), jpeg.end());
+  return out;
+}
+
 [[noreturn]] void Refuse(std::string detail) {
   OutputError::Fields fields;
   fields.detail = std::move(detail);
@@ -112,25 +132,13 @@ std::vector<JpegSegmentView> HeaderSegments(std::span<const std::uint8_t> jpeg) 
 std::vector<std::uint8_t> InsertSegments(std::span<const std::uint8_t> jpeg,
                                          const std::vector<JpegSegment>& segments) {
   if (!StartsWithSoi(jpeg)) Refuse("no SOI to put segments after");
-  std::size_t added = 0;
   for (const JpegSegment& segment : segments) {
     if (segment.payload.size() > kMaxSegmentPayload) {
       Refuse("a segment of " + std::to_string(segment.payload.size()) + " bytes");
     }
-    added += 4 + segment.payload.size();
   }
   const std::size_t at = AfterApp0(jpeg);
-  std::vector<std::uint8_t> out;
-  out.reserve(jpeg.size() + added);
-  out.insert(out.end(), jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(at));
-  for (const JpegSegment& segment : segments) {
-    const std::size_t length = segment.payload.size() + 2;
-    out.insert(out.end(), {kMarker, segment.marker, static_cast<std::uint8_t>(length >> 8),
-                           static_cast<std::uint8_t>(length & 0xFF)});
-    out.insert(out.end(), segment.payload.begin(), segment.payload.end());
-  }
-  out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(at), jpeg.end());
-  return out;
+  return Spliced(jpeg, at, at, segments);
 }
 
 ExifSlot FindExifSlot(std::span<const std::uint8_t> jpeg) {
@@ -159,16 +167,10 @@ std::span<const std::uint8_t> ExifTiff(std::span<const std::uint8_t> jpeg, const
 
 std::vector<std::uint8_t> WithExifSegment(std::span<const std::uint8_t> jpeg, const ExifSlot& slot,
                                           std::span<const std::uint8_t> tiff) {
-  const std::size_t length = 2 + sizeof kExifHeader + tiff.size();
-  if (length - 2 > kMaxSegmentPayload) throw OutputError(OutputErrorKind::ExifTooLarge, "");
-  std::vector<std::uint8_t> out;
-  out.reserve(jpeg.size() + 4 + length);
-  out.insert(out.end(), jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(slot.begin));
-  out.insert(out.end(), {kMarker, kApp1Marker, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)});
-  out.insert(out.end(), std::begin(kExifHeader), std::end(kExifHeader));
-  out.insert(out.end(), tiff.begin(), tiff.end());
-  out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(slot.end), jpeg.end());
-  return out;
+  if (sizeof kExifHeader + tiff.size() > kMaxSegmentPayload) throw OutputError(OutputErrorKind::ExifTooLarge, "");
+  JpegSegment exif{kApp1Marker, {std::begin(kExifHeader), std::end(kExifHeader)}};
+  exif.payload.insert(exif.payload.end(), tiff.begin(), tiff.end());
+  return Spliced(jpeg, slot.begin, slot.end, {&exif, 1});
 }
 
 }  // namespace geoframe
