@@ -153,6 +153,7 @@ std::vector<std::uint8_t> MakeFlatGreyJpeg(int width, int height) {
   std::vector<std::uint8_t> out = {
       0xFF, 0xD8,                                                    // SOI
       0xFF, 0xDB, 0x00, 0x43, 0x00};                                 // DQT: table 0, 64 steps of 1
+  out.reserve(256);  // all of the header: no reallocation while it grows
   out.insert(out.end(), 64, 1);
   out.insert(out.end(), {
       0xFF, 0xC0, 0x00, 0x0B, 8, h, hl, w, wl, 1, 1, 0x11, 0,         // SOF0: one component, 1 x 1, table 0

@@ -1,6 +1,6 @@
 #include "output/jpeg_segments.h"
 
-#include <algorithm>  // equal
+#include <algorithm>  // copy, equal
 #include <iterator>   // begin, end
 #include <optional>
 #include <string>
@@ -109,27 +109,38 @@ std::vector<JpegSegmentView> HeaderSegments(std::span<const std::uint8_t> jpeg) 
   return segments;
 }
 
-std::vector<std::uint8_t> InsertSegments(std::span<const std::uint8_t> jpeg,
-                                         const std::vector<JpegSegment>& segments) {
+std::size_t InsertedSize(std::span<const std::uint8_t> jpeg, const std::vector<JpegSegment>& segments) {
   if (!StartsWithSoi(jpeg)) Refuse("no SOI to put segments after");
-  std::size_t added = 0;
+  std::size_t size = jpeg.size();
   for (const JpegSegment& segment : segments) {
     if (segment.payload.size() > kMaxSegmentPayload) {
       Refuse("a segment of " + std::to_string(segment.payload.size()) + " bytes");
     }
-    added += 4 + segment.payload.size();
+    size += 4 + segment.payload.size();
   }
+  return size;
+}
+
+void InsertSegments(std::span<const std::uint8_t> jpeg, const std::vector<JpegSegment>& segments,
+                    std::span<std::uint8_t> out) {
+  if (out.size() != InsertedSize(jpeg, segments)) Refuse("no room for the segments");
   const std::size_t at = AfterApp0(jpeg);
-  std::vector<std::uint8_t> out;
-  out.reserve(jpeg.size() + added);
-  out.insert(out.end(), jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(at));
+  std::uint8_t* to = std::copy_n(jpeg.data(), at, out.data());
   for (const JpegSegment& segment : segments) {
     const std::size_t length = segment.payload.size() + 2;
-    out.insert(out.end(), {kMarker, segment.marker, static_cast<std::uint8_t>(length >> 8),
-                           static_cast<std::uint8_t>(length & 0xFF)});
-    out.insert(out.end(), segment.payload.begin(), segment.payload.end());
+    *to++ = kMarker;
+    *to++ = segment.marker;
+    *to++ = static_cast<std::uint8_t>(length >> 8);
+    *to++ = static_cast<std::uint8_t>(length & 0xFF);
+    to = std::copy(segment.payload.begin(), segment.payload.end(), to);
   }
-  out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(at), jpeg.end());
+  std::copy(jpeg.begin() + static_cast<std::ptrdiff_t>(at), jpeg.end(), to);
+}
+
+std::vector<std::uint8_t> InsertSegments(std::span<const std::uint8_t> jpeg,
+                                         const std::vector<JpegSegment>& segments) {
+  std::vector<std::uint8_t> out(InsertedSize(jpeg, segments));
+  InsertSegments(jpeg, segments, out);
   return out;
 }
 
