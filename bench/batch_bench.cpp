@@ -97,7 +97,7 @@ std::size_t Batch(const std::string& folder, std::size_t threads) {
 }
 
 // libjpeg-turbo's own decode and encode of one photo, nothing else.
-std::size_t PlainDecodeEncode(tjhandle decoder, tjhandle encoder, const std::vector<std::uint8_t>& jpeg) {
+std::size_t PlainDecodeEncode(tjhandle decoder, tjhandle encoder, std::span<const std::uint8_t> jpeg) {
   int width = 0, height = 0, subsampling = 0, colorspace = 0;
   if (tjDecompressHeader3(decoder, jpeg.data(), jpeg.size(), &width, &height, &subsampling, &colorspace) != 0) {
     throw std::runtime_error(tjGetErrorStr2(decoder));
@@ -144,7 +144,7 @@ class WarmFloor {
 
   std::size_t Run() {
     std::size_t bytes = 0;
-    for (const std::vector<std::uint8_t>& jpeg : files_) {
+    for (const MappedMemory& jpeg : files_) {
       unsigned char* out = out_.data();
       unsigned long size = out_.size();
       if (tjDecompress2(decoder_, jpeg.data(), jpeg.size(), rgb_.data(), 6000, 6000 * 3, 4000, TJPF_RGB, 0) != 0 ||
@@ -160,7 +160,7 @@ class WarmFloor {
  private:
   tjhandle decoder_ = tjInitDecompress();
   tjhandle encoder_ = tjInitCompress();
-  std::vector<std::vector<std::uint8_t>> files_;
+  std::vector<MappedMemory> files_;
   std::vector<std::uint8_t> rgb_, out_;
 };
 

@@ -89,13 +89,13 @@ struct Turbo {
   std::unique_ptr<void, int (*)(tjhandle)> handle;
 };
 
-std::vector<std::uint8_t> ReadPhoto(const std::string& path) {
+MappedMemory ReadPhoto(const std::string& path) {
   return RealFileSystem().ReadFile(path, std::int64_t{1} << 30);
 }
 
 // Decodes the photo to RGB rows `pitch` bytes apart at `rgb` (the buffer is
 // the caller's); its size.
-PixelSize DecodeRgb(const std::vector<std::uint8_t>& jpeg, std::uint8_t* rgb, int pitch) {
+PixelSize DecodeRgb(std::span<const std::uint8_t> jpeg, std::uint8_t* rgb, int pitch) {
   const Turbo turbo(tjInitDecompress());
   int width = 0, height = 0, sampling = 0, colours = 0;
   turbo.Check(tjDecompressHeader3(turbo.handle.get(), jpeg.data(), jpeg.size(), &width, &height, &sampling, &colours));
@@ -139,7 +139,7 @@ class BigPages {
 
 // The floor: plain RGB decode and encode.
 std::size_t Floor(const std::string& path) {
-  const std::vector<std::uint8_t> jpeg = ReadPhoto(path);
+  const MappedMemory jpeg = ReadPhoto(path);
   const PixelSize size = DecodeRgb(jpeg, nullptr, 0);
   const BigPages rgb(static_cast<std::size_t>(size.width) * size.height * 3);
   DecodeRgb(jpeg, rgb.data(), size.width * 3);
@@ -150,7 +150,7 @@ std::size_t Floor(const std::string& path) {
 // straight into the canvas, the margins whited, the annotation drawn in the
 // strip, all encoded from RGB.
 std::size_t FrameInRgb(const std::string& path) {
-  const std::vector<std::uint8_t> jpeg = ReadPhoto(path);
+  const MappedMemory jpeg = ReadPhoto(path);
   const PixelSize photo = DecodeRgb(jpeg, nullptr, 0);
   const PixelSize canvas = CanvasSize(photo);
   const int pitch = (canvas.width * 3 + 3) & ~3;

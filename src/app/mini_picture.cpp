@@ -64,17 +64,28 @@ PreviewProblem ProblemOf(const FileError& error) {
   }
 }
 
-// A photo file as the preview reads it: its length and bytes, no larger than
-// any photo framing takes.
+// How much of a photo's start a toolkit that shows no pictures reads for the
+// size: room for the EXIF segment (at most 64 KB) and what else cameras write
+// before the first scan. The size is read only from a header that ends within
+// these bytes, and the EXIF segment lies in the header: a header that goes on
+// past them fails to read, and the whole file is read instead.
+constexpr std::int64_t kHeaderBytes = 256 * 1024;
+
+// A photo file as the preview reads it: its length and its first `wanted`
+// bytes (all of it when shorter), no larger than any photo framing takes.
 struct PhotoFile {
   std::int64_t length = 0;
   std::vector<std::uint8_t> bytes;
+  bool whole() const { return std::cmp_equal(bytes.size(), length); }
 };
 
-PhotoFile ReadPhotoFile(const std::string& path) {
+PhotoFile ReadPhotoFile(const std::string& path, std::int64_t wanted) {
   try {
     const OpenFile file = OpenRegularFile(path);
-    return {file.size, ReadWholeFile(file, kMaxPhotoFileBytes)};
+    if (file.size <= wanted || file.size > kMaxPhotoFileBytes) return {file.size, ReadWholeFile(file, kMaxPhotoFileBytes)};
+    std::vector<std::uint8_t> start(static_cast<std::size_t>(wanted));
+    ReadRange(file, 0, start);
+    return {file.size, std::move(start)};
   } catch (const std::bad_alloc&) {
     throw PreviewFailure{PreviewProblem::TooLarge};
   } catch (const FileError& error) {
@@ -82,15 +93,12 @@ PhotoFile ReadPhotoFile(const std::string& path) {
   }
 }
 
-// The photo's EXIF orientation; a file that cannot be read shows why, as in
-// ReadPhotoFile.
-int ReadPhotoOrientation(const std::string& path) {
+// The photo's EXIF orientation, read from the bytes already read.
+int ReadPhotoOrientation(const std::vector<std::uint8_t>& jpeg) {
   try {
-    return ReadOrientation(path);
+    return ReadOrientation(jpeg);
   } catch (const std::bad_alloc&) {
     throw PreviewFailure{PreviewProblem::TooLarge};
-  } catch (const FileError& error) {
-    throw PreviewFailure{ProblemOf(error)};
   }
 }
 
@@ -172,11 +180,20 @@ std::string DrawMiniPicture(Toolkit& toolkit, const std::string& path) {
   }
   std::int64_t length = 0;
   try {
-    const PhotoFile photo = ReadPhotoFile(path);
+    const bool draws = toolkit.ShowsPictures();
+    PhotoFile photo = ReadPhotoFile(path, draws ? kMaxPhotoFileBytes : kHeaderBytes);
     length = photo.length;
-    const int orientation = ReadPhotoOrientation(path);
+    if (!draws && !photo.whole()) {
+      try {
+        const PixelSize upright = ReadUprightSize(photo.bytes, ReadPhotoOrientation(photo.bytes));
+        return PreviewSizeText(upright, static_cast<std::uintmax_t>(length));
+      } catch (const PreviewFailure&) {
+        photo = ReadPhotoFile(path, kMaxPhotoFileBytes);  // the header lies past the start read
+      }
+    }
+    const int orientation = ReadPhotoOrientation(photo.bytes);
     const PixelSize upright = ReadUprightSize(photo.bytes, orientation);
-    if (!toolkit.ShowsPictures()) return PreviewSizeText(upright, static_cast<std::uintmax_t>(length));
+    if (!draws) return PreviewSizeText(upright, static_cast<std::uintmax_t>(length));
     DrawUpright(toolkit, photo.bytes, orientation, FitPreview(upright));
     return PreviewSizeText(upright, static_cast<std::uintmax_t>(length));
   } catch (const PreviewFailure& failure) {

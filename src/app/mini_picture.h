@@ -56,7 +56,7 @@ std::string PreviewProblemText(PreviewProblem problem);
 // file that is there but cannot be read or decoded gives the size 0 x 0, and
 // one whose reduced decode would exceed kPreviewMemoryBudget is not decoded
 // at all, nor is any photo for a toolkit that shows no pictures (its size
-// then comes from the header).
+// then comes from the header, read from the file's start where it lies there).
 std::string DrawMiniPicture(Toolkit& toolkit, const std::string& path);
 
 }  // namespace geoframe

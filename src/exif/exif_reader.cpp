@@ -97,6 +97,20 @@ void ExifReader::Load(const std::string& picFile) {
   if (s.picFile.empty()) return;
   CloseFile closeOnExit{s.file, s.fileBytes};
   ReadFileBytes(s.picFile);
+  ReadExif();
+}
+
+void ExifReader::Load(std::span<const std::uint8_t> jpeg) {
+  State& s = *state_;
+  CloseFile closeOnExit{s.file, s.fileBytes};
+  s.file = std::make_unique<LazyFile>(jpeg);
+  s.fileBytes = ByteView(*s.file);
+  ReadExif();
+}
+
+// Finds the EXIF segment of the file in s.file and reads its record tables.
+void ExifReader::ReadExif() {
+  State& s = *state_;
   if (!FindExifSegment()) {
     s.hasExif = false;
     return;
@@ -194,19 +208,17 @@ std::string ReadShootingTime(const std::string& path) {
   return {};
 }
 
-int ReadOrientation(const std::string& path) {
+int ReadOrientation(std::span<const std::uint8_t> jpeg) {
   try {
     ExifReader reader;
-    reader.Load(path);
+    reader.Load(jpeg);
     if (!reader.HasExif()) return 1;
     const ExifValue value = reader.Tag(kOrientation);
     const auto* number = std::get_if<std::int32_t>(&value);
-    if (number != nullptr && *number >= 1 && *number <= 8) return *number;
-  } catch (const ExifError& error) {
-    // Damaged EXIF data gives no orientation; an unread file gives no photo.
-    if (error.cause()) throw *error.cause();
+    return number != nullptr && *number >= 1 && *number <= 8 ? *number : 1;
+  } catch (const ExifError&) {
+    return 1;  // damaged EXIF data gives no orientation
   }
-  return 1;
 }
 
 }  // namespace geoframe

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <variant>
@@ -73,6 +74,9 @@ class ExifReader {
   // Reads the file named by the stored path (the argument becomes the path only
   // when none is stored yet). Throws ExifError.
   void Load(const std::string& picFile);
+  // Reads a file already in memory, as Load reads one from disk; stores no
+  // path, so Tag never reads again. Throws ExifError.
+  void Load(std::span<const std::uint8_t> jpeg);
   // The value of the first record with this tag number; Tag(0) is the record
   // count. Loads on demand (again on every call while no EXIF segment was
   // found). Empty for a tag the file does not carry and for a file without an
@@ -94,6 +98,7 @@ class ExifReader {
   struct State;
 
   void ReadFileBytes(const std::string& path);
+  void ReadExif();
   bool FindExifSegment();
   bool IsIntelOrder() const;
   void ReadIfds(std::int64_t ifd0Index);
@@ -112,10 +117,10 @@ std::string ExifTimeToDateTimeText(const std::string& exifText);
 // Throws ExifError when the reader fails.
 std::string ReadShootingTime(const std::string& path);
 
-// The EXIF orientation (tag 274) of the file, 1 to 8; 1 when the file has none,
-// an unknown value, or EXIF data the reader cannot walk. A file that cannot be
-// read throws the file layer's FileError, and a failed allocation bad_alloc:
-// a photo framed upright on a guess would be a wrong result reported done.
-int ReadOrientation(const std::string& path);
+// The EXIF orientation (tag 274) of a file already read into memory, 1 to 8;
+// 1 when it has none, an unknown value, or EXIF data the reader cannot walk.
+// Throws bad_alloc when an allocation fails: a photo framed upright on a guess
+// would be a wrong result reported done.
+int ReadOrientation(std::span<const std::uint8_t> jpeg);
 
 }  // namespace geoframe

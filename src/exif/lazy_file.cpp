@@ -44,7 +44,16 @@ LazyFile::LazyFile(const std::string& path) : file_(Open(path)), length_(file_.s
   blocks_.reserve(kMaxBlocks);  // never reallocated: a block stays where it is while in use
 }
 
+LazyFile::LazyFile(std::span<const std::uint8_t> bytes)
+    : length_(static_cast<std::int64_t>(bytes.size())), memory_(bytes), inMemory_(true) {
+  blocks_.reserve(kMaxBlocks);
+}
+
 void LazyFile::ReadAt(std::int64_t offset, std::int64_t size, void* out) const {
+  if (inMemory_) {
+    std::memcpy(out, memory_.data() + offset, static_cast<std::size_t>(size));
+    return;
+  }
   try {
     ReadRange(file_, offset, {static_cast<std::uint8_t*>(out), static_cast<std::size_t>(size)});
   } catch (const FileError& error) {

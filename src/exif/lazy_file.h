@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ class LazyFile {
   static constexpr std::int64_t kBlockSize = 16 * 1024;
 
   explicit LazyFile(const std::string& path);
+  // A file already read into memory (which must outlive this): the same
+  // answers from its bytes, without opening anything.
+  explicit LazyFile(std::span<const std::uint8_t> bytes);
   LazyFile(const LazyFile&) = delete;
   LazyFile& operator=(const LazyFile&) = delete;
 
@@ -46,6 +50,8 @@ class LazyFile {
 
   OpenFile file_;
   std::int64_t length_ = 0;
+  std::span<const std::uint8_t> memory_;  // the bytes, when read already
+  bool inMemory_ = false;
   mutable std::vector<Block> blocks_;
   mutable std::size_t lastBlock_ = 0;  // the block that answered the last read
   mutable std::size_t nextVictim_ = 0;

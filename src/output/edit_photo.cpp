@@ -1,6 +1,6 @@
 #include "output/edit_photo.h"
 
-#include <algorithm>  // min
+#include <algorithm>  // copy, min
 #include <cstdio>     // snprintf
 #include <new>     // bad_alloc
 #include <string_view>
@@ -177,12 +177,23 @@ std::string CarryOut(const PhotoPlan& plan, const RenderedPhoto& rendered, FileS
 
 // The framed picture as JPEG, with the framed mark, the photo's colour profile
 // and the EXIF the plan asks for.
-std::vector<std::uint8_t> FramedJpeg(const PhotoPlan& plan, const PhotoSource& source) {
+MappedMemory MappedCopy(std::span<const std::uint8_t> bytes) {
+  MappedMemory copy(bytes.size());
+  std::copy(bytes.begin(), bytes.end(), copy.data());
+  return copy;
+}
+
+MappedMemory FramedJpeg(const PhotoPlan& plan, const PhotoSource& source) {
   const Yuv420Image canvas = FramePicture(source, plan.annotation);
-  std::vector<std::uint8_t> jpeg =
-      InsertSegments(EncodePicture(canvas, kFramedQuality), FramedOutputSegments(source.jpeg));
-  if (!plan.keepExif && !plan.gps) return jpeg;
-  return WithFramedExif(jpeg, canvas.width(), canvas.height(), source.jpeg, plan.keepExif, plan.gps, source.path);
+  const EncodedJpeg encoded = EncodePictureMapped(canvas, kFramedQuality);
+  const std::vector<JpegSegment> segments = FramedOutputSegments(source.jpeg);
+  if (plan.keepExif || plan.gps) {
+    return MappedCopy(WithFramedExif(InsertSegments(encoded.bytes(), segments), canvas.width(), canvas.height(),
+                                     source.jpeg, plan.keepExif, plan.gps, source.path));
+  }
+  MappedMemory jpeg(InsertedSize(encoded.bytes(), segments));
+  InsertSegments(encoded.bytes(), segments, jpeg);
+  return jpeg;
 }
 
 }  // namespace
@@ -276,7 +287,8 @@ RenderedPhoto RenderPhoto(const PhotoPlan& plan, const RenderInput& input) {
   rendered.alreadyFramed = plan.frame && CarriesFramedMark(source.jpeg);
   if (rendered.alreadyFramed) return rendered;
   rendered.failure = Attempt(PhotoStage::Render, source.path, [&] {
-    rendered.jpeg = plan.frame ? FramedJpeg(plan, source) : WithGpsExif(source.jpeg, *plan.gps, source.path);
+    rendered.jpeg =
+        plan.frame ? FramedJpeg(plan, source) : MappedCopy(WithGpsExif(source.jpeg, *plan.gps, source.path));
   });
   return rendered;
 }

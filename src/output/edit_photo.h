@@ -99,7 +99,7 @@ struct PhotoPlan {
 // A framed photo encoded as JPEG, or why it could not be made, or (nothing
 // made) that the file was framed before.
 struct RenderedPhoto {
-  std::vector<std::uint8_t> jpeg;
+  MappedMemory jpeg;
   std::optional<PhotoFailure> failure;
   bool alreadyFramed = false;
 };

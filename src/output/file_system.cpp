@@ -43,8 +43,12 @@ class DiskFileSystem : public FileSystem {
     if (::mkdir(path.c_str(), 0755) != 0) ThrowSystemError(FileOp::CreateFolder, path);
   }
 
-  std::vector<std::uint8_t> ReadFile(const std::string& path, std::int64_t maxBytes) const override {
-    return ReadWholeFile(path, maxBytes);
+  MappedMemory ReadFile(const std::string& path, std::int64_t maxBytes) const override {
+    const OpenFile file = OpenRegularFile(path);
+    if (file.size > maxBytes) throw FileError(FileOp::Read, FileErrorKind::TooLarge, path);
+    MappedMemory bytes(static_cast<std::size_t>(file.size));
+    ReadRange(file, 0, {bytes.data(), bytes.size()});
+    return bytes;
   }
 
   void CopyFile(const std::string& from, const std::string& to) override {

@@ -8,6 +8,7 @@
 
 #include "io/folder.h"
 #include "io/read_file.h"
+#include "output/mapped_memory.h"
 #include "output/output_error.h"  // what the users of a file system throw beside its FileError
 
 namespace geoframe {
@@ -33,7 +34,8 @@ class FileSystem {
   virtual void CreateFolder(const std::string& path) = 0;
   // The whole of a regular file; one larger than maxBytes is refused before it
   // is read, and a folder, FIFO or device without opening it.
-  virtual std::vector<std::uint8_t> ReadFile(const std::string& path, std::int64_t maxBytes) const = 0;
+  // The bytes are in mapped memory: a photo's file is read whole for framing.
+  virtual MappedMemory ReadFile(const std::string& path, std::int64_t maxBytes) const = 0;
   // Copies a regular file byte for byte, the copy with the source's permission
   // bits; never replaces an existing target.
   virtual void CopyFile(const std::string& from, const std::string& to) = 0;

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "exif/exif_reader.h"
-#include "output/jpeg_encoder.h"
 #include "output/output_error.h"
 
 namespace geoframe {
@@ -276,7 +275,9 @@ Yuv420Image FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const
 PhotoSource ReadPhotoSource(const std::string& path, const FileSystem& fs) {
   if (!fs.FileExists(path)) throw OutputError(OutputErrorKind::Missing, PathOnly(path));
   try {
-    return PhotoSource{path, fs.ReadFile(path, kMaxPhotoFileBytes), ReadOrientation(path)};
+    PhotoSource source{path, fs.ReadFile(path, kMaxPhotoFileBytes)};
+    source.orientation = ReadOrientation(source.jpeg);
+    return source;
   } catch (const std::bad_alloc&) {
     throw OutputError(OutputErrorKind::OutOfMemory, PathOnly(path));
   }
@@ -307,13 +308,18 @@ Yuv420Image FramePicture(const std::string& path, const std::string& annotation,
   return FramePicture(ReadPhotoSource(path, fs), annotation);
 }
 
-std::vector<std::uint8_t> EncodePicture(const Yuv420Image& canvas, int quality) {
+EncodedJpeg EncodePictureMapped(const Yuv420Image& canvas, int quality) {
   if (quality < 0 || quality > 100) {
     OutputError::Fields fields;
     fields.detail = "quality " + std::to_string(quality) + " is outside 0-100";
     throw OutputError(OutputErrorKind::EncodeFailed, std::move(fields));
   }
-  return EncodeJpeg(canvas, quality);
+  return EncodeJpegMapped(canvas, quality);
+}
+
+std::vector<std::uint8_t> EncodePicture(const Yuv420Image& canvas, int quality) {
+  const EncodedJpeg encoded = EncodePictureMapped(canvas, quality);
+  return {encoded.bytes().begin(), encoded.bytes().end()};
 }
 
 }  // namespace geoframe

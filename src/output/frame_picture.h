@@ -9,6 +9,7 @@
 #include "output/file_system.h"
 #include "output/image.h"
 #include "output/jpeg_decoder.h"
+#include "output/jpeg_encoder.h"
 #include "output/yuv_image.h"
 
 namespace geoframe {
@@ -89,7 +90,7 @@ Yuv420Image FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const
 // A photo file read for framing: its bytes and its EXIF orientation.
 struct PhotoSource {
   std::string path;
-  std::vector<std::uint8_t> jpeg;
+  MappedMemory jpeg;
   int orientation = 1;
 };
 
@@ -115,5 +116,7 @@ Yuv420Image FramePicture(const std::string& path, const std::string& annotation,
 // Throws OutputError: EncodeFailed (a quality outside 0-100, the encoder's
 // refusal) or OutOfMemory.
 std::vector<std::uint8_t> EncodePicture(const Yuv420Image& canvas, int quality);
+// The same in memory of its own, not copied.
+EncodedJpeg EncodePictureMapped(const Yuv420Image& canvas, int quality);
 
 }  // namespace geoframe

@@ -81,23 +81,36 @@ bool IsExifSegment(std::span<const std::uint8_t> segment) {
          std::equal(std::begin(kExifHeader), std::end(kExifHeader), segment.begin() + 4);
 }
 
-// The stream with its bytes from `begin` to `end` replaced by the segments, each
-// written as its marker, its length and its payload; every other byte stays
-// as it was. The callers have checked that each payload fits a segment.
-std::vector<std::uint8_t> Spliced(std::span<const std::uint8_t> jpeg, std::size_t begin, std::size_t end,
-                                  std::span<const JpegSegment> segments) {
-  std::size_t added = 0;
-  for (const JpegSegment& segment : segments) added += 4 + segment.payload.size();
-  std::vector<std::uint8_t> out;
-  out.reserve(jpeg.size() - (end - begin) + added);
-  out.insert(out.end(), jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(begin));
+// The size of the stream with its bytes from `begin` to `end` replaced by the segments.
+std::size_t SplicedSize(std::span<const std::uint8_t> jpeg, std::size_t begin, std::size_t end,
+                        std::span<const JpegSegment> segments) {
+  std::size_t size = jpeg.size() - (end - begin);
+  for (const JpegSegment& segment : segments) size += 4 + segment.payload.size();
+  return size;
+}
+
+// Writes into `out`, of SplicedSize bytes, the stream with its bytes from
+// `begin` to `end` replaced by the segments, each written as its marker, its
+// length and its payload; every other byte stays as it was. The callers have
+// checked that each payload fits a segment.
+void SpliceInto(std::span<const std::uint8_t> jpeg, std::size_t begin, std::size_t end,
+                std::span<const JpegSegment> segments, std::span<std::uint8_t> out) {
+  std::uint8_t* to = std::copy_n(jpeg.data(), begin, out.data());
   for (const JpegSegment& segment : segments) {
     const std::size_t length = segment.payload.size() + 2;
-    out.insert(out.end(), {kMarker, segment.marker, static_cast<std::uint8_t>(length >> 8),
-                           static_cast<std::uint8_t>(length & 0xFF)});
-    out.insert(out.end(), segment.payload.begin(), segment.payload.end());
+    *to++ = kMarker;
+    *to++ = segment.marker;
+    *to++ = static_cast<std::uint8_t>(length >> 8);
+    *to++ = static_cast<std::uint8_t>(length & 0xFF);
+    to = std::copy(segment.payload.begin(), segment.payload.end(), to);
   }
-  out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(end), jpeg.end());
+  std::copy(jpeg.begin() + static_cast<std::ptrdiff_t>(end), jpeg.end(), to);
+}
+
+std::vector<std::uint8_t> Spliced(std::span<const std::uint8_t> jpeg, std::size_t begin, std::size_t end,
+                                  std::span<const JpegSegment> segments) {
+  std::vector<std::uint8_t> out(SplicedSize(jpeg, begin, end, segments));
+  SpliceInto(jpeg, begin, end, segments, out);
   return out;
 }
 
@@ -129,8 +142,7 @@ std::vector<JpegSegmentView> HeaderSegments(std::span<const std::uint8_t> jpeg) 
   return segments;
 }
 
-std::vector<std::uint8_t> InsertSegments(std::span<const std::uint8_t> jpeg,
-                                         const std::vector<JpegSegment>& segments) {
+std::size_t InsertedSize(std::span<const std::uint8_t> jpeg, const std::vector<JpegSegment>& segments) {
   if (!StartsWithSoi(jpeg)) Refuse("no SOI to put segments after");
   for (const JpegSegment& segment : segments) {
     if (segment.payload.size() > kMaxSegmentPayload) {
@@ -138,7 +150,21 @@ std::vector<std::uint8_t> InsertSegments(std::span<const std::uint8_t> jpeg,
     }
   }
   const std::size_t at = AfterApp0(jpeg);
-  return Spliced(jpeg, at, at, segments);
+  return SplicedSize(jpeg, at, at, segments);
+}
+
+void InsertSegments(std::span<const std::uint8_t> jpeg, const std::vector<JpegSegment>& segments,
+                    std::span<std::uint8_t> out) {
+  if (out.size() != InsertedSize(jpeg, segments)) Refuse("no room for the segments");
+  const std::size_t at = AfterApp0(jpeg);
+  SpliceInto(jpeg, at, at, segments, out);
+}
+
+std::vector<std::uint8_t> InsertSegments(std::span<const std::uint8_t> jpeg,
+                                         const std::vector<JpegSegment>& segments) {
+  std::vector<std::uint8_t> out(InsertedSize(jpeg, segments));
+  InsertSegments(jpeg, segments, out);
+  return out;
 }
 
 ExifSlot FindExifSlot(std::span<const std::uint8_t> jpeg) {

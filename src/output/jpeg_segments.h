@@ -45,6 +45,10 @@ std::vector<JpegSegmentView> HeaderSegments(std::span<const std::uint8_t> jpeg);
 // for a payload longer than kMaxSegmentPayload.
 std::vector<std::uint8_t> InsertSegments(std::span<const std::uint8_t> jpeg,
                                          const std::vector<JpegSegment>& segments);
+// The same into the caller's memory, of exactly InsertedSize bytes.
+std::size_t InsertedSize(std::span<const std::uint8_t> jpeg, const std::vector<JpegSegment>& segments);
+void InsertSegments(std::span<const std::uint8_t> jpeg, const std::vector<JpegSegment>& segments,
+                    std::span<std::uint8_t> out);
 
 // Where a JPEG's EXIF segment lies (its marker to its end), or, when it has
 // none, the empty place where one goes: after SOI and any APP0 segments.

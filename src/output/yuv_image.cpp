@@ -1,10 +1,8 @@
 #include "output/yuv_image.h"
 
-#include <sys/mman.h>  // mmap, madvise, munmap
-
 #include <algorithm>  // clamp
 #include <cstring>    // memcpy
-#include <utility>    // exchange
+#include <new>        // bad_alloc
 
 #include "output/output_error.h"
 #include "output/simd.h"
@@ -108,40 +106,11 @@ Yuv420Image::Yuv420Image(PixelSize size) : size_(size) {
   chromaPitch_ = RowBytes(Even(size.width) / 2);
   cbOffset_ = yPitch_ * height;
   crOffset_ = cbOffset_ + chromaPitch_ * (height / 2);
-  bytes_ = static_cast<std::size_t>(BytesFor(size));
-  void* address = ::mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (address == MAP_FAILED) throw OutputError(OutputErrorKind::OutOfMemory, OutputError::Fields{});
-  ::madvise(address, bytes_, MADV_HUGEPAGE);  // only a hint; 4 KB pages work too
-  memory_ = static_cast<std::uint8_t*>(address);
-}
-
-Yuv420Image::Yuv420Image(Yuv420Image&& other) noexcept
-    : size_(std::exchange(other.size_, {})),
-      memory_(std::exchange(other.memory_, nullptr)),
-      bytes_(std::exchange(other.bytes_, 0)),
-      yPitch_(other.yPitch_),
-      chromaPitch_(other.chromaPitch_),
-      cbOffset_(other.cbOffset_),
-      crOffset_(other.crOffset_) {}
-
-Yuv420Image& Yuv420Image::operator=(Yuv420Image&& other) noexcept {
-  if (this == &other) return *this;
-  Release();
-  size_ = std::exchange(other.size_, {});
-  memory_ = std::exchange(other.memory_, nullptr);
-  bytes_ = std::exchange(other.bytes_, 0);
-  yPitch_ = other.yPitch_;
-  chromaPitch_ = other.chromaPitch_;
-  cbOffset_ = other.cbOffset_;
-  crOffset_ = other.crOffset_;
-  return *this;
-}
-
-Yuv420Image::~Yuv420Image() { Release(); }
-
-void Yuv420Image::Release() {
-  if (memory_ != nullptr) ::munmap(memory_, bytes_);
-  memory_ = nullptr;
+  try {
+    memory_ = MappedMemory(static_cast<std::size_t>(BytesFor(size)));
+  } catch (const std::bad_alloc&) {
+    throw OutputError(OutputErrorKind::OutOfMemory, OutputError::Fields{});
+  }
 }
 
 UprightPlanes::UprightPlanes(PixelSize stored, int orientation, ChromaSampling sampling, PlaneRows y, PlaneRows cb,

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "output/mapped_memory.h"
 #include "output/image.h"
 
 // Pictures as JPEG codes them: a luma plane (Y) and two chroma planes (Cb,
@@ -64,11 +65,6 @@ class Yuv420Image {
  public:
   // Throws OutputError (OutOfMemory) when there is no memory for it.
   explicit Yuv420Image(PixelSize size);
-  Yuv420Image(Yuv420Image&& other) noexcept;
-  Yuv420Image& operator=(Yuv420Image&& other) noexcept;
-  Yuv420Image(const Yuv420Image&) = delete;
-  Yuv420Image& operator=(const Yuv420Image&) = delete;
-  ~Yuv420Image();
 
   // The memory a picture of that size takes.
   static std::int64_t BytesFor(PixelSize size);
@@ -77,16 +73,13 @@ class Yuv420Image {
   int width() const { return size_.width; }
   int height() const { return size_.height; }
   PixelSize chromaSize() const { return {ChromaCount(size_.width, 2), ChromaCount(size_.height, 2)}; }
-  PlaneRows y() const { return {memory_, yPitch_}; }
-  PlaneRows cb() const { return {memory_ + cbOffset_, chromaPitch_}; }
-  PlaneRows cr() const { return {memory_ + crOffset_, chromaPitch_}; }
+  PlaneRows y() const { return {memory_.data(), yPitch_}; }
+  PlaneRows cb() const { return {memory_.data() + cbOffset_, chromaPitch_}; }
+  PlaneRows cr() const { return {memory_.data() + crOffset_, chromaPitch_}; }
 
  private:
-  void Release();
-
   PixelSize size_;
-  std::uint8_t* memory_ = nullptr;
-  std::size_t bytes_ = 0;
+  MappedMemory memory_;
   std::ptrdiff_t yPitch_ = 0, chromaPitch_ = 0, cbOffset_ = 0, crOffset_ = 0;
 };
 

@@ -10,6 +10,7 @@
 #include "app/main_logic.h"
 #include "app/memory_toolkit.h"
 #include "expected_photos.h"
+#include "output/jpeg_segments.h"
 #include "sample_photos.h"
 #include "test_support.h"
 
@@ -111,6 +112,16 @@ TEST_F(PreviewTest, ToolkitWithoutPicturesGetsTheCaptionAndNoPicture) {
   MemoryToolkit blind(false);
   EXPECT_TRUE(DrawMiniPicture(blind, Write("side.jpg", tools::MakeSamplePhoto(40, 30, 1, "", 6)))
                   .starts_with("尺寸30×40 大小"));
+  EXPECT_TRUE(blind.previewDraws().empty());
+  // A file larger than the start read for the size: with its frame header
+  // there, and behind 300 KB of other segments, the caption is the window's.
+  const std::vector<std::uint8_t> large = tools::MakeSamplePhoto(2000, 1500, 1, "", 6);
+  const std::vector<JpegSegment> padding(5, JpegSegment{0xE2, std::vector<std::uint8_t>(60000, 0)});
+  for (const std::vector<std::uint8_t>& bytes : {large, InsertSegments(large, padding)}) {
+    ASSERT_GT(bytes.size(), 300'000u);
+    const std::string path = Write("large.jpg", bytes);
+    EXPECT_EQ(DrawMiniPicture(blind, path), DrawMiniPicture(ui, path));
+  }
   EXPECT_TRUE(blind.previewDraws().empty());
 }
 

@@ -218,22 +218,19 @@ TEST(ExifReaderHelpers, ExifTimeToDateTimeText) {
   for (const Case& c : cases) EXPECT_EQ(ExifTimeToDateTimeText(c.exif), c.expected) << c.exif;
 }
 
-// Upright where the file says nothing usable; a file that cannot be read fails.
+// Upright where the file says nothing usable.
 TEST(ExifReaderHelpers, ReadOrientationIsUprightOnlyWhenTheFileSaysSo) {
-  testing::TempDir dir;
-  auto fileWithOrientation = [&](std::uint16_t value) {
+  auto withOrientation = [](std::uint16_t value) {
     Tiff t(false);
     t.Header().U16(1).U16(274).U16(3).U32(1).U16(value).U16(0).U32(0);
-    return testing::WriteFile(dir.path(), "o" + std::to_string(value) + ".jpg", testing::JpegWithExif(t));
+    return testing::JpegWithExif(t);
   };
-  EXPECT_EQ(ReadOrientation(fileWithOrientation(6)), 6);
-  EXPECT_EQ(ReadOrientation(fileWithOrientation(8)), 8);
-  EXPECT_EQ(ReadOrientation(fileWithOrientation(9)), 1);
-  EXPECT_EQ(ReadOrientation(fileWithOrientation(0)), 1);
-  EXPECT_EQ(ReadOrientation(testing::WriteFile(dir.path(), "none.jpg", Concat({kSoi, kJfifApp0, kEoi}))), 1);
-  EXPECT_EQ(ReadOrientation(testing::WriteFile(dir.path(), "empty.jpg", {})), 1);
-  EXPECT_THROW(ReadOrientation("/nonexistent.jpg"), FileError);
-  EXPECT_THROW(ReadOrientation(dir.folder()), FileError);
+  EXPECT_EQ(ReadOrientation(withOrientation(6)), 6);
+  EXPECT_EQ(ReadOrientation(withOrientation(8)), 8);
+  EXPECT_EQ(ReadOrientation(withOrientation(9)), 1);
+  EXPECT_EQ(ReadOrientation(withOrientation(0)), 1);
+  EXPECT_EQ(ReadOrientation(Concat({kSoi, kJfifApp0, kEoi})), 1);
+  EXPECT_EQ(ReadOrientation(std::vector<std::uint8_t>{}), 1);
 }
 
 // One row of the test data's table of what exiftool reads from each file.
@@ -264,7 +261,7 @@ TEST(CameraFiles, ShootingTimeAndOrientationMatchTheTable) {
     SCOPED_TRACE(row.file);
     const std::string path = (folder / row.file).string();
     EXPECT_EQ(ReadShootingTime(path), ExifTimeToDateTimeText(row.dateTimeOriginal));
-    EXPECT_EQ(ReadOrientation(path), row.orientation.empty() ? 1 : std::stoi(row.orientation));
+    EXPECT_EQ(ReadOrientation(testing::ReadFileBytes(path)), row.orientation.empty() ? 1 : std::stoi(row.orientation));
   }
 }
 

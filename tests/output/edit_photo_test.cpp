@@ -424,7 +424,7 @@ TEST(Batch, AFolderAnotherBatchHoldsIsLeftAlone) {
 TEST(Batch, RunningOutOfMemoryFailsOnlyThatPhoto) {
   class NoMemoryFor : public FaultyFileSystem {
    public:
-    std::vector<std::uint8_t> ReadFile(const std::string& path, std::int64_t maxBytes) const override {
+    MappedMemory ReadFile(const std::string& path, std::int64_t maxBytes) const override {
       if (path.ends_with("a.jpg")) throw std::bad_alloc();
       return FaultyFileSystem::ReadFile(path, maxBytes);
     }
@@ -526,7 +526,7 @@ TEST(Batch, AStopAskedWhileWaitingLeavesTheAwaitedPhotosUntouched) {
    public:
     std::atomic<bool> stop{false};
     // b.JPG is read only once the stop is asked.
-    std::vector<std::uint8_t> ReadFile(const std::string& path, std::int64_t maxBytes) const override {
+    MappedMemory ReadFile(const std::string& path, std::int64_t maxBytes) const override {
       while (path.ends_with("b.JPG") && !stop) std::this_thread::sleep_for(std::chrono::milliseconds(1));
       return FaultyFileSystem::ReadFile(path, maxBytes);
     }
@@ -568,7 +568,7 @@ TEST(Batch, EightWorkersKeepToTheMemoryBudget) {
    public:
     std::atomic<int> committed{0};
     mutable std::atomic<int> reads{0}, mostInFlight{0};
-    std::vector<std::uint8_t> ReadFile(const std::string& path, std::int64_t maxBytes) const override {
+    MappedMemory ReadFile(const std::string& path, std::int64_t maxBytes) const override {
       const int inFlight = ++reads - committed;
       for (int most = mostInFlight; inFlight > most && !mostInFlight.compare_exchange_weak(most, inFlight);) {}
       return FaultyFileSystem::ReadFile(path, maxBytes);

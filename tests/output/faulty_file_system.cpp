@@ -47,7 +47,7 @@ void FaultyFileSystem::CreateFolder(const std::string& path) {
   inner_.CreateFolder(path);
 }
 
-std::vector<std::uint8_t> FaultyFileSystem::ReadFile(const std::string& path, std::int64_t maxBytes) const {
+MappedMemory FaultyFileSystem::ReadFile(const std::string& path, std::int64_t maxBytes) const {
   Check(FsOp::Read, path, "");
   return inner_.ReadFile(path, maxBytes);
 }

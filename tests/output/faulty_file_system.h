@@ -38,7 +38,7 @@ class FaultyFileSystem : public FileSystem {
   std::optional<FileStatus> Status(const std::string& path) const override { return inner_.Status(path); }
   std::size_t MaxNameBytes(const std::string& folder) const override { return inner_.MaxNameBytes(folder); }
   void CreateFolder(const std::string& path) override;
-  std::vector<std::uint8_t> ReadFile(const std::string& path, std::int64_t maxBytes) const override;
+  MappedMemory ReadFile(const std::string& path, std::int64_t maxBytes) const override;
   void CopyFile(const std::string& from, const std::string& to) override;
   void RenameFile(const std::string& from, const std::string& to) override;
   void RemoveFile(const std::string& path) override;
