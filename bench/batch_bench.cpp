@@ -20,9 +20,11 @@
 #include <string>
 #include <vector>
 
+#include "output/annotation_text.h"
 #include "output/batch.h"
 #include "output/file_system.h"
-#include "output/save_jpg.h"
+#include "output/frame_picture.h"  // kFramedQuality
+#include "output/text_drawing.h"
 #include "peak_memory.h"
 #include "sample_photos.h"
 
@@ -239,6 +241,7 @@ int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   gSelf = fs::read_symlink("/proc/self/exe").string();
   QGuiApplication app(argc, argv);
+  geoframe::UseAnnotationText(*geoframe_annotation_text());
   if (argc == 6 && std::string(argv[1]) == "--peak-child") {
     return PeakChild(argv[2], argv[3], std::stoul(argv[4]), argv[5]);
   }

@@ -32,10 +32,11 @@
 #include <utility>  // pair
 #include <vector>
 
+#include "output/annotation_text.h"
 #include "output/file_system.h"
 #include "output/frame_picture.h"
 #include "output/output_error.h"
-#include "output/save_jpg.h"
+#include "output/text_drawing.h"
 #include "peak_memory.h"
 #include "sample_photos.h"
 
@@ -262,11 +263,13 @@ int main(int argc, char** argv) {
   gSelf = std::filesystem::read_symlink("/proc/self/exe").string();
   if (argc == 4 && std::string(argv[1]) == "--peak-child") {
     QGuiApplication app(argc, argv);
+    geoframe::UseAnnotationText(*geoframe_annotation_text());
     if (RunOnce(argv[2], argv[3]) == 0) return 1;
     std::printf("%ld\n", bench::PeakKilobytes());
     return 0;
   }
   QGuiApplication app(argc, argv);
+  geoframe::UseAnnotationText(*geoframe_annotation_text());
   MakePhotos();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

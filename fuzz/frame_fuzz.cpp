@@ -8,15 +8,18 @@
 #include <span>
 #include <string>
 
+#include "output/annotation_text.h"
 #include "output/frame_picture.h"
 #include "output/output_error.h"
+#include "output/text_drawing.h"
 #include "output/yuv_image.h"
 
 namespace {
 
 // Drawing the annotation needs a QGuiApplication: one for the whole run,
 // offscreen unless the environment chooses a platform. It is destroyed at exit
-// like any application object, so Qt releases its font caches.
+// like any application object, so Qt releases its font caches. Framing draws
+// with the text code linked in.
 void StartGuiOnce() {
   static int argc = 1;
   static char name[] = "frame_fuzz";
@@ -27,6 +30,7 @@ void StartGuiOnce() {
   }();
   static QGuiApplication app(argc, argv);
   (void)platformChosen;
+  geoframe::UseAnnotationText(*geoframe_annotation_text());
 }
 
 const std::string kAnnotation = " 西湖  N30°15.1234',E120°30.5678'  2010-12-06 16:30:15";

@@ -11,11 +11,14 @@
 #include "app/argument_text.h"
 #include "app/qt/main_window.h"
 #include "io/folder.h"
+#include "output/annotation_text.h"
+#include "output/text_drawing.h"
 #include "geoframe_version.h"
 
 int main(int argc, char* argv[]) {
   geoframe::RaiseOpenFileLimit();
   QApplication app(argc, argv);
+  geoframe::UseAnnotationText(*geoframe_annotation_text());  // framing draws with the text code linked in
   QApplication::setApplicationName(QStringLiteral("geoframe"));
   QApplication::setApplicationVersion(QStringLiteral(GEOFRAME_VERSION));
   // Lets desktop panels match the window to the desktop entry and its icon.

@@ -1,10 +1,9 @@
 #include <unistd.h>  // isatty
 
-#include <QGuiApplication>
 #include <QString>
-#include <QtGlobal>  // qInstallMessageHandler
 
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -15,6 +14,7 @@
 #include "cli/cli_commands.h"
 #include "cli/command_line.h"
 #include "cli/headless_session.h"
+#include "cli/text_module.h"
 
 namespace geoframe::cli {
 namespace {
@@ -189,36 +189,15 @@ int Run(const RunOptions& options) {
   return failed > 0 || !notAdded.empty() ? 1 : 0;
 }
 
-// Qt looks for a Wayland socket in XDG_RUNTIME_DIR when it starts, and warns
-// on stderr where that is not set (ssh, cron, a container): nothing a command
-// drawing offscreen needs. That warning is dropped; every other message goes
-// to the handler Qt had.
-QtMessageHandler qtMessageHandler = nullptr;
-
-void DropRuntimeDirWarning(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  if (type == QtWarningMsg && message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
-  qtMessageHandler(type, context, message);
-}
-
 }  // namespace
 
 int RunRun(const std::vector<std::string>& args) {
   std::variant<RunOptions, int> parsed = ParseRunOptions(args);
   if (const int* status = std::get_if<int>(&parsed)) return *status;
   const RunOptions& options = std::get<RunOptions>(parsed);
-  // Drawing the annotation needs a QGuiApplication; without a display it runs offscreen.
-  std::optional<QGuiApplication> gui;
-  int argc = 1;
-  char name[] = "geoframe-cli";
-  char* argv[] = {name, nullptr};
-  if (options.output.frame && QCoreApplication::instance() == nullptr) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-      qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    qtMessageHandler = qInstallMessageHandler(DropRuntimeDirWarning);
-    gui.emplace(argc, argv);
-  }
+  // Only framing draws text, and only then is Qt Gui loaded.
+  std::shared_ptr<void> textGui;
+  if (options.output.frame) textGui = StartTextDrawing();
   return Run(options);
 }
 

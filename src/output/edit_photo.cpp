@@ -9,7 +9,6 @@
 #include "output/frame_picture.h"
 #include "output/framed_marks.h"
 #include "output/photo_exif.h"
-#include "output/save_jpg.h"
 #include "timematch/date_time.h"
 
 namespace geoframe {

@@ -1,14 +1,6 @@
 #include "output/frame_picture.h"
 
-#include <QCoreApplication>
-#include <QFont>
-#include <QFontMetricsF>
-#include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
-#include <QString>
-#include <QStringList>
-
+#include <cstddef>  // ptrdiff_t
 #include <cstring>  // memset
 #include <new>      // bad_alloc
 #include <string_view>
@@ -17,6 +9,7 @@
 
 #include "exif/exif_reader.h"
 #include "output/output_error.h"
+#include "output/text_drawing.h"
 
 namespace geoframe {
 
@@ -25,23 +18,6 @@ namespace {
 // White in JPEG's colours.
 constexpr std::uint8_t kWhiteLuma = 255;
 constexpr std::uint8_t kNeutralChroma = 128;
-
-// SimSun 15 pt bold at 96 dpi is 20 pixels; it is asked for by its English
-// and its Chinese family name (written as escapes), and Noto Serif CJK SC
-// stands in where SimSun is missing.
-// Made once and kept for the whole run (never destroyed, so it cannot outlive
-// the font database at exit).
-const QFont& AnnotationFont() {
-  static const QFont* font = [] {
-    auto* made = new QFont();
-    made->setFamilies({QStringLiteral("SimSun"), QStringLiteral("\u5B8B\u4F53"), QStringLiteral("Noto Serif CJK SC")});
-    made->setBold(true);
-    made->setPixelSize(kTextStripHeight);
-    made->setStyleStrategy(QFont::PreferAntialias);
-    return made;
-  }();
-  return *font;
-}
 
 int Even(int value) { return value + (value & 1); }
 
@@ -99,12 +75,12 @@ void ShareOddEdgesWithMargin(Yuv420Image& canvas, PixelSize photo) {
 // Converts an RGB picture of even width and height into the canvas with its
 // top left at (left, top), both even: luma pixel by pixel, each chroma sample
 // the mean of its 2 x 2 pixels, rounded as libjpeg's encoder rounds.
-void PutRgb(const QImage& rgb, Yuv420Image& canvas, int left, int top) {
-  const int width = rgb.width();
+void PutRgb(RgbRows rgb, Yuv420Image& canvas, int left, int top) {
+  const int width = rgb.width;
   std::vector<std::uint8_t> cb(2 * static_cast<std::size_t>(width)), cr(cb.size());
-  for (int y = 0; y < rgb.height(); y += 2) {
+  for (int y = 0; y < rgb.height; y += 2) {
     for (int i = 0; i < 2; ++i) {
-      RgbToYcc(rgb.constScanLine(y + i), width, canvas.y().row(top + y + i) + left, cb.data() + i * width,
+      RgbToYcc(rgb.bits + (y + i) * rgb.pitch, width, canvas.y().row(top + y + i) + left, cb.data() + i * width,
                cr.data() + i * width);
     }
     std::uint8_t* toCb = canvas.cb().row((top + y) / 2);
@@ -125,32 +101,14 @@ void PutRgb(const QImage& rgb, Yuv420Image& canvas, int left, int top) {
 // columns, whose chroma samples it shares.
 void DrawAnnotation(Yuv420Image& canvas, PixelSize photo, const std::string& annotation) {
   if (IsBlankAnnotation(annotation)) return;
-  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
-    throw OutputError(OutputErrorKind::NoGui, OutputError::Fields{});
-  }
   const int stripTop = kFrameMargin + photo.height + 2 * kCellBorder;
   const int stripWidth = photo.width + 2 * kCellBorder;
   const int boxTop = stripTop - stripTop % 2;
-  QImage box(Even(stripWidth), Even(stripTop + kTextStripHeight) - boxTop, QImage::Format_RGB888);
-  if (box.isNull()) throw OutputError(OutputErrorKind::OutOfMemory, OutputError::Fields{});
-  box.fill(Qt::white);
-  QImage strip(box.bits() + box.bytesPerLine() * (stripTop - boxTop), stripWidth, kTextStripHeight,
-               box.bytesPerLine(), QImage::Format_RGB888);
-  {
-    const AnnotationFit fit = FitAnnotation(annotation, stripWidth);
-    QFont font = AnnotationFont();
-    font.setPixelSize(fit.pixelSize);
-    QPainter painter(&strip);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    // Left to right whatever the line's first letters: a comment in a
-    // right-to-left script keeps coordinate and time after it.
-    painter.drawText(QRect(0, 0, stripWidth, kTextStripHeight),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextForceLeftToRight,
-                     QString::fromStdString(fit.text));
-  }
-  PutRgb(box, canvas, kFrameMargin, boxTop);
+  const int boxWidth = Even(stripWidth), boxHeight = Even(stripTop + kTextStripHeight) - boxTop;
+  const std::ptrdiff_t pitch = 3 * boxWidth;
+  std::vector<std::uint8_t> box(static_cast<std::size_t>(pitch * boxHeight), 0xFF);  // white
+  DrawAnnotationText(annotation, {box.data() + pitch * (stripTop - boxTop), stripWidth, kTextStripHeight, pitch});
+  PutRgb({box.data(), boxWidth, boxHeight, pitch}, canvas, kFrameMargin, boxTop);
 }
 
 // The photo's planes into the canvas at (24, 24), turned upright. A photo
@@ -198,16 +156,6 @@ OutputError NamingFile(const OutputError& error, const std::string& path) {
 
 bool IsBlankAnnotation(const std::string& annotation) {
   return annotation.find_first_not_of(' ') == std::string::npos;
-}
-
-AnnotationFit FitAnnotation(const std::string& annotation, int width) {
-  const QString line = QString::fromStdString(annotation);
-  QFont font = AnnotationFont();
-  for (int pixels = kTextStripHeight; pixels >= kMinAnnotationPixels; --pixels) {
-    font.setPixelSize(pixels);
-    if (QFontMetricsF(font).horizontalAdvance(line) <= width) return {pixels, annotation};
-  }
-  return {kMinAnnotationPixels, QFontMetricsF(font).elidedText(line, Qt::ElideRight, width).toStdString()};
 }
 
 std::string DirectionIsolate(const std::string& text) {

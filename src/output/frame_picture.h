@@ -52,20 +52,6 @@ void RequireFramable(const JpegHeader& header, int orientation, std::int64_t fil
 // stays white, and framing it needs no font and no QGuiApplication.
 bool IsBlankAnnotation(const std::string& annotation);
 
-// The smallest font a long annotation shrinks to before it is cut short:
-// still readable, half the strip's height.
-inline constexpr int kMinAnnotationPixels = 10;
-
-// The annotation as it is drawn under a photo column `width` pixels wide: at
-// the strip's 20-pixel font when it fits, else at the largest smaller size
-// (down to kMinAnnotationPixels) at which it fits, else at that size cut
-// short with "…". Needs a QGuiApplication.
-struct AnnotationFit {
-  int pixelSize = kTextStripHeight;
-  std::string text;
-};
-AnnotationFit FitAnnotation(const std::string& annotation, int width);
-
 // The text as one first-strong isolate (U+2068 ... U+2069): laid out in the
 // direction of its own first strong letter, and a neutral unit to the text
 // around it, so that no right-to-left letters or direction controls in it can
@@ -80,11 +66,12 @@ std::string DirectionIsolate(const std::string& text);
 // column. The canvas is in 4:2:0 planes, as the encoder takes it: margins are
 // Y 255, Cb and Cr 128; the photo's planes come from the decoder without any
 // colour conversion where its coding allows (see JpegHeader::asStored); the
-// text is drawn by Qt in RGB and converted. Drawing text needs a
-// QGuiApplication. Checks the size first (RequireFramable), so nothing large
-// is allocated for a photo it refuses. Throws OutputError: those of the
-// decoder (jpeg_decoder.h), TooLarge, NoGui, and OutOfMemory when the canvas
-// cannot be had.
+// text is drawn by Qt in RGB (text_drawing.h) and converted. Checks the
+// size first (RequireFramable), so nothing large is allocated for a photo it
+// refuses. Throws OutputError: those of the decoder (jpeg_decoder.h),
+// TooLarge, NoGui (no text code in use or no QGuiApplication, for an
+// annotation that is not blank), and OutOfMemory when the canvas cannot be
+// had.
 Yuv420Image FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation);
 
 // A photo file read for framing: its bytes and its EXIF orientation.
@@ -110,6 +97,9 @@ Yuv420Image FramePicture(const PhotoSource& source, const std::string& annotatio
 // Reads and frames the photo file at path: ReadPhotoSource, then FramePicture.
 Yuv420Image FramePicture(const std::string& path, const std::string& annotation,
                          const FileSystem& fs = RealFileSystem());
+
+// The JPEG quality every framed output is written with.
+inline constexpr int kFramedQuality = 80;
 
 // A framed canvas as a baseline JPEG of exactly its size at the given quality
 // (0-100), 4:2:0 chroma, with no metadata but the encoder's own JFIF header.

@@ -1,7 +1,5 @@
 #include "output/render_ahead.h"
 
-#include <QCoreApplication>
-#include <QGuiApplication>
 #include <sched.h>  // sched_getaffinity
 
 #include <algorithm>
@@ -9,32 +7,21 @@
 #include <system_error>
 #include <utility>  // exchange
 
-#include "output/frame_picture.h"
-#include "output/jpeg_encoder.h"
-#include "output/save_jpg.h"  // kFramedQuality
+#include "output/text_drawing.h"
 
 namespace geoframe {
 
 namespace {
 
-// Qt sets up its font database, the annotation's fonts and the gamma table
-// for drawing text on RGB pictures (unguarded: two threads drawing their first
-// glyph at once may both make it, and one frees the table the other uses) the
-// first time a glyph is drawn. That first time is made to happen here, on the
-// caller's thread before any worker starts, by framing a small white picture
-// with the first annotation that has a glyph, from that glyph on, wide
-// enough that glyphs are drawn and not clipped away; the workers then only
-// find it all made. When no annotation has one, no text is drawn at all.
-void PrepareText(const std::vector<PhotoPlan>& plans, const std::vector<std::size_t>& jobs) {
-  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return;
+// The annotation the batch's text drawing warms up with (see text_drawing.h):
+// the first one that has a glyph, from that glyph on; none when no annotation
+// has one, and then no text is drawn at all.
+std::optional<std::string> WarmUpAnnotation(const std::vector<PhotoPlan>& plans, const std::vector<std::size_t>& jobs) {
   const auto drawn = std::find_if(jobs.begin(), jobs.end(),
                                   [&](std::size_t job) { return !IsBlankAnnotation(plans[job].annotation); });
-  if (drawn == jobs.end()) return;
+  if (drawn == jobs.end()) return std::nullopt;
   const std::string& annotation = plans[*drawn].annotation;
-  constexpr int kWidth = 640, kHeight = 8;
-  const std::vector<std::uint8_t> white(kWidth * kHeight * 3, 0xFF);
-  FrameJpeg(EncodeJpeg(white.data(), kWidth, kHeight, kWidth * 3, kFramedQuality), 1,
-            annotation.substr(annotation.find_first_not_of(' ')));
+  return annotation.substr(annotation.find_first_not_of(' '));
 }
 
 }  // namespace
@@ -59,7 +46,8 @@ RenderAhead::RenderAhead(const std::vector<PhotoPlan>& plans, const FileSystem& 
   const std::size_t count = std::min(std::max<std::size_t>(threads, 1), jobs_.size());
   window_ = count + 1;
   if (count == 0) return;
-  PrepareText(plans_, jobs_);
+  const std::optional<std::string> warmUp = WarmUpAnnotation(plans_, jobs_);
+  if (warmUp) BeginTextBatch();
   working_ = count;
   threads_.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
@@ -70,8 +58,13 @@ RenderAhead::RenderAhead(const std::vector<PhotoPlan>& plans, const FileSystem& 
       break;  // fewer workers than asked for still do every photo
     }
   }
-  std::lock_guard lock(mutex_);
-  working_ -= count - threads_.size();
+  {
+    std::lock_guard lock(mutex_);
+    working_ -= count - threads_.size();
+  }
+  // While the workers decode their first photos; one that is ready to draw
+  // before this has ended waits for it (text_drawing.h).
+  if (warmUp) WarmUpText(*warmUp);
 }
 
 RenderAhead::~RenderAhead() {

@@ -10,9 +10,6 @@
 
 namespace geoframe {
 
-// The JPEG quality every framed output is written with.
-inline constexpr int kFramedQuality = 80;
-
 // The picture as a baseline JPEG of exactly its size at the given quality
 // (0-100), 4:2:0 chroma, with no metadata but the encoder's own JFIF header.
 // Throws OutputError: EncodeFailed (an empty picture, a quality outside 0-100,

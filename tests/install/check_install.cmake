@@ -1,7 +1,9 @@
-# cmake -DBUILD_DIR=... -DSTAGE=... -P check_install.cmake
+# cmake -DBUILD_DIR=... -DSTAGE=... -DTEXT_MODULE=... -DDEMO=... -P check_install.cmake
 # Installs BUILD_DIR under the prefix /usr into the fresh folder STAGE (as
 # DESTDIR, the way a package is built) and checks what a desktop needs: the
-# two programs, a desktop entry whose command and icon exist, the icon at
+# two programs, the text drawing module TEXT_MODULE (its path under the
+# prefix) with which the installed command line frames a photo DEMO makes, a
+# desktop entry whose command and icon exist, the icon at
 # every usual size, metainfo that launches that entry, the manual pages, and
 # the licence in Debian's machine-readable copyright format.
 # desktop-file-validate, appstreamcli and man check the formats when present.
@@ -82,6 +84,20 @@ foreach(program geoframe geoframe-cli)
   check_executable(usr/bin/${program})
   expect(usr/bin/${program})
 endforeach()
+
+expect(usr/${TEXT_MODULE})
+set(photos "${STAGE}-photos")
+file(REMOVE_RECURSE "${photos}")
+execute_process(COMMAND "${DEMO}" "${photos}" RESULT_VARIABLE rc OUTPUT_QUIET)
+file(GLOB demo "${photos}/*.JPG")
+list(GET demo 0 photo)
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen "${STAGE}/usr/bin/geoframe-cli" run --no-backup --frame
+    --comment x "${photo}"
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(SEND_ERROR "the installed geoframe-cli does not frame: status ${rc}\n${out}${err}")
+endif()
 
 file(GLOB entries RELATIVE "${STAGE}" "${STAGE}/usr/share/applications/*.desktop")
 list(LENGTH entries count)

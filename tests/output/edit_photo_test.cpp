@@ -23,7 +23,6 @@
 #include "output/jpeg_decoder.h"
 #include "output/jpeg_segments.h"
 #include "output/render_ahead.h"
-#include "output/save_jpg.h"
 #include "sample_photos.h"
 #include "test_support.h"
 

@@ -19,9 +19,9 @@
 #include <utility>  // pair
 
 #include "jpeg_inspect.h"
+#include "output/annotation_text.h"  // FitAnnotation
 #include "output/jpeg_decoder.h"
 #include "output/jpeg_encoder.h"
-#include "output/save_jpg.h"  // kFramedQuality
 #include "output/yuv_image.h"
 #include "sample_photos.h"
 #include "test_support.h"

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+#include "output/annotation_text.h"
+
+namespace geoframe {
+
+// Framing draws its annotation through the text code the program puts in use
+// here: the window and the tests hand over the code they link, the command
+// line the module it loads when it frames. Without it, or without a
+// QGuiApplication, an annotation cannot be drawn (OutputError NoGui).
+//
+// Qt sets up its font database, the annotation's fonts and the gamma table
+// for drawing text on RGB pictures the first time a glyph is drawn, the gamma
+// table unguarded: two threads drawing their first glyph at once may both
+// make it, and one frees the table the other uses. So the first drawing of a
+// batch happens alone: until one drawing has ended since BeginTextBatch, a
+// drawing waits while another is under way and then goes alone itself. A
+// batch warms up (WarmUpText) on its caller's thread while its workers
+// decode, so a worker waits, if at all, only before its first text.
+
+void UseAnnotationText(const AnnotationText& text);
+
+// The text code in use; nullptr when there is none.
+const AnnotationText* AnnotationTextInUse();
+
+// Draws the annotation on the strip (PaintAnnotation) with the text code in
+// use. Throws OutputError NoGui when there is none or no QGuiApplication.
+void DrawAnnotationText(const std::string& annotation, RgbRows strip);
+
+// A batch's drawing is about to start: its first drawing goes alone again.
+// Called before the batch's workers start.
+void BeginTextBatch();
+
+// The warm-up: draws the annotation once on a scratch strip, unless a drawing
+// has ended since BeginTextBatch. Does nothing when no text can be drawn; a
+// warm-up that fails (out of memory) leaves the first drawing to a photo,
+// which goes alone as well. Never throws.
+void WarmUpText(const std::string& annotation);
+
+}  // namespace geoframe
