@@ -3,12 +3,8 @@
 # messages and nothing of Qt's.
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
-execute_process(COMMAND "${DEMO}" "${WORK}" RESULT_VARIABLE rc OUTPUT_QUIET)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "geoframe-make-demo failed with status ${rc}")
-endif()
-file(GLOB photos "${WORK}/*.JPG")
-list(GET photos 0 photo)
+include("${CMAKE_CURRENT_LIST_DIR}/demo_photo.cmake")
+demo_photo("${WORK}" photo)
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env --unset=XDG_RUNTIME_DIR --unset=DISPLAY --unset=WAYLAND_DISPLAY
     --unset=QT_QPA_PLATFORM "${CLI}" run --no-backup --frame --comment x "${photo}"
