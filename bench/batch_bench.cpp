@@ -85,7 +85,8 @@ class WorkFolder {
 std::size_t Batch(const std::string& folder, std::size_t threads) {
   std::vector<PhotoInput> photos;
   for (int i = 0; i < kPhotos; ++i) {
-    photos.push_back({i + 1, folder, PhotoName(i), true, "2010-12-06 08:25:15", "N30°15.1234',E120°30.5678'", std::nullopt});
+    photos.push_back(
+        {i + 1, folder, PhotoName(i), true, "2010-12-06 08:25:15", "N30°15.1234',E120°30.5678'", std::nullopt});
   }
   OutputOptions options;
   options.frame = true;

@@ -82,7 +82,9 @@ struct PhotoFile {
 PhotoFile ReadPhotoFile(const std::string& path, std::int64_t wanted) {
   try {
     const OpenFile file = OpenRegularFile(path);
-    if (file.size <= wanted || file.size > kMaxPhotoFileBytes) return {file.size, ReadWholeFile(file, kMaxPhotoFileBytes)};
+    if (file.size <= wanted || file.size > kMaxPhotoFileBytes) {
+      return {file.size, ReadWholeFile(file, kMaxPhotoFileBytes)};
+    }
     std::vector<std::uint8_t> start(static_cast<std::size_t>(wanted));
     ReadRange(file, 0, start);
     return {file.size, std::move(start)};

@@ -174,14 +174,15 @@ std::string CarryOut(const PhotoPlan& plan, const RenderedPhoto& rendered, FileS
   return name;
 }
 
-// The framed picture as JPEG, with the framed mark, the photo's colour profile
-// and the EXIF the plan asks for.
+// A result made as a vector, in the memory results are held in.
 MappedMemory MappedCopy(std::span<const std::uint8_t> bytes) {
   MappedMemory copy(bytes.size());
   std::copy(bytes.begin(), bytes.end(), copy.data());
   return copy;
 }
 
+// The framed picture as JPEG, with the framed mark, the photo's colour profile
+// and the EXIF the plan asks for.
 MappedMemory FramedJpeg(const PhotoPlan& plan, const PhotoSource& source) {
   const Yuv420Image canvas = FramePicture(source, plan.annotation);
   const EncodedJpeg encoded = EncodePictureMapped(canvas, kFramedQuality);

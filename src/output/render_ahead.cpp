@@ -16,7 +16,8 @@ namespace {
 // The annotation the batch's text drawing warms up with (see text_drawing.h):
 // the first one that has a glyph, from that glyph on; none when no annotation
 // has one, and then no text is drawn at all.
-std::optional<std::string> WarmUpAnnotation(const std::vector<PhotoPlan>& plans, const std::vector<std::size_t>& jobs) {
+std::optional<std::string> WarmUpAnnotation(const std::vector<PhotoPlan>& plans,
+                                            const std::vector<std::size_t>& jobs) {
   const auto drawn = std::find_if(jobs.begin(), jobs.end(),
                                   [&](std::size_t job) { return !IsBlankAnnotation(plans[job].annotation); });
   if (drawn == jobs.end()) return std::nullopt;
