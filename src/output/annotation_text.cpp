@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
@@ -63,6 +64,8 @@ std::shared_ptr<void> StartTextGui() {
   return std::make_shared<QGuiApplication>(argc, argv);
 }
 
+void PrepareFonts() { QFontDatabase::families(); }
+
 AnnotationFit FitAnnotation(const std::string& annotation, int width) {
   const QString line = QString::fromStdString(annotation);
   QFont font = AnnotationFont();
@@ -94,6 +97,6 @@ void PaintAnnotation(const std::string& annotation, RgbRows strip) {
 // Exported from the module even where it hides its other symbols.
 extern "C" [[gnu::visibility("default")]] const geoframe::AnnotationText* geoframe_annotation_text() {
   static constexpr geoframe::AnnotationText text{geoframe::TextGuiRunning, geoframe::StartTextGui,
-                                                 geoframe::PaintAnnotation};
+                                                 geoframe::PrepareFonts, geoframe::PaintAnnotation};
   return &text;
 }

@@ -36,6 +36,12 @@ bool TextGuiRunning();
 // the handle; an empty handle when one exists already.
 std::shared_ptr<void> StartTextGui();
 
+// Loads what every thread's text drawing shares: the font database
+// (fontconfig's configuration and font list). Qt keeps faces, shaping and
+// glyph caches per thread, so those are made by each drawing thread itself.
+// Needs a QGuiApplication.
+void PrepareFonts();
+
 // The annotation as it is drawn under a photo column `width` pixels wide: at
 // the strip's 20-pixel font when it fits, else at the largest smaller size
 // (down to kMinAnnotationPixels) at which it fits, else at that size cut
@@ -55,6 +61,7 @@ void PaintAnnotation(const std::string& annotation, RgbRows strip);
 struct AnnotationText {
   bool (*guiRunning)();
   std::shared_ptr<void> (*startGui)();
+  void (*prepareFonts)();
   void (*paint)(const std::string& annotation, RgbRows strip);
 };
 

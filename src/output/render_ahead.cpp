@@ -3,7 +3,6 @@
 #include <sched.h>  // sched_getaffinity
 
 #include <algorithm>
-#include <string>
 #include <system_error>
 #include <utility>  // exchange
 
@@ -13,16 +12,10 @@ namespace geoframe {
 
 namespace {
 
-// The annotation the batch's text drawing warms up with (see text_drawing.h):
-// the first one that has a glyph, from that glyph on; none when no annotation
-// has one, and then no text is drawn at all.
-std::optional<std::string> WarmUpAnnotation(const std::vector<PhotoPlan>& plans,
-                                            const std::vector<std::size_t>& jobs) {
-  const auto drawn = std::find_if(jobs.begin(), jobs.end(),
-                                  [&](std::size_t job) { return !IsBlankAnnotation(plans[job].annotation); });
-  if (drawn == jobs.end()) return std::nullopt;
-  const std::string& annotation = plans[*drawn].annotation;
-  return annotation.substr(annotation.find_first_not_of(' '));
+// Whether any photo of the batch has an annotation with a glyph to draw.
+bool DrawsText(const std::vector<PhotoPlan>& plans, const std::vector<std::size_t>& jobs) {
+  return std::any_of(jobs.begin(), jobs.end(),
+                     [&](std::size_t job) { return !IsBlankAnnotation(plans[job].annotation); });
 }
 
 }  // namespace
@@ -47,8 +40,8 @@ RenderAhead::RenderAhead(const std::vector<PhotoPlan>& plans, const FileSystem& 
   const std::size_t count = std::min(std::max<std::size_t>(threads, 1), jobs_.size());
   window_ = count + 1;
   if (count == 0) return;
-  const std::optional<std::string> warmUp = WarmUpAnnotation(plans_, jobs_);
-  if (warmUp) BeginTextBatch();
+  const bool drawsText = DrawsText(plans_, jobs_);
+  if (drawsText) BeginTextBatch();
   working_ = count;
   threads_.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
@@ -65,7 +58,7 @@ RenderAhead::RenderAhead(const std::vector<PhotoPlan>& plans, const FileSystem& 
   }
   // While the workers decode their first photos; one that is ready to draw
   // before this has ended waits for it (text_drawing.h).
-  if (warmUp) WarmUpText(*warmUp);
+  if (drawsText) WarmUpText();
 }
 
 RenderAhead::~RenderAhead() {

@@ -2,12 +2,9 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <cstdint>
 #include <exception>
 #include <mutex>
-#include <vector>
 
-#include "output/frame_picture.h"  // kTextStripHeight
 #include "output/output_error.h"
 
 namespace geoframe {
@@ -71,19 +68,13 @@ void BeginTextBatch() {
   firstDone = false;
 }
 
-void WarmUpText(const std::string& annotation) {
-  if (Drawable() == nullptr) return;
-  {
-    std::lock_guard lock(firstMutex);
-    if (firstDone) return;
-  }
-  // Wide enough that the glyphs are drawn and not clipped away.
-  constexpr int kWidth = 640;
+void WarmUpText() {
+  const AnnotationText* text = Drawable();
+  if (text == nullptr) return;
   try {
-    std::vector<std::uint8_t> scratch(std::size_t{kWidth} * kTextStripHeight * 3, 0xFF);
-    DrawAnnotationText(annotation, RgbRows{scratch.data(), kWidth, kTextStripHeight, kWidth * 3});
+    text->prepareFonts();
   } catch (const std::exception&) {
-    // The first photo drawn sets Qt up instead, alone as well.
+    // The first drawing loads it instead.
   }
 }
 

@@ -17,8 +17,9 @@ namespace geoframe {
 // make it, and one frees the table the other uses. So the first drawing of a
 // batch happens alone: until one drawing has ended since BeginTextBatch, a
 // drawing waits while another is under way and then goes alone itself. A
-// batch warms up (WarmUpText) on its caller's thread while its workers
-// decode, so a worker waits, if at all, only before its first text.
+// batch loads the font database (WarmUpText) on its caller's thread while its
+// workers decode; it draws nothing there, because Qt keeps a thread's faces
+// and glyph caches to that thread, and a worker would make them again.
 
 void UseAnnotationText(const AnnotationText& text);
 
@@ -33,10 +34,9 @@ void DrawAnnotationText(const std::string& annotation, RgbRows strip);
 // Called before the batch's workers start.
 void BeginTextBatch();
 
-// The warm-up: draws the annotation once on a scratch strip, unless a drawing
-// has ended since BeginTextBatch. Does nothing when no text can be drawn; a
-// warm-up that fails (out of memory) leaves the first drawing to a photo,
-// which goes alone as well. Never throws.
-void WarmUpText(const std::string& annotation);
+// The warm-up: loads the font database (PrepareFonts). Does nothing when no
+// text can be drawn; a warm-up that fails (out of memory) leaves it to the
+// first drawing. Never throws.
+void WarmUpText();
 
 }  // namespace geoframe
