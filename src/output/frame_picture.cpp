@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "exif/exif_reader.h"
+#include "output/mapped_memory.h"
 #include "output/output_error.h"
 #include "output/text_drawing.h"
 
@@ -106,7 +107,8 @@ void DrawAnnotation(Yuv420Image& canvas, PixelSize photo, const std::string& ann
   const int boxTop = stripTop - stripTop % 2;
   const int boxWidth = Even(stripWidth), boxHeight = Even(stripTop + kTextStripHeight) - boxTop;
   const std::ptrdiff_t pitch = 3 * boxWidth;
-  std::vector<std::uint8_t> box(static_cast<std::size_t>(pitch * boxHeight), 0xFF);  // white
+  const MappedMemory box(static_cast<std::size_t>(pitch * boxHeight));
+  std::memset(box.data(), 0xFF, box.size());  // white
   DrawAnnotationText(annotation, {box.data() + pitch * (stripTop - boxTop), stripWidth, kTextStripHeight, pitch});
   PutRgb({box.data(), boxWidth, boxHeight, pitch}, canvas, kFrameMargin, boxTop);
 }

@@ -17,6 +17,7 @@
 #include <utility>  // move
 #include <vector>
 
+#include "output/mapped_memory.h"
 #include "output/output_error.h"
 
 // Decoding goes through libjpeg's own interface rather than TurboJPEG's: only
@@ -442,13 +443,8 @@ void ReadInto(Decoder& decoder, std::uint8_t* rgb, int pitch) {
 // One component's rows of a strip, as libjpeg writes them: whole blocks.
 struct StripPlane {
   std::ptrdiff_t pitch = 0;
-  std::vector<std::uint8_t> samples;
+  std::uint8_t* samples = nullptr;
   std::vector<JSAMPROW> rows;
-
-  StripPlane(const jpeg_component_info& component, int stripRows) : pitch(component.width_in_blocks * DCTSIZE) {
-    samples.resize(static_cast<std::size_t>(pitch) * stripRows);
-    for (int r = 0; r < stripRows; ++r) rows.push_back(samples.data() + r * pitch);
-  }
 };
 
 // Hands every row to `sink` in strips of kJpegStripRows, planes as stored.
@@ -458,10 +454,23 @@ void ReadStoredStrips(Decoder& decoder, ChromaSampling sampling, const YccStripS
   const jpeg_decompress_struct& info = decoder.Info();
   const int groupRows = info.max_v_samp_factor * DCTSIZE;
   const bool ownLuma = lumaInto.data == nullptr;
-  std::vector<StripPlane> planes;
+  std::vector<StripPlane> planes(static_cast<std::size_t>(info.num_components));
+  std::size_t bytes = 0;
   for (int c = 0; c < info.num_components; ++c) {
-    const int rows = kJpegStripRows * info.comp_info[c].v_samp_factor / info.max_v_samp_factor;
-    planes.emplace_back(info.comp_info[c], c == 0 && !ownLuma ? 0 : rows);
+    const int rows = c == 0 && !ownLuma ? 0 : kJpegStripRows * info.comp_info[c].v_samp_factor / info.max_v_samp_factor;
+    planes[c].pitch = info.comp_info[c].width_in_blocks * DCTSIZE;
+    planes[c].rows.resize(static_cast<std::size_t>(rows));
+    bytes += static_cast<std::size_t>(planes[c].pitch) * planes[c].rows.size();
+  }
+  // The strips of all components in one mapping, which huge pages back.
+  const MappedMemory memory(bytes);
+  std::uint8_t* next = memory.data();
+  for (StripPlane& plane : planes) {
+    plane.samples = next;
+    for (JSAMPROW& row : plane.rows) {
+      row = next;
+      next += plane.pitch;
+    }
   }
   std::vector<JSAMPROW> lumaRows(static_cast<std::size_t>(groupRows));
   JSAMPARRAY groups[3] = {};
@@ -481,11 +490,11 @@ void ReadStoredStrips(Decoder& decoder, ChromaSampling sampling, const YccStripS
     YccStrip strip;
     strip.firstRow = first;
     strip.rows = count;
-    strip.y = ownLuma ? planes[0].samples.data() : nullptr;
+    strip.y = ownLuma ? planes[0].samples : nullptr;
     strip.yPitch = planes[0].pitch;
     if (planes.size() == 3) {
-      strip.cb = planes[1].samples.data();
-      strip.cr = planes[2].samples.data();
+      strip.cb = planes[1].samples;
+      strip.cr = planes[2].samples;
       strip.chromaPitch = planes[1].pitch;
       strip.sampling = sampling;
     }

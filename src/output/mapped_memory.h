@@ -10,7 +10,8 @@ namespace geoframe {
 // only the pages written to take memory, and transparent huge pages are asked
 // for, so that filling it faults once every 2 MB rather than every 4 KB (a
 // fault costs several microseconds, more under virtualisation). Starts zeroed.
-// Holds a picture's planes, an encoder's output, a photo file's bytes.
+// Holds a picture's planes, an encoder's output, a photo file's bytes, a
+// decoder's strips.
 class MappedMemory {
  public:
   MappedMemory() = default;

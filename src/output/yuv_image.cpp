@@ -179,22 +179,21 @@ void UprightPlanes::PlaceChroma(const YccStrip& strip) {
   };
   const auto width = static_cast<std::size_t>(chroma_.width);
   const std::size_t most = static_cast<std::size_t>(strip.rows / 2 + 2) * width;
-  if (madeCb_.size() < most) {
-    madeCb_.resize(most);
-    madeCr_.resize(most);
-  }
+  if (made_.size() < 2 * most) made_ = MappedMemory(2 * most);
+  std::uint8_t* madeCb = made_.data();
+  std::uint8_t* madeCr = made_.data() + most;
   const int start = nextRow_;
   for (; nextRow_ < chroma_.height; ++nextRow_) {
     const Taps rows = TapsOf(nextRow_, stored_.height, sampling_.down, mirroredColumns_);
     if (rows.b >= end) break;
     const std::size_t at = static_cast<std::size_t>(nextRow_ - start) * width;
-    Average(source(strip.cb, carryCb_, rows.a), source(strip.cb, carryCb_, rows.b), madeCb_.data() + at);
-    Average(source(strip.cr, carryCr_, rows.a), source(strip.cr, carryCr_, rows.b), madeCr_.data() + at);
+    Average(source(strip.cb, carryCb_, rows.a), source(strip.cb, carryCb_, rows.b), madeCb + at);
+    Average(source(strip.cr, carryCr_, rows.a), source(strip.cr, carryCr_, rows.b), madeCr + at);
   }
   if (nextRow_ > start) {
     const auto pitch = static_cast<std::ptrdiff_t>(width);
-    CopyUprightPlaneRows(madeCb_.data(), pitch, chroma_, start, nextRow_ - start, orientation_, cb_.data, cb_.pitch);
-    CopyUprightPlaneRows(madeCr_.data(), pitch, chroma_, start, nextRow_ - start, orientation_, cr_.data, cr_.pitch);
+    CopyUprightPlaneRows(madeCb, pitch, chroma_, start, nextRow_ - start, orientation_, cb_.data, cb_.pitch);
+    CopyUprightPlaneRows(madeCr, pitch, chroma_, start, nextRow_ - start, orientation_, cr_.data, cr_.pitch);
   }
   std::memcpy(carryCb_.data(), source(strip.cb, carryCb_, end - 1), carryCb_.size());
   std::memcpy(carryCr_.data(), source(strip.cr, carryCr_, end - 1), carryCr_.size());

@@ -124,8 +124,10 @@ class UprightPlanes {
   int regularBegin_ = 0, regularEnd_ = 0, shift_ = 0;
   int nextRow_ = 0;           // the next 4:2:0 row to make
   // The last stored chroma row of the strip before, which a 4:2:0 row may
-  // share with the next strip; and rows made, before they are turned.
-  std::vector<std::uint8_t> carryCb_, carryCr_, madeCb_, madeCr_;
+  // share with the next strip.
+  std::vector<std::uint8_t> carryCb_, carryCr_;
+  // A strip's 4:2:0 rows of Cb, then of Cr, made before they are turned.
+  MappedMemory made_;
 };
 
 }  // namespace geoframe
