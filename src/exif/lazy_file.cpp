@@ -2,6 +2,7 @@
 
 #include <algorithm>  // std::min
 #include <cstring>    // memchr, memcpy
+#include <memory>     // unique_ptr
 
 #include "exif/exif_reader.h"
 #include "io/file_error.h"
@@ -23,7 +24,7 @@ OpenFile Open(const std::string& path) {
 }
 
 // The scan for a byte pair reads this much at a time.
-constexpr std::int64_t kScanSize = 1 << 20;
+constexpr std::int64_t kScanSize = 64 * 1024;
 
 // Index of the first i < size - 1 with data[i] == a and data[i + 1] == b, or
 // -1. memchr jumps between the candidates for the first byte.
@@ -108,13 +109,19 @@ std::int64_t LazyFile::FindPair(std::uint8_t a, std::uint8_t b, std::int64_t fro
   if (blockEnd >= length_) return -1;
   const bool lastMatches = block.bytes.back() == a;
   if (lastMatches && At(blockEnd) == b) return blockEnd - 1;
+  if (inMemory_) {
+    const std::int64_t found = PairIndex(memory_.data() + blockEnd, length_ - blockEnd, a, b);
+    return found >= 0 ? blockEnd + found : -1;
+  }
   // The rest is read in large pieces that overlap by one byte, so that a pair
-  // across a border is seen, and not cached.
-  std::vector<std::uint8_t> piece;
+  // across a border is seen, and not cached. The piece is not zeroed first:
+  // each read fills what is scanned.
+  const auto most = static_cast<std::size_t>(std::min(kScanSize + 1, length_ - blockEnd));
+  const std::unique_ptr<std::uint8_t[]> piece(new std::uint8_t[most]);
   for (std::int64_t start = blockEnd; start < length_ - 1; start += kScanSize) {
-    piece.resize(static_cast<std::size_t>(std::min(kScanSize + 1, length_ - start)));
-    ReadAt(start, static_cast<std::int64_t>(piece.size()), piece.data());
-    const std::int64_t found = PairIndex(piece.data(), static_cast<std::int64_t>(piece.size()), a, b);
+    const std::int64_t size = std::min(kScanSize + 1, length_ - start);
+    ReadAt(start, size, piece.get());
+    const std::int64_t found = PairIndex(piece.get(), size, a, b);
     if (found >= 0) return start + found;
   }
   return -1;

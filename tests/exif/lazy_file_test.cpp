@@ -14,7 +14,7 @@ namespace geoframe {
 namespace {
 
 constexpr std::int64_t kBlock = LazyFile::kBlockSize;
-constexpr std::int64_t kPiece = 1 << 20;  // what the pair scan reads at a time past the first block
+constexpr std::int64_t kPiece = 64 * 1024;  // what the pair scan reads at a time past the first block
 
 // Bytes that vary along the file but are never 0xFF: that byte stands only
 // where a test puts it.
@@ -43,6 +43,7 @@ const PairCase kPairCases[] = {
     {"FarInLastPiece", kBlock + 2 * kPiece + 5, {kBlock + 2 * kPiece + 2}, {kBlock + 2 * kPiece + 3},
      kBlock + 2 * kPiece + 2},
     {"FfAsLastByteHasNoPartner", 3 * kBlock, {3 * kBlock - 1}, {}, -1},
+    {"PairEndsTheFile", kBlock + kPiece + 7, {kBlock + kPiece + 5}, {kBlock + kPiece + 6}, kBlock + kPiece + 5},
     {"FirstOfSeveralWins", 2 * kPiece, {kPiece + 10, 2 * kBlock}, {kPiece + 11, 2 * kBlock + 1}, 2 * kBlock},
 };
 
@@ -56,8 +57,9 @@ TEST_P(PairSearch, FindsFirstPairAcrossBorders) {
   testing::TempDir dir;
   testing::WriteFileBytes(dir.path() / "f.bin", bytes);
   LazyFile file((dir.path() / "f.bin").string());
-  ByteView view(file);
-  EXPECT_EQ(view.FindPair(0xFF, 0xE1, 2), c.expected);
+  EXPECT_EQ(ByteView(file).FindPair(0xFF, 0xE1, 2), c.expected);
+  LazyFile memory(bytes);
+  EXPECT_EQ(ByteView(memory).FindPair(0xFF, 0xE1, 2), c.expected) << "in memory";
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, PairSearch, ::testing::ValuesIn(kPairCases),
