@@ -50,9 +50,9 @@ OpenFile OpenRegularFile(const std::string& path) {
   if (!fd) ThrowSystemError(FileOp::Read, path);
   if (::fstat(fd.get(), &info) != 0) ThrowSystemError(FileOp::Read, path);
   RequireRegular(info, path);
-  // Regular files ignore O_NONBLOCK; cleared all the same so reads wait for the disk.
-  const int flags = ::fcntl(fd.get(), F_GETFL);
-  if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+  // Regular files ignore O_NONBLOCK; cleared all the same so reads wait for
+  // the disk. It is the only status flag set here, so none is asked for.
+  ::fcntl(fd.get(), F_SETFL, 0);
   const FileStatus status = StatusFrom(info);
   OpenFile file;
   file.fd = std::move(fd);
