@@ -71,11 +71,20 @@ void BeginTextBatch() {
 void WarmUpText() {
   const AnnotationText* text = Drawable();
   if (text == nullptr) return;
+  // Like a first drawing, alone: Qt and fontconfig set up what every thread
+  // shares here, and a drawing that starts meanwhile waits for it.
+  {
+    std::unique_lock lock(firstMutex);
+    firstEnded.wait(lock, [] { return !firstUnderWay; });
+    if (firstDone) return;
+    firstUnderWay = true;
+  }
   try {
     text->prepareFonts();
   } catch (const std::exception&) {
     // The first drawing loads it instead.
   }
+  EndFirst(false);  // no glyph drawn yet: the first drawing still goes alone
 }
 
 }  // namespace geoframe

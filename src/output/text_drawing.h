@@ -34,9 +34,10 @@ void DrawAnnotationText(const std::string& annotation, RgbRows strip);
 // Called before the batch's workers start.
 void BeginTextBatch();
 
-// The warm-up: loads the font database (PrepareFonts). Does nothing when no
-// text can be drawn; a warm-up that fails (out of memory) leaves it to the
-// first drawing. Never throws.
+// The warm-up: loads the font database (PrepareFonts), alone as a first
+// drawing is, unless a drawing has ended since BeginTextBatch. Does nothing
+// when no text can be drawn; a warm-up that fails (out of memory) leaves it
+// to the first drawing. Never throws.
 void WarmUpText();
 
 }  // namespace geoframe
