@@ -258,9 +258,10 @@ class Decoder {
                          info_.max_v_samp_factor / info_.comp_info[1].v_samp_factor};
     }
     // Strips of up to four bytes a pixel three times over (decoded, converted,
-    // resampled), or libjpeg's rows of every component for upsampling.
+    // resampled), or libjpeg's rows of every component for upsampling; each
+    // of the three in memory that may be rounded up to whole huge pages.
     const std::int64_t rowBytes = std::int64_t{info_.image_width} * std::max(info_.num_components, 4);
-    header.decoderBytes = CoefficientBytes(info_) + rowBytes * (3 * kJpegStripRows);
+    header.decoderBytes = CoefficientBytes(info_) + 3 * (rowBytes * kJpegStripRows + std::int64_t{kHugePageBytes});
     return header;
   }
   bool IsCmyk() const { return info_.jpeg_color_space == JCS_CMYK || info_.jpeg_color_space == JCS_YCCK; }

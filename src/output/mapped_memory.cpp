@@ -9,16 +9,14 @@ namespace geoframe {
 
 namespace {
 
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
 // The kernel places a mapping on a huge page boundary, where all of it can be
 // huge pages, only when its length is a whole number of them: the length is
 // rounded up, by less than one huge page. From 128 KB on, zeroing the unused
 // rest of a huge page costs less than the 32 or more faults of 4 KB pages it
 // saves; less keeps its length and 4 KB pages.
 std::size_t MappedLength(std::size_t bytes) {
-  if (bytes < kHugePage / 16) return bytes;
-  return (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  if (bytes < kHugePageBytes / 16) return bytes;
+  return (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
 }
 
 }  // namespace

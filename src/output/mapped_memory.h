@@ -5,6 +5,9 @@
 
 namespace geoframe {
 
+// A transparent huge page of x86-64: the most a mapping is rounded up by.
+inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
+
 // Memory for a large picture or stream, mapped from the kernel directly rather
 // than taken from the heap: it goes back to the system as soon as it is freed,
 // only the pages written to take memory, and transparent huge pages are asked
