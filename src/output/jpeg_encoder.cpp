@@ -40,8 +40,6 @@ EncodedJpeg Encoded(int width, int height, Compress&& compress) {
   return encoded;
 }
 
-std::vector<std::uint8_t> Copy(const EncodedJpeg& encoded) { return {encoded.bytes().begin(), encoded.bytes().end()}; }
-
 }  // namespace
 
 EncodedJpeg EncodeJpegMapped(const Yuv420Image& picture, int quality) {
@@ -54,16 +52,13 @@ EncodedJpeg EncodeJpegMapped(const Yuv420Image& picture, int quality) {
   });
 }
 
-std::vector<std::uint8_t> EncodeJpeg(const Yuv420Image& picture, int quality) {
-  return Copy(EncodeJpegMapped(picture, quality));
-}
-
 std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int pitch, int quality) {
   if (rgb == nullptr) throw EncodeFailed("no picture");
-  return Copy(Encoded(width, height, [&](tjhandle handle, unsigned char** buffer, unsigned long* size) {
+  const EncodedJpeg encoded = Encoded(width, height, [&](tjhandle handle, unsigned char** buffer, unsigned long* size) {
     return tjCompress2(handle, rgb, width, pitch, height, TJPF_RGB, buffer, size, TJSAMP_420, quality,
                        TJFLAG_NOREALLOC);
-  }));
+  });
+  return {encoded.bytes().begin(), encoded.bytes().end()};
 }
 
 }  // namespace geoframe

@@ -27,8 +27,7 @@ struct EncodedJpeg {
 // Throws OutputError (EncodeFailed, with the encoder's message), bad_alloc.
 EncodedJpeg EncodeJpegMapped(const Yuv420Image& picture, int quality);
 
-// The same as a copy, and from RGB rows (pitch bytes apart).
-std::vector<std::uint8_t> EncodeJpeg(const Yuv420Image& picture, int quality);
+// The same from RGB rows (pitch bytes apart), as a copy.
 std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int pitch, int quality);
 
 }  // namespace geoframe
