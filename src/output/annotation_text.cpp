@@ -52,10 +52,7 @@ bool TextGuiRunning() { return qobject_cast<QGuiApplication*>(QCoreApplication::
 
 std::shared_ptr<void> StartTextGui() {
   if (QCoreApplication::instance() != nullptr) return {};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qtMessageHandler = qInstallMessageHandler(DropRuntimeDirWarning);
   // The application keeps references to its arguments for its whole life.
   static int argc = 1;

@@ -31,8 +31,10 @@ struct RgbRows {
 bool TextGuiRunning();
 
 // Makes the QGuiApplication text drawing needs, for a program that has none
-// (the command line): offscreen when there is no display, and without Qt's
-// warning about a missing XDG_RUNTIME_DIR. The application lives as long as
+// (the command line): offscreen unless QT_QPA_PLATFORM names another
+// platform, and without Qt's warning about a missing XDG_RUNTIME_DIR. Drawing
+// on pictures needs no display, and one that cannot be reached (a stale
+// DISPLAY after ssh) would stop the program. The application lives as long as
 // the handle; an empty handle when one exists already.
 std::shared_ptr<void> StartTextGui();
 
