@@ -186,10 +186,12 @@ MappedMemory MappedCopy(std::span<const std::uint8_t> bytes) {
 MappedMemory FramedJpeg(const PhotoPlan& plan, const PhotoSource& source) {
   const Yuv420Image canvas = FramePicture(source, plan.annotation);
   const EncodedJpeg encoded = EncodePictureMapped(canvas, kFramedQuality);
-  const std::vector<JpegSegment> segments = FramedOutputSegments(source.jpeg);
+  std::vector<JpegSegment> segments = FramedOutputSegments(source.jpeg);
   if (plan.keepExif || plan.gps) {
-    return MappedCopy(WithFramedExif(InsertSegments(encoded.bytes(), segments), canvas.width(), canvas.height(),
-                                     source.jpeg, plan.keepExif, plan.gps, source.path));
+    // The EXIF goes first, right after the JFIF header, as WithFramedExif puts it.
+    std::optional<JpegSegment> exif =
+        FramedExifSegment(canvas.width(), canvas.height(), source.jpeg, plan.keepExif, plan.gps, source.path);
+    if (exif) segments.insert(segments.begin(), std::move(*exif));
   }
   MappedMemory jpeg(InsertedSize(encoded.bytes(), segments));
   InsertSegments(encoded.bytes(), segments, jpeg);

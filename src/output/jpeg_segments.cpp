@@ -191,14 +191,19 @@ std::span<const std::uint8_t> ExifTiff(std::span<const std::uint8_t> jpeg, const
   return jpeg.subspan(start, slot.end - start);
 }
 
-std::vector<std::uint8_t> WithExifSegment(std::span<const std::uint8_t> jpeg, const ExifSlot& slot,
-                                          std::span<const std::uint8_t> tiff) {
+JpegSegment ExifSegment(std::span<const std::uint8_t> tiff) {
   if (sizeof kExifHeader + tiff.size() > kMaxSegmentPayload) throw OutputError(OutputErrorKind::ExifTooLarge, "");
   // Copied into a payload of its full size: appending the block to a payload
   // made of the header alone draws a false array-bounds warning from GCC 12 at -O3.
   JpegSegment exif{kApp1Marker, std::vector<std::uint8_t>(sizeof kExifHeader + tiff.size())};
   const auto tiffAt = std::copy(std::begin(kExifHeader), std::end(kExifHeader), exif.payload.begin());
   std::copy(tiff.begin(), tiff.end(), tiffAt);
+  return exif;
+}
+
+std::vector<std::uint8_t> WithExifSegment(std::span<const std::uint8_t> jpeg, const ExifSlot& slot,
+                                          std::span<const std::uint8_t> tiff) {
+  const JpegSegment exif = ExifSegment(tiff);
   return Spliced(jpeg, slot.begin, slot.end, {&exif, 1});
 }
 

@@ -66,6 +66,10 @@ ExifSlot FindExifSlot(std::span<const std::uint8_t> jpeg);
 // an empty slot.
 std::span<const std::uint8_t> ExifTiff(std::span<const std::uint8_t> jpeg, const ExifSlot& slot);
 
+// The APP1 EXIF segment holding the TIFF block. Throws OutputError
+// (ExifTooLarge) when the block does not fit one segment.
+JpegSegment ExifSegment(std::span<const std::uint8_t> tiff);
+
 // The JPEG with the slot's bytes replaced by an APP1 EXIF segment holding the
 // TIFF block; every other byte stays as it was. Throws OutputError
 // (ExifTooLarge) when the block does not fit one segment.

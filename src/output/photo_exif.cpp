@@ -34,16 +34,37 @@ std::vector<std::uint8_t> WithGpsExif(std::span<const std::uint8_t> jpeg, const 
   });
 }
 
+namespace {
+
+// The TIFF block of a framed picture's EXIF; empty when it gets none.
+std::vector<std::uint8_t> FramedTiff(int width, int height, std::span<const std::uint8_t> original,
+                                     bool keepOriginal, const std::optional<GeoPosition>& position) {
+  std::vector<std::uint8_t> tiff;
+  const std::span<const std::uint8_t> originalTiff = ExifTiff(original, FindExifSlot(original));
+  if (keepOriginal && !originalTiff.empty()) tiff = FramedExifTiff(originalTiff, width, height);
+  if (position) tiff = TiffWithGps(tiff, *position);
+  return tiff;
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> WithFramedExif(std::span<const std::uint8_t> framed, int width, int height,
                                          std::span<const std::uint8_t> original, bool keepOriginal,
                                          const std::optional<GeoPosition>& position, const std::string& path) {
   return NamingPhoto(path, [&] {
-    std::vector<std::uint8_t> tiff;
-    const std::span<const std::uint8_t> originalTiff = ExifTiff(original, FindExifSlot(original));
-    if (keepOriginal && !originalTiff.empty()) tiff = FramedExifTiff(originalTiff, width, height);
-    if (position) tiff = TiffWithGps(tiff, *position);
+    const std::vector<std::uint8_t> tiff = FramedTiff(width, height, original, keepOriginal, position);
     if (tiff.empty()) return std::vector<std::uint8_t>(framed.begin(), framed.end());
     return WithExifSegment(framed, FindExifSlot(framed), tiff);
+  });
+}
+
+std::optional<JpegSegment> FramedExifSegment(int width, int height, std::span<const std::uint8_t> original,
+                                             bool keepOriginal, const std::optional<GeoPosition>& position,
+                                             const std::string& path) {
+  return NamingPhoto(path, [&]() -> std::optional<JpegSegment> {
+    const std::vector<std::uint8_t> tiff = FramedTiff(width, height, original, keepOriginal, position);
+    if (tiff.empty()) return std::nullopt;
+    return ExifSegment(tiff);
   });
 }
 

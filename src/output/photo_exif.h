@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "output/jpeg_segments.h"
 #include "timematch/geo_position.h"
 
 namespace geoframe {
@@ -26,5 +27,12 @@ std::vector<std::uint8_t> WithGpsExif(std::span<const std::uint8_t> jpeg, const 
 std::vector<std::uint8_t> WithFramedExif(std::span<const std::uint8_t> framed, int width, int height,
                                          std::span<const std::uint8_t> original, bool keepOriginal,
                                          const std::optional<GeoPosition>& position, const std::string& path);
+
+// That EXIF as the APP1 segment WithFramedExif puts after the JFIF header, for
+// a caller that inserts it together with other segments; none when the
+// picture gets no EXIF. Throws as WithFramedExif does.
+std::optional<JpegSegment> FramedExifSegment(int width, int height, std::span<const std::uint8_t> original,
+                                             bool keepOriginal, const std::optional<GeoPosition>& position,
+                                             const std::string& path);
 
 }  // namespace geoframe
