@@ -186,8 +186,10 @@ std::size_t FrameInRgb(const std::string& path) {
   return EncodeRgb(bits, canvas, pitch);
 }
 
+// Framing as the program frames: encoded as framed, band by band where the
+// photo allows.
 std::size_t Frame(const std::string& path) {
-  return EncodePicture(FramePicture(path, kAnnotation), kFramedQuality).size();
+  return FramePictureEncoded(ReadPhotoSource(path), kAnnotation, kFramedQuality).size;
 }
 
 // Refusing a hostile stream: 1 when it was refused.

@@ -184,13 +184,13 @@ MappedMemory MappedCopy(std::span<const std::uint8_t> bytes) {
 // The framed picture as JPEG, with the framed mark, the photo's colour profile
 // and the EXIF the plan asks for.
 MappedMemory FramedJpeg(const PhotoPlan& plan, const PhotoSource& source) {
-  const Yuv420Image canvas = FramePicture(source, plan.annotation);
-  const EncodedJpeg encoded = EncodePictureMapped(canvas, kFramedQuality);
+  const EncodedJpeg encoded = FramePictureEncoded(source, plan.annotation, kFramedQuality);
   std::vector<JpegSegment> segments = FramedOutputSegments(source.jpeg);
   if (plan.keepExif || plan.gps) {
     // The EXIF goes first, right after the JFIF header, as WithFramedExif puts it.
+    const PixelSize canvas = CanvasSize(UprightSize(ReadJpegSize(source.jpeg), source.orientation));
     std::optional<JpegSegment> exif =
-        FramedExifSegment(canvas.width(), canvas.height(), source.jpeg, plan.keepExif, plan.gps, source.path);
+        FramedExifSegment(canvas.width, canvas.height, source.jpeg, plan.keepExif, plan.gps, source.path);
     if (exif) segments.insert(segments.begin(), std::move(*exif));
   }
   MappedMemory jpeg(InsertedSize(encoded.bytes(), segments));

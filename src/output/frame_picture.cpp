@@ -1,8 +1,10 @@
 #include "output/frame_picture.h"
 
+#include <algorithm>  // min
 #include <cstddef>  // ptrdiff_t
 #include <cstring>  // memset
 #include <new>      // bad_alloc
+#include <optional>
 #include <string_view>
 #include <utility>  // move
 #include <vector>
@@ -73,44 +75,66 @@ void ShareOddEdgesWithMargin(Yuv420Image& canvas, PixelSize photo) {
   }
 }
 
-// Converts an RGB picture of even width and height into the canvas with its
-// top left at (left, top), both even: luma pixel by pixel, each chroma sample
-// the mean of its 2 x 2 pixels, rounded as libjpeg's encoder rounds.
-void PutRgb(RgbRows rgb, Yuv420Image& canvas, int left, int top) {
+// Converts an RGB picture of even width and height into planes whose rows
+// start at its top row (y, cb and cr at the picture's first row), its left
+// edge at the even column `left`: luma pixel by pixel, each chroma sample the
+// mean of its 2 x 2 pixels, rounded as libjpeg's encoder rounds.
+void PutRgb(RgbRows rgb, PlaneRows y, PlaneRows cb, PlaneRows cr, int left) {
   const int width = rgb.width;
-  std::vector<std::uint8_t> cb(2 * static_cast<std::size_t>(width)), cr(cb.size());
-  for (int y = 0; y < rgb.height; y += 2) {
+  std::vector<std::uint8_t> cbPair(2 * static_cast<std::size_t>(width)), crPair(cbPair.size());
+  for (int row = 0; row < rgb.height; row += 2) {
     for (int i = 0; i < 2; ++i) {
-      RgbToYcc(rgb.bits + (y + i) * rgb.pitch, width, canvas.y().row(top + y + i) + left, cb.data() + i * width,
-               cr.data() + i * width);
+      RgbToYcc(rgb.bits + (row + i) * rgb.pitch, width, y.row(row + i) + left, cbPair.data() + i * width,
+               crPair.data() + i * width);
     }
-    std::uint8_t* toCb = canvas.cb().row((top + y) / 2);
-    std::uint8_t* toCr = canvas.cr().row((top + y) / 2);
+    std::uint8_t* toCb = cb.row(row / 2);
+    std::uint8_t* toCr = cr.row(row / 2);
     for (int x = 0; x < width; x += 2) {
       const int column = (left + x) / 2;
       const int bias = 1 + (column & 1);
-      toCb[column] = static_cast<std::uint8_t>((cb[x] + cb[x + 1] + cb[width + x] + cb[width + x + 1] + bias) >> 2);
-      toCr[column] = static_cast<std::uint8_t>((cr[x] + cr[x + 1] + cr[width + x] + cr[width + x + 1] + bias) >> 2);
+      toCb[column] = static_cast<std::uint8_t>(
+          (cbPair[x] + cbPair[x + 1] + cbPair[width + x] + cbPair[width + x + 1] + bias) >> 2);
+      toCr[column] = static_cast<std::uint8_t>(
+          (crPair[x] + crPair[x + 1] + crPair[width + x] + crPair[width + x + 1] + bias) >> 2);
     }
   }
 }
 
+// Where the annotation goes: the text strip, with the white margin around it
+// up to even rows and columns, whose chroma samples it shares.
+struct TextBox {
+  int stripTop = 0, stripWidth = 0;
+  int top = 0, width = 0, height = 0;
+};
+
+TextBox TextBoxOf(PixelSize photo) {
+  TextBox box;
+  box.stripTop = kFrameMargin + photo.height + 2 * kCellBorder;
+  box.stripWidth = photo.width + 2 * kCellBorder;
+  box.top = box.stripTop - box.stripTop % 2;
+  box.width = Even(box.stripWidth);
+  box.height = Even(box.stripTop + kTextStripHeight) - box.top;
+  return box;
+}
+
 // Paints the annotation into the text strip only, smaller or cut short when it
 // is wider than the photo column (FitAnnotation), in RGB through a view of the
-// strip as wide as the photo column, so nothing can reach the margins; the
-// strip is converted with the white margin around it up to even rows and
-// columns, whose chroma samples it shares.
+// strip as wide as the photo column, so nothing can reach the margins, and
+// converts the box into planes whose rows start at the box's top row.
+void DrawAnnotationRows(const std::string& annotation, PixelSize photo, PlaneRows y, PlaneRows cb, PlaneRows cr) {
+  const TextBox box = TextBoxOf(photo);
+  const std::ptrdiff_t pitch = 3 * box.width;
+  const MappedMemory rgb(static_cast<std::size_t>(pitch * box.height));
+  std::memset(rgb.data(), 0xFF, rgb.size());  // white
+  DrawAnnotationText(annotation, {rgb.data() + pitch * (box.stripTop - box.top), box.stripWidth, kTextStripHeight, pitch});
+  PutRgb({rgb.data(), box.width, box.height, pitch}, y, cb, cr, kFrameMargin);
+}
+
 void DrawAnnotation(Yuv420Image& canvas, PixelSize photo, const std::string& annotation) {
   if (IsBlankAnnotation(annotation)) return;
-  const int stripTop = kFrameMargin + photo.height + 2 * kCellBorder;
-  const int stripWidth = photo.width + 2 * kCellBorder;
-  const int boxTop = stripTop - stripTop % 2;
-  const int boxWidth = Even(stripWidth), boxHeight = Even(stripTop + kTextStripHeight) - boxTop;
-  const std::ptrdiff_t pitch = 3 * boxWidth;
-  const MappedMemory box(static_cast<std::size_t>(pitch * boxHeight));
-  std::memset(box.data(), 0xFF, box.size());  // white
-  DrawAnnotationText(annotation, {box.data() + pitch * (stripTop - boxTop), stripWidth, kTextStripHeight, pitch});
-  PutRgb({box.data(), boxWidth, boxHeight, pitch}, canvas, kFrameMargin, boxTop);
+  const int top = TextBoxOf(photo).top;
+  DrawAnnotationRows(annotation, photo, canvas.y().From(0, top), canvas.cb().From(0, top / 2),
+                     canvas.cr().From(0, top / 2));
 }
 
 // The photo's planes into the canvas at (24, 24), turned upright. A photo
@@ -139,6 +163,145 @@ void PlacePhoto(std::span<const std::uint8_t> jpeg, const JpegHeader& header, in
     return;
   }
   DecodeJpegYccStrips(jpeg, place);
+}
+
+// The sample at the photo's odd last column or row, shared with the margin
+// (ShareOddEdgesWithMargin).
+void WithWhite(std::uint8_t& sample) { sample = static_cast<std::uint8_t>((sample + kNeutralChroma + 1) / 2); }
+
+// Frames an upright photo whose planes libjpeg hands on as stored, and
+// encodes the canvas a band of rows at a time as the photo's rows are decoded,
+// into the bytes FrameJpeg and EncodePictureMapped make of it. The canvas's
+// luma passes through a ring of rows; only its chroma planes, a third of it,
+// are held whole. Memory first touched costs about as much as the work done
+// on it, and a band is still in the cache when it is encoded.
+EncodedJpeg StreamUpright(std::span<const std::uint8_t> jpeg, const JpegHeader& header,
+                          const std::string& annotation, int quality) {
+  constexpr int kBandRows = BandEncoder::kBandRows;
+  // Photo rows the ring holds: a band needs rows of two rows of MCUs (16 luma
+  // rows each at most), and the decoder writes a third while a band waits.
+  constexpr int kRingRows = 48;
+  const PixelSize photo = header.size;
+  const PixelSize canvas = CanvasSize(photo);
+  const bool drawn = !IsBlankAnnotation(annotation);
+  BandEncoder encoder(canvas, quality);
+  const int lumaSamples = BandEncoder::RowSamples(canvas.width), chromaSamples = lumaSamples / 2;
+  const int lumaRows = Even(canvas.height), chromaRows = lumaRows / 2;
+  const PixelSize photoChroma{ChromaCount(photo.width, 2), ChromaCount(photo.height, 2)};
+
+  // The chroma planes, neutral around the photo (all of them for a grey one),
+  // made so row by row as the photo's rows come: a stream found damaged early
+  // has touched little memory.
+  const auto chromaPlane = static_cast<std::size_t>(chromaSamples) * chromaRows;
+  const MappedMemory chroma(2 * chromaPlane);
+  const PlaneRows cb{chroma.data(), chromaSamples}, cr{chroma.data() + chromaPlane, chromaSamples};
+  const Area photoArea = header.grey ? Area{} : Area{kPhotoLeft / 2, kPhotoLeft / 2, photoChroma.width, photoChroma.height};
+  auto fillChromaRows = [&](int from, int to) {
+    const Area keep{photoArea.left, photoArea.top - from, photoArea.width, photoArea.height};
+    for (const PlaneRows plane : {cb, cr}) FillAround(plane.From(0, from), {chromaSamples, to - from}, keep, kNeutralChroma);
+  };
+  fillChromaRows(0, kPhotoLeft / 2);
+
+  // White luma rows: the ring of photo rows, one row for the margins and the
+  // rows of the text box.
+  const TextBox box = TextBoxOf(photo);
+  const auto lumaRow = static_cast<std::size_t>(lumaSamples);
+  const MappedMemory luma(lumaRow * (kRingRows + 1 + (drawn ? box.height : 0)));
+  std::memset(luma.data(), kWhiteLuma, luma.size());
+  std::uint8_t* const ring = luma.data();
+  std::uint8_t* const white = ring + kRingRows * lumaRow;
+  std::uint8_t* const boxRows = white + lumaRow;
+  auto canvasLuma = [&](int row) {
+    row = std::min(row, lumaRows - 1);  // rows past the even height repeat the last
+    const int photoRow = row - kPhotoLeft;
+    if (photoRow >= 0 && photoRow < photo.height) return ring + (photoRow % kRingRows) * lumaRow;
+    if (drawn && row >= box.top && row < box.top + box.height) return boxRows + (row - box.top) * lumaRow;
+    return white;
+  };
+
+  // Bands go to the encoder once every row of them is made.
+  int nextBand = 0;
+  auto encodeBandsBefore = [&](int row) {
+    std::uint8_t* y[kBandRows];
+    std::uint8_t* u[kBandRows / 2];
+    std::uint8_t* v[kBandRows / 2];
+    for (; (nextBand + 1) * kBandRows <= row; ++nextBand) {
+      for (int r = 0; r < kBandRows; ++r) y[r] = canvasLuma(nextBand * kBandRows + r);
+      for (int r = 0; r < kBandRows / 2; ++r) {
+        const int at = std::min(nextBand * kBandRows / 2 + r, chromaRows - 1);
+        u[r] = cb.row(at);
+        v[r] = cr.row(at);
+      }
+      encoder.Write(y, u, v);
+    }
+  };
+
+  // Chroma as stored goes straight into the planes at 4:2:0, else through
+  // rows of a row of MCUs, which are averaged into place.
+  const bool direct = DecodesInto420(header);
+  const PlaneRows photoCb = cb.From(kPhotoLeft / 2, kPhotoLeft / 2), photoCr = cr.From(kPhotoLeft / 2, kPhotoLeft / 2);
+  std::optional<UprightPlanes> upright;
+  if (!direct) upright.emplace(photo, 1, header.sampling, PlaneRows{}, photoCb, photoCr);
+  constexpr int kGroupChromaRows = 16;
+  const int storedChroma = (ChromaCount(photo.width, header.sampling.across) + 7) / 8 * 8;
+  const MappedMemory stored(direct ? 0 : 2 * static_cast<std::size_t>(storedChroma) * kGroupChromaRows);
+  int done = 0;  // photo rows made
+  DecodeJpegStoredRows(
+      jpeg,
+      [&](int component, int first, int count, std::uint8_t** rows) {
+        for (int r = 0; r < count; ++r) {
+          if (component == 0) {
+            rows[r] = ring + ((first + r) % kRingRows) * lumaRow + kPhotoLeft;
+          } else if (direct) {
+            rows[r] = (component == 1 ? photoCb : photoCr).row(first + r);
+          } else {
+            rows[r] = stored.data() + static_cast<std::size_t>((component - 1) * kGroupChromaRows + r) * storedChroma;
+          }
+        }
+      },
+      [&](int decoded) {
+        const int first = done;
+        done = std::min(decoded, photo.height);
+        // The decoder wrote whole blocks: up to 7 samples past the photo's
+        // last column are margin again.
+        for (int row = first; row < done; ++row) {
+          std::memset(ring + (row % kRingRows) * lumaRow + kPhotoLeft + photo.width, kWhiteLuma, 8);
+        }
+        const int firstChroma = first / 2, chromaDone = ChromaCount(done, 2);
+        if (!direct) {
+          upright->Place(YccStrip{first, done - first, nullptr, 0, stored.data(),
+                                 stored.data() + static_cast<std::size_t>(kGroupChromaRows) * storedChroma,
+                                 storedChroma, header.sampling});
+        }
+        fillChromaRows(kPhotoLeft / 2 + firstChroma, kPhotoLeft / 2 + chromaDone);  // the margins beside them too
+        for (const PlaneRows plane : {photoCb, photoCr}) {
+          if (photo.width % 2 == 1) {
+            for (int row = firstChroma; row < chromaDone; ++row) WithWhite(plane.row(row)[photoChroma.width - 1]);
+          }
+          if (photo.height % 2 == 1 && done == photo.height) {
+            for (int x = 0; x < photoChroma.width; ++x) WithWhite(plane.row(photoChroma.height - 1)[x]);
+          }
+        }
+        // Bands below the photo's last row wait for the rows under it.
+        encodeBandsBefore(kPhotoLeft + done);
+      });
+  // Below the photo, where the decoder's last row of MCUs wrote up to 7
+  // chroma rows past the photo's.
+  fillChromaRows(kPhotoLeft / 2 + photoChroma.height, chromaRows);
+  if (drawn) {
+    DrawAnnotationRows(annotation, photo, PlaneRows{boxRows, lumaSamples}, cb.From(0, box.top / 2),
+                       cr.From(0, box.top / 2));
+  }
+  encodeBandsBefore((lumaRows + kBandRows - 1) / kBandRows * kBandRows);
+  return encoder.Finish();
+}
+
+// Throws OutputError (EncodeFailed) for a quality outside 0-100.
+void RequireQuality(int quality) {
+  if (quality >= 0 && quality <= 100) return;
+  OutputError::Fields fields;
+  fields.detail = "quality " + std::to_string(quality) + " is outside 0-100";
+  throw OutputError(OutputErrorKind::EncodeFailed, std::move(fields));
 }
 
 OutputError::Fields PathOnly(const std::string& path) {
@@ -222,6 +385,16 @@ Yuv420Image FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const
   return canvas;
 }
 
+EncodedJpeg FrameJpegEncoded(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation,
+                             int quality) {
+  RequireQuality(quality);
+  const JpegHeader header = ReadJpegHeader(jpeg);
+  const bool upright = orientation < 2 || orientation > 8;
+  if (!upright || !header.asStored) return EncodePictureMapped(FrameJpeg(jpeg, orientation, annotation), quality);
+  RequireFramable(header, orientation, static_cast<std::int64_t>(jpeg.size()));
+  return StreamUpright(jpeg, header, annotation, quality);
+}
+
 PhotoSource ReadPhotoSource(const std::string& path, const FileSystem& fs) {
   if (!fs.FileExists(path)) throw OutputError(OutputErrorKind::Missing, PathOnly(path));
   try {
@@ -254,16 +427,22 @@ Yuv420Image FramePicture(const PhotoSource& source, const std::string& annotatio
   }
 }
 
+EncodedJpeg FramePictureEncoded(const PhotoSource& source, const std::string& annotation, int quality) {
+  try {
+    return FrameJpegEncoded(source.jpeg, source.orientation, annotation, quality);
+  } catch (const OutputError& error) {
+    throw NamingFile(error, source.path);
+  } catch (const std::bad_alloc&) {
+    throw OutputError(OutputErrorKind::OutOfMemory, PathOnly(source.path));
+  }
+}
+
 Yuv420Image FramePicture(const std::string& path, const std::string& annotation, const FileSystem& fs) {
   return FramePicture(ReadPhotoSource(path, fs), annotation);
 }
 
 EncodedJpeg EncodePictureMapped(const Yuv420Image& canvas, int quality) {
-  if (quality < 0 || quality > 100) {
-    OutputError::Fields fields;
-    fields.detail = "quality " + std::to_string(quality) + " is outside 0-100";
-    throw OutputError(OutputErrorKind::EncodeFailed, std::move(fields));
-  }
+  RequireQuality(quality);
   return EncodeJpegMapped(canvas, quality);
 }
 

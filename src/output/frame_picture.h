@@ -74,6 +74,14 @@ std::string DirectionIsolate(const std::string& text);
 // had.
 Yuv420Image FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation);
 
+// Frames a JPEG stream as FrameJpeg does and encodes the canvas at the given
+// quality (0-100) as EncodePictureMapped does, into the same bytes. An upright
+// photo whose planes libjpeg hands on as stored (see JpegHeader::asStored)
+// goes from decoder to encoder a band of rows at a time, without the whole
+// canvas in memory. Throws what those two throw.
+EncodedJpeg FrameJpegEncoded(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation,
+                             int quality);
+
 // A photo file read for framing: its bytes and its EXIF orientation.
 struct PhotoSource {
   std::string path;
@@ -93,6 +101,10 @@ std::int64_t FramingBytes(const PhotoSource& source);
 // Frames a photo read by ReadPhotoSource. Throws OutputError naming the file:
 // any of FrameJpeg's, a failed allocation as OutOfMemory.
 Yuv420Image FramePicture(const PhotoSource& source, const std::string& annotation);
+
+// Frames and encodes a photo read by ReadPhotoSource (FrameJpegEncoded).
+// Throws as FramePicture does, and EncodeFailed.
+EncodedJpeg FramePictureEncoded(const PhotoSource& source, const std::string& annotation, int quality);
 
 // Reads and frames the photo file at path: ReadPhotoSource, then FramePicture.
 Yuv420Image FramePicture(const std::string& path, const std::string& annotation,

@@ -542,6 +542,27 @@ int EighthsCovering(Decoder& decoder, int minWidth, int minHeight) {
   return 8;
 }
 
+// Decodes every row as stored, a row of MCUs at a time, where `place` says
+// (DecodeJpegStoredRows).
+void ReadStoredRowsAt(Decoder& decoder, const StoredRowsPlace& place, const std::function<void(int decoded)>& decoded) {
+  decoder.StartStored();
+  const jpeg_decompress_struct& info = decoder.Info();
+  std::vector<JSAMPROW> rows[3];
+  JSAMPARRAY groups[3] = {};
+  const int groupRows = info.max_v_samp_factor * DCTSIZE;
+  while (decoder.NextRow() < decoder.Height()) {
+    const int group = decoder.NextRow() / groupRows;
+    for (int c = 0; c < info.num_components; ++c) {
+      const int count = info.comp_info[c].v_samp_factor * DCTSIZE;
+      rows[c].resize(static_cast<std::size_t>(count));
+      place(c, group * count, count, rows[c].data());
+      groups[c] = rows[c].data();
+    }
+    decoder.ReadStoredRows(groups);
+    decoded(decoder.NextRow());
+  }
+}
+
 OutputError::Fields Detail(std::string detail) {
   OutputError::Fields fields;
   fields.detail = std::move(detail);
@@ -597,25 +618,23 @@ bool DecodesInto420(const JpegHeader& header) {
   return header.asStored && (header.grey || header.sampling == kChroma420);
 }
 
+void DecodeJpegStoredRows(std::span<const std::uint8_t> jpeg, const StoredRowsPlace& place,
+                          const std::function<void(int decoded)>& decoded) {
+  Decoder decoder(jpeg);
+  if (!decoder.Header().asStored) throw OutputError(OutputErrorKind::Unsupported, Detail("not as stored"));
+  ReadStoredRowsAt(decoder, place, decoded);
+}
+
 void DecodeJpegPlanesInto(std::span<const std::uint8_t> jpeg, PlaneRows y, PlaneRows cb, PlaneRows cr) {
   Decoder decoder(jpeg);
   if (!DecodesInto420(decoder.Header())) throw OutputError(OutputErrorKind::Unsupported, Detail("not 4:2:0"));
-  decoder.StartStored();
-  const jpeg_decompress_struct& info = decoder.Info();
   const PlaneRows planes[3] = {y, cb, cr};
-  std::vector<JSAMPROW> rows[3];
-  JSAMPARRAY groups[3] = {};
-  const int groupRows = info.max_v_samp_factor * DCTSIZE;
-  while (decoder.NextRow() < decoder.Height()) {
-    const int group = decoder.NextRow() / groupRows;
-    for (int c = 0; c < info.num_components; ++c) {
-      const int count = info.comp_info[c].v_samp_factor * DCTSIZE;
-      rows[c].resize(static_cast<std::size_t>(count));
-      for (int r = 0; r < count; ++r) rows[c][r] = planes[c].row(group * count + r);
-      groups[c] = rows[c].data();
-    }
-    decoder.ReadStoredRows(groups);
-  }
+  ReadStoredRowsAt(
+      decoder,
+      [&](int component, int first, int count, std::uint8_t** rows) {
+        for (int r = 0; r < count; ++r) rows[r] = planes[component].row(first + r);
+      },
+      [](int) {});
 }
 
 }  // namespace geoframe

@@ -79,6 +79,18 @@ void DecodeJpegYccStrips(std::span<const std::uint8_t> jpeg, const YccStripSink&
 // luma (y null). Throws OutputError (Unsupported) for any other stream.
 void DecodeJpegLumaInto(std::span<const std::uint8_t> jpeg, PlaneRows y, const YccStripSink& chroma);
 
+// Decodes a stream whose planes libjpeg hands on as stored (the header's
+// asStored) a row of MCUs (8 or 16 luma rows) at a time, each component's
+// rows where `place` says, and tells `decoded` after each row of MCUs how
+// many luma rows are done. `place(component, first, count, rows)` fills `rows`
+// with pointers to room for rows first to first + count - 1 of the component
+// (0 luma, 1 Cb, 2 Cr), each its whole blocks long: up to 7 samples past its
+// last column, and the last row of MCUs up to 7 rows past its last row, are
+// overwritten. Throws OutputError (Unsupported) for any other stream.
+using StoredRowsPlace = std::function<void(int component, int first, int count, std::uint8_t** rows)>;
+void DecodeJpegStoredRows(std::span<const std::uint8_t> jpeg, const StoredRowsPlace& place,
+                          const std::function<void(int decoded)>& decoded);
+
 // Whether DecodeJpegPlanesInto takes the stream: stored grey or with 4:2:0
 // chroma, as cameras write.
 bool DecodesInto420(const JpegHeader& header);

@@ -2,13 +2,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
+#include "output/image.h"
 #include "output/mapped_memory.h"
 #include "output/yuv_image.h"
 
-// Encoding goes through TurboJPEG, which takes 4:2:0 planes as they are.
+// Encoding goes through TurboJPEG, which takes 4:2:0 planes as they are, or,
+// band by band, through libjpeg's own interface set up as TurboJPEG sets it
+// up, which gives the same bytes without the whole picture in memory.
 
 namespace geoframe {
 
@@ -26,6 +30,39 @@ struct EncodedJpeg {
 // JPEG at the given quality (0-100), 4:2:0 chroma, without any metadata.
 // Throws OutputError (EncodeFailed, with the encoder's message), bad_alloc.
 EncodedJpeg EncodeJpegMapped(const Yuv420Image& picture, int quality);
+
+// Encodes a 4:2:0 picture band by band as it is made, into the bytes
+// EncodeJpegMapped writes for the same planes.
+class BandEncoder {
+ public:
+  // Luma rows a band holds; it holds half as many rows of each chroma plane.
+  static constexpr int kBandRows = 16;
+
+  // A quality of 0-100. Throws OutputError (EncodeFailed for an empty
+  // picture), bad_alloc.
+  BandEncoder(PixelSize size, int quality);
+  ~BandEncoder();
+  BandEncoder(const BandEncoder&) = delete;
+  BandEncoder& operator=(const BandEncoder&) = delete;
+
+  // The samples a row must hold: the picture's width rounded up to whole
+  // blocks. Past its even width they repeat its last even column, as
+  // EncodeJpegMapped pads, and the rows of the last band past its even
+  // height repeat its last even row.
+  static int RowSamples(int width);
+
+  // The next band: kBandRows luma rows and kBandRows / 2 rows of each chroma
+  // plane, as pointers to rows of RowSamples(width) and RowSamples(width) / 2
+  // samples.
+  void Write(std::uint8_t* const* y, std::uint8_t* const* cb, std::uint8_t* const* cr);
+
+  // The stream, once every band of the picture is written.
+  EncodedJpeg Finish();
+
+ private:
+  struct Compression;
+  std::unique_ptr<Compression> compression_;
+};
 
 // The same from RGB rows (pitch bytes apart), as a copy.
 std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int pitch, int quality);

@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
 
-#include <algorithm>  // clamp, search, sort
+#include <algorithm>  // clamp, equal, search, sort
 #include <cmath>
 #include <cstring>  // memcmp
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>  // begin, end
 #include <map>
 #include <memory>
@@ -250,6 +251,9 @@ TEST_P(FrameLayoutTest, PhotoUnscaledInItsCellWhiteMarginsTextOnlyInTheStrip) {
     EXPECT_GT(ink.dark, 100) << "no text drawn";
     EXPECT_GT(ink.grey, 50) << "text not anti-aliased";
   }
+  const EncodedJpeg encoded = FrameJpegEncoded(jpeg, 1, kLongAnnotation, kFramedQuality);
+  EXPECT_TRUE(std::ranges::equal(encoded.bytes(), EncodePicture(canvas, kFramedQuality)))
+      << "framed as encoded, other bytes";
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, FrameLayoutTest,
@@ -676,14 +680,19 @@ const std::map<std::string, std::uint64_t> kFramedChecksums = {
     {"FujiFilm SP-2500.jpg", 0xfac4978a54e1775f}, {"Kodak DC3400.jpg", 0x8b041ba3ddd0b85c},
 };
 
-void ExpectRecordedChecksum(const std::string& name, const Yuv420Image& canvas) {
-  const std::uint64_t got = Checksum(EncodePicture(canvas, kFramedQuality));
+// Framed through the canvas and framed as it is encoded (band by band where
+// the photo allows), the recorded bytes.
+void ExpectRecordedChecksum(const std::string& name, std::span<const std::uint8_t> jpeg, int orientation) {
+  const std::uint64_t got = Checksum(EncodePicture(FrameJpeg(jpeg, orientation, ""), kFramedQuality));
+  const EncodedJpeg encoded = FrameJpegEncoded(jpeg, orientation, "", kFramedQuality);
+  const std::uint64_t gotEncoded = Checksum({encoded.bytes().begin(), encoded.bytes().end()});
   const auto recorded = kFramedChecksums.find(name);
   if (recorded == kFramedChecksums.end()) {
     ADD_FAILURE() << "none recorded: {\"" << name << "\", 0x" << std::hex << got << "},";
     return;
   }
   EXPECT_EQ(got, recorded->second) << name;
+  EXPECT_EQ(gotEncoded, recorded->second) << name << ", framed as encoded";
 }
 
 TEST(FrameJpeg, SyntheticPhotosFrameToTheRecordedBytes) {
@@ -696,7 +705,7 @@ TEST(FrameJpeg, SyntheticPhotosFrameToTheRecordedBytes) {
       for (int orientation = 1; orientation <= 8; ++orientation) {
         const std::string name = std::string(samplingName) + " " + std::to_string(size.width) + "x" +
                                  std::to_string(size.height) + " " + std::to_string(orientation);
-        ExpectRecordedChecksum(name, FrameJpeg(jpeg, orientation, ""));
+        ExpectRecordedChecksum(name, jpeg, orientation);
       }
     }
   }
@@ -706,7 +715,8 @@ TEST(FramePicture, CameraFilesFrameToTheRecordedBytes) {
   int framed = 0;
   for (const auto& entry : std::filesystem::directory_iterator(testing::TestDataDir() / "jpeg")) {
     if (entry.path().extension() != ".jpg") continue;
-    ExpectRecordedChecksum(entry.path().filename().string(), FramePicture(entry.path().string(), ""));
+    const PhotoSource source = ReadPhotoSource(entry.path().string());
+    ExpectRecordedChecksum(entry.path().filename().string(), source.jpeg, source.orientation);
     ++framed;
   }
   EXPECT_EQ(framed, 41);
@@ -785,8 +795,9 @@ TEST(FrameJpeg, WarningsThatLoseNothingStillFrame) {
       {tools::WithExtraScans(progressive, roomForScans), &progressive},  // exactly the most scans
   };
   for (const auto& [jpeg, clean] : cases) {
-    EXPECT_EQ(EncodePicture(FrameJpeg(jpeg, 1, ""), kFramedQuality),
-              EncodePicture(FrameJpeg(*clean, 1, ""), kFramedQuality));
+    const std::vector<std::uint8_t> framed = EncodePicture(FrameJpeg(*clean, 1, ""), kFramedQuality);
+    EXPECT_EQ(EncodePicture(FrameJpeg(jpeg, 1, ""), kFramedQuality), framed);
+    EXPECT_TRUE(std::ranges::equal(FrameJpegEncoded(jpeg, 1, "", kFramedQuality).bytes(), framed));
   }
 }
 
@@ -827,20 +838,26 @@ TEST(FramePicture, RefusesWhatItCannotFrameNamingTheFile) {
       {"progressive-12000x12000.jpg", tools::WithDeclaredSize(progressive444, 12000, 12000),
        OutputErrorKind::TooLarge, {12000, 12000}},
   };
+  // Through the canvas, and encoded as framed (band by band where it can be).
+  const std::function<void(const std::string&)> framings[] = {
+      [](const std::string& path) { FramePicture(path, " x"); },
+      [](const std::string& path) { FramePictureEncoded(ReadPhotoSource(path), " x", kFramedQuality); }};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = dir.folder() + c.name;
     WriteFileBytes(path, c.bytes);
-    try {
-      FramePicture(path, " x");
-      ADD_FAILURE() << "framed";
-    } catch (const OutputError& error) {
-      EXPECT_EQ(error.kind(), c.kind) << error.what();
-      EXPECT_EQ(error.fields().path, path);
-      if (c.kind != OutputErrorKind::TooLarge) continue;
-      EXPECT_EQ((PixelSize{error.fields().width, error.fields().height}), c.tooLarge);
-      const bool overCanvas = std::int64_t{c.tooLarge.width + 48} * (c.tooLarge.height + 48) > kMaxCanvasPixels;
-      EXPECT_EQ(error.fields().bytes > kFramingMemoryBudget, !overCanvas) << error.fields().bytes;
+    for (const auto& frame : framings) {
+      try {
+        frame(path);
+        ADD_FAILURE() << "framed";
+      } catch (const OutputError& error) {
+        EXPECT_EQ(error.kind(), c.kind) << error.what();
+        EXPECT_EQ(error.fields().path, path);
+        if (c.kind != OutputErrorKind::TooLarge) continue;
+        EXPECT_EQ((PixelSize{error.fields().width, error.fields().height}), c.tooLarge);
+        const bool overCanvas = std::int64_t{c.tooLarge.width + 48} * (c.tooLarge.height + 48) > kMaxCanvasPixels;
+        EXPECT_EQ(error.fields().bytes > kFramingMemoryBudget, !overCanvas) << error.fields().bytes;
+      }
     }
   }
   try {
