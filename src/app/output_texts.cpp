@@ -122,6 +122,7 @@ std::string OutputErrorBrief(const OutputError& error) {
     case OutputErrorKind::ExifDamaged: return "EXIF 信息已损坏，无法写入: " + f.detail;
     case OutputErrorKind::ExifTooLarge: return "写入后的 EXIF 信息超过 64 KB，无法写入";
     case OutputErrorKind::NoGui:
+    case OutputErrorKind::NoExifWriter:
     case OutputErrorKind::BadName:
     case OutputErrorKind::NameTooLong: return OutputErrorText(error);  // these name no path
   }
@@ -185,6 +186,7 @@ std::string OutputErrorText(const OutputError& error) {
     case OutputErrorKind::FolderBusy: return "文件夹 " + f.path + " 正由另一个批处理使用";
     case OutputErrorKind::ExifDamaged: return WithPath(error, "EXIF 信息已损坏，无法写入: " + f.detail);
     case OutputErrorKind::ExifTooLarge: return WithPath(error, "写入后的 EXIF 信息超过 64 KB，无法写入");
+    case OutputErrorKind::NoExifWriter: return "缺少写入 EXIF 信息的模块，无法写入 EXIF 信息";
   }
   return error.what();
 }

@@ -14,7 +14,7 @@
 #include "cli/cli_commands.h"
 #include "cli/command_line.h"
 #include "cli/headless_session.h"
-#include "cli/text_module.h"
+#include "cli/modules.h"
 
 namespace geoframe::cli {
 namespace {
@@ -195,9 +195,11 @@ int RunRun(const std::vector<std::string>& args) {
   std::variant<RunOptions, int> parsed = ParseRunOptions(args);
   if (const int* status = std::get_if<int>(&parsed)) return *status;
   const RunOptions& options = std::get<RunOptions>(parsed);
-  // Only framing draws text, and only then is Qt Gui loaded.
+  // Only framing draws text, and only then is Qt Gui loaded; libexiv2 only
+  // when EXIF is written.
   std::shared_ptr<void> textGui;
   if (options.output.frame) textGui = StartTextDrawing();
+  if (options.output.writeGps || options.output.keepExif) StartExifWriting();
   return Run(options);
 }
 

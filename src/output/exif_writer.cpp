@@ -88,3 +88,9 @@ std::vector<std::uint8_t> FramedExifTiff(std::span<const std::uint8_t> original,
 }
 
 }  // namespace geoframe
+
+// Exported from the module even where it hides its other symbols.
+extern "C" [[gnu::visibility("default")]] const geoframe::ExifWriter* geoframe_exif_writer() {
+  static constexpr geoframe::ExifWriter writer{geoframe::CheckGpsWritten, geoframe::FramedExifTiff};
+  return &writer;
+}

@@ -27,6 +27,7 @@ std::string Describe(OutputErrorKind kind, const OutputError::Fields& f) {
     case OutputErrorKind::FolderBusy: text = "another batch holds the folder"; break;
     case OutputErrorKind::ExifDamaged: text = "the EXIF data cannot be rewritten"; break;
     case OutputErrorKind::ExifTooLarge: text = "the EXIF data would not fit one segment"; break;
+    case OutputErrorKind::NoExifWriter: text = "no EXIF writer"; break;
   }
   if (!f.path.empty()) text = f.path + ": " + text;
   if (!f.detail.empty()) text += " (" + f.detail + ")";

@@ -32,6 +32,7 @@ enum class OutputErrorKind {
   // The photo's EXIF, when it is to be written.
   ExifDamaged,   // the EXIF cannot be read back as it was, so it cannot be rewritten (detail: what failed)
   ExifTooLarge,  // the written EXIF would not fit one 64 KB segment
+  NoExifWriter,  // no code to write EXIF with: the command line could not load its module
   // Names and the batch.
   EmptyFile,       // the photo's file holds no bytes
   BadName,         // a wanted name that is no plain file name (detail: the name; nameProblem: why)

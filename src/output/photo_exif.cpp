@@ -1,5 +1,7 @@
 #include "output/photo_exif.h"
 
+#include <atomic>
+
 #include "output/exif_writer.h"
 #include "output/gps_ifd.h"
 #include "output/jpeg_segments.h"
@@ -7,6 +9,14 @@
 
 namespace geoframe {
 namespace {
+
+std::atomic<const ExifWriter*> writerInUse{nullptr};
+
+const ExifWriter& Writer() {
+  const ExifWriter* writer = writerInUse.load();
+  if (writer == nullptr) throw OutputError(OutputErrorKind::NoExifWriter, OutputError::Fields{});
+  return *writer;
+}
 
 // Runs a step on the photo's bytes; its OutputError is told again with the
 // photo's path.
@@ -23,13 +33,17 @@ auto NamingPhoto(const std::string& path, Step&& step) {
 
 }  // namespace
 
+void UseExifWriter(const ExifWriter& writer) { writerInUse.store(&writer); }
+
+const ExifWriter* ExifWriterInUse() { return writerInUse.load(); }
+
 std::vector<std::uint8_t> WithGpsExif(std::span<const std::uint8_t> jpeg, const GeoPosition& position,
                                       const std::string& path) {
   return NamingPhoto(path, [&] {
     const ExifSlot slot = FindExifSlot(jpeg);
     const std::span<const std::uint8_t> original = ExifTiff(jpeg, slot);
     const std::vector<std::uint8_t> tiff = TiffWithGps(original, position);
-    CheckGpsWritten(original, tiff, position);
+    Writer().checkGpsWritten(original, tiff, position);
     return WithExifSegment(jpeg, slot, tiff);
   });
 }
@@ -41,7 +55,7 @@ std::vector<std::uint8_t> FramedTiff(int width, int height, std::span<const std:
                                      bool keepOriginal, const std::optional<GeoPosition>& position) {
   std::vector<std::uint8_t> tiff;
   const std::span<const std::uint8_t> originalTiff = ExifTiff(original, FindExifSlot(original));
-  if (keepOriginal && !originalTiff.empty()) tiff = FramedExifTiff(originalTiff, width, height);
+  if (keepOriginal && !originalTiff.empty()) tiff = Writer().framedExifTiff(originalTiff, width, height);
   if (position) tiff = TiffWithGps(tiff, *position);
   return tiff;
 }

@@ -1,8 +1,9 @@
-# cmake -DBUILD_DIR=... -DSTAGE=... -DTEXT_MODULE=... -DDEMO=... -P check_install.cmake
+# cmake -DBUILD_DIR=... -DSTAGE=... -DTEXT_MODULE=... -DEXIF_MODULE=... -DDEMO=... -P check_install.cmake
 # Installs BUILD_DIR under the prefix /usr into the fresh folder STAGE (as
 # DESTDIR, the way a package is built) and checks what a desktop needs: the
-# two programs, the text drawing module TEXT_MODULE (its path under the
-# prefix) with which the installed command line frames a photo DEMO makes, a
+# two programs, the text drawing module TEXT_MODULE and the EXIF module
+# EXIF_MODULE (their paths under the prefix) with which the installed command
+# line frames a photo DEMO makes, keeping its EXIF and writing its position, a
 # desktop entry whose command and icon exist, the icon at
 # every usual size, metainfo that launches that entry, the manual pages, and
 # the licence in Debian's machine-readable copyright format.
@@ -86,6 +87,7 @@ foreach(program geoframe geoframe-cli)
 endforeach()
 
 expect(usr/${TEXT_MODULE})
+expect(usr/${EXIF_MODULE})
 set(photos "${STAGE}-photos")
 file(REMOVE_RECURSE "${photos}")
 execute_process(COMMAND "${DEMO}" "${photos}" RESULT_VARIABLE rc OUTPUT_QUIET)
@@ -93,7 +95,7 @@ file(GLOB demo "${photos}/*.JPG")
 list(GET demo 0 photo)
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen "${STAGE}/usr/bin/geoframe-cli" run --no-backup --frame
-    --comment x "${photo}"
+    --comment x --keep-exif --track "${photos}/track.txt" --write-gps "${photo}"
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT rc EQUAL 0)
   message(SEND_ERROR "the installed geoframe-cli does not frame: status ${rc}\n${out}${err}")
