@@ -60,19 +60,25 @@ void FillMargins(Yuv420Image& canvas, PixelSize photo, bool grey) {
 // The photo starts at an even pixel, so each of its chroma samples stands for
 // photo pixels alone, except past an odd last column or row: there a sample
 // stands for photo and margin pixels, and takes the mean of both, as the
-// encoder's average of those pixels would.
-void ShareOddEdgesWithMargin(Yuv420Image& canvas, PixelSize photo) {
+// encoder's average of those pixels would. Does so for the photo's chroma
+// rows [from, to) of the planes at the photo's first sample, the last row
+// included once `to` reaches it.
+void ShareOddEdgeRows(PlaneRows cb, PlaneRows cr, PixelSize photo, int from, int to) {
   const int columns = ChromaCount(photo.width, 2), rows = ChromaCount(photo.height, 2);
   auto withWhite = [](std::uint8_t& sample) { sample = static_cast<std::uint8_t>((sample + kNeutralChroma + 1) / 2); };
-  for (const PlaneRows plane : {canvas.cb(), canvas.cr()}) {
-    const PlaneRows at = plane.From(kPhotoLeft / 2, kPhotoLeft / 2);
+  for (const PlaneRows plane : {cb, cr}) {
     if (photo.width % 2 == 1) {
-      for (int y = 0; y < rows; ++y) withWhite(at.row(y)[columns - 1]);
+      for (int y = from; y < to; ++y) withWhite(plane.row(y)[columns - 1]);
     }
-    if (photo.height % 2 == 1) {
-      for (int x = 0; x < columns; ++x) withWhite(at.row(rows - 1)[x]);
+    if (photo.height % 2 == 1 && from < rows && to >= rows) {
+      for (int x = 0; x < columns; ++x) withWhite(plane.row(rows - 1)[x]);
     }
   }
+}
+
+void ShareOddEdgesWithMargin(Yuv420Image& canvas, PixelSize photo) {
+  ShareOddEdgeRows(canvas.cb().From(kPhotoLeft / 2, kPhotoLeft / 2), canvas.cr().From(kPhotoLeft / 2, kPhotoLeft / 2),
+                   photo, 0, ChromaCount(photo.height, 2));
 }
 
 // Converts an RGB picture of even width and height into planes whose rows
@@ -165,10 +171,6 @@ void PlacePhoto(std::span<const std::uint8_t> jpeg, const JpegHeader& header, in
   DecodeJpegYccStrips(jpeg, place);
 }
 
-// The sample at the photo's odd last column or row, shared with the margin
-// (ShareOddEdgesWithMargin).
-void WithWhite(std::uint8_t& sample) { sample = static_cast<std::uint8_t>((sample + kNeutralChroma + 1) / 2); }
-
 // Frames an upright photo whose planes libjpeg hands on as stored, and
 // encodes the canvas a band of rows at a time as the photo's rows are decoded,
 // into the bytes FrameJpeg and EncodePictureMapped make of it. The canvas's
@@ -242,7 +244,7 @@ EncodedJpeg StreamUpright(std::span<const std::uint8_t> jpeg, const JpegHeader& 
   const PlaneRows photoCb = cb.From(kPhotoLeft / 2, kPhotoLeft / 2), photoCr = cr.From(kPhotoLeft / 2, kPhotoLeft / 2);
   std::optional<UprightPlanes> upright;
   if (!direct) upright.emplace(photo, 1, header.sampling, PlaneRows{}, photoCb, photoCr);
-  constexpr int kGroupChromaRows = 16;
+  constexpr int kGroupChromaRows = 16;  // the most chroma rows of a row of MCUs
   const int storedChroma = (ChromaCount(photo.width, header.sampling.across) + 7) / 8 * 8;
   const MappedMemory stored(direct ? 0 : 2 * static_cast<std::size_t>(storedChroma) * kGroupChromaRows);
   int done = 0;  // photo rows made
@@ -274,14 +276,7 @@ EncodedJpeg StreamUpright(std::span<const std::uint8_t> jpeg, const JpegHeader& 
                                  storedChroma, header.sampling});
         }
         fillChromaRows(kPhotoLeft / 2 + firstChroma, kPhotoLeft / 2 + chromaDone);  // the margins beside them too
-        for (const PlaneRows plane : {photoCb, photoCr}) {
-          if (photo.width % 2 == 1) {
-            for (int row = firstChroma; row < chromaDone; ++row) WithWhite(plane.row(row)[photoChroma.width - 1]);
-          }
-          if (photo.height % 2 == 1 && done == photo.height) {
-            for (int x = 0; x < photoChroma.width; ++x) WithWhite(plane.row(photoChroma.height - 1)[x]);
-          }
-        }
+        ShareOddEdgeRows(photoCb, photoCr, photo, firstChroma, chromaDone);
         // Bands below the photo's last row wait for the rows under it.
         encodeBandsBefore(kPhotoLeft + done);
       });
