@@ -1,7 +1,7 @@
-// libFuzzer harness for decoding and framing: every input is a whole JPEG
-// stream, framed as the batch frames a photo, with the orientation its last
-// byte selects (an EXIF value 1 to 8, or 0, which leaves the photo as stored)
-// and a short annotation. Built and run by `scripts/fuzz frame`.
+// libFuzzer harness for decoding, framing and encoding: every input is a whole
+// JPEG stream, framed and encoded as the batch does it, with the orientation
+// its last byte selects (an EXIF value 1 to 8, or 0, which leaves the photo as
+// stored) and a short annotation. Built and run by `scripts/fuzz frame`.
 #include <QGuiApplication>
 #include <cstddef>
 #include <cstdint>
@@ -11,8 +11,8 @@
 #include "output/annotation_text.h"
 #include "output/frame_picture.h"
 #include "output/output_error.h"
+#include "output/jpeg_encoder.h"
 #include "output/text_drawing.h"
-#include "output/yuv_image.h"
 
 namespace {
 
@@ -41,9 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   StartGuiOnce();
   const int orientation = size > 0 ? data[size - 1] % 9 : 1;
   try {
-    const geoframe::Yuv420Image canvas =
-        geoframe::FrameJpeg(std::span<const std::uint8_t>(data, size), orientation, kAnnotation);
-    (void)canvas;
+    const geoframe::EncodedJpeg framed = geoframe::FrameJpegEncoded(std::span<const std::uint8_t>(data, size),
+                                                                    orientation, kAnnotation, geoframe::kFramedQuality);
+    (void)framed;
   } catch (const geoframe::OutputError&) {
     // Refusing a stream is the framer's answer to it; anything else escapes.
   }
