@@ -32,7 +32,8 @@ struct EncodedJpeg {
 EncodedJpeg EncodeJpegMapped(const Yuv420Image& picture, int quality);
 
 // Encodes a 4:2:0 picture band by band as it is made, into the bytes
-// EncodeJpegMapped writes for the same planes.
+// EncodeJpegMapped writes for the same planes (unless TurboJPEG's own TJ_*
+// environment variables, which only it heeds, ask it for other coding).
 class BandEncoder {
  public:
   // Luma rows a band holds; it holds half as many rows of each chroma plane.
@@ -46,8 +47,8 @@ class BandEncoder {
   BandEncoder& operator=(const BandEncoder&) = delete;
 
   // The samples a row must hold: the picture's width rounded up to whole
-  // blocks. Past its even width they repeat its last even column, as
-  // EncodeJpegMapped pads, and the rows of the last band past its even
+  // MCUs (16 samples). Past its even width they repeat its last even column,
+  // as EncodeJpegMapped pads, and the rows of the last band past its even
   // height repeat its last even row.
   static int RowSamples(int width);
 
