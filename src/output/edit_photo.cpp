@@ -188,9 +188,8 @@ MappedMemory FramedJpeg(const PhotoPlan& plan, const PhotoSource& source) {
   std::vector<JpegSegment> segments = FramedOutputSegments(source.jpeg);
   if (plan.keepExif || plan.gps) {
     // The EXIF goes first, right after the JFIF header, as WithFramedExif puts it.
-    const PixelSize canvas = CanvasSize(UprightSize(ReadJpegSize(source.jpeg), source.orientation));
-    std::optional<JpegSegment> exif =
-        FramedExifSegment(canvas.width, canvas.height, source.jpeg, plan.keepExif, plan.gps, source.path);
+    std::optional<JpegSegment> exif = FramedExifSegment(encoded.picture.width, encoded.picture.height, source.jpeg,
+                                                        plan.keepExif, plan.gps, source.path);
     if (exif) segments.insert(segments.begin(), std::move(*exif));
   }
   MappedMemory jpeg(InsertedSize(encoded.bytes(), segments));

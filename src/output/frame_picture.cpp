@@ -291,6 +291,18 @@ EncodedJpeg StreamUpright(std::span<const std::uint8_t> jpeg, const JpegHeader& 
   return encoder.Finish();
 }
 
+// FrameJpeg for a stream whose header is read and whose size is checked.
+Yuv420Image FrameCanvas(std::span<const std::uint8_t> jpeg, const JpegHeader& header, int orientation,
+                        const std::string& annotation) {
+  const PixelSize photo = UprightSize(header.size, orientation);
+  Yuv420Image canvas(CanvasSize(photo));
+  PlacePhoto(jpeg, header, orientation, canvas);
+  FillMargins(canvas, photo, header.grey);
+  ShareOddEdgesWithMargin(canvas, photo);
+  DrawAnnotation(canvas, photo, annotation);
+  return canvas;
+}
+
 // Throws OutputError (EncodeFailed) for a quality outside 0-100.
 void RequireQuality(int quality) {
   if (quality >= 0 && quality <= 100) return;
@@ -371,23 +383,17 @@ void RequireFramable(const JpegHeader& header, int orientation, std::int64_t fil
 Yuv420Image FrameJpeg(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation) {
   const JpegHeader header = ReadJpegHeader(jpeg);
   RequireFramable(header, orientation, static_cast<std::int64_t>(jpeg.size()));
-  const PixelSize photo = UprightSize(header.size, orientation);
-  Yuv420Image canvas(CanvasSize(photo));
-  PlacePhoto(jpeg, header, orientation, canvas);
-  FillMargins(canvas, photo, header.grey);
-  ShareOddEdgesWithMargin(canvas, photo);
-  DrawAnnotation(canvas, photo, annotation);
-  return canvas;
+  return FrameCanvas(jpeg, header, orientation, annotation);
 }
 
 EncodedJpeg FrameJpegEncoded(std::span<const std::uint8_t> jpeg, int orientation, const std::string& annotation,
                              int quality) {
   RequireQuality(quality);
   const JpegHeader header = ReadJpegHeader(jpeg);
-  const bool upright = orientation < 2 || orientation > 8;
-  if (!upright || !header.asStored) return EncodePictureMapped(FrameJpeg(jpeg, orientation, annotation), quality);
   RequireFramable(header, orientation, static_cast<std::int64_t>(jpeg.size()));
-  return StreamUpright(jpeg, header, annotation, quality);
+  const bool upright = orientation < 2 || orientation > 8;
+  if (upright && header.asStored) return StreamUpright(jpeg, header, annotation, quality);
+  return EncodeJpegMapped(FrameCanvas(jpeg, header, orientation, annotation), quality);
 }
 
 PhotoSource ReadPhotoSource(const std::string& path, const FileSystem& fs) {

@@ -37,7 +37,7 @@ EncodedJpeg OutputFor(int width, int height) {
   if (width <= 0 || height <= 0) throw EncodeFailed("no picture");
   const unsigned long bound = tjBufSize(width, height, TJSAMP_420);
   if (bound == static_cast<unsigned long>(-1)) throw EncodeFailed(tjGetErrorStr2(nullptr));
-  return EncodedJpeg{MappedMemory(bound), 0};
+  return EncodedJpeg{MappedMemory(bound), 0, {width, height}};
 }
 
 // Runs one TurboJPEG compression of a width x height picture into a buffer

@@ -23,6 +23,7 @@ namespace geoframe {
 struct EncodedJpeg {
   MappedMemory memory;
   std::size_t size = 0;
+  PixelSize picture;  // the size of the picture it encodes
   std::span<const std::uint8_t> bytes() const { return {memory.data(), size}; }
 };
 
